@@ -1,0 +1,29 @@
+# Every compiler and linker flag of both builds, in one place.
+
+set(CMAKE_CXX_STANDARD 17)
+set(CMAKE_CXX_STANDARD_REQUIRED ON)
+set(CMAKE_CXX_EXTENSIONS OFF)
+
+# Warnings on in both builds; the code is kept clean of them.
+set(SETUP_WARNINGS -Wall -Wextra -Wshadow -Wnon-virtual-dtor)
+
+# Reproducible output: no build paths inside the binaries.
+set(SETUP_COMMON_FLAGS -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
+
+if(WIN32)
+  # The product calls the ANSI API throughout (no UNICODE) and targets Windows XP and later.
+  # String literals are stored in code page 936, the code page the installer is made for,
+  # while the sources stay UTF-8.
+  set(SETUP_PLATFORM_FLAGS -fexec-charset=GBK -finput-charset=UTF-8
+      -DWINVER=0x0501 -D_WIN32_WINNT=0x0501 -D_WIN32_IE=0x0600 -DWIN32_LEAN_AND_MEAN -DNOMINMAX)
+  # One file that runs on a bare system: the C and C++ runtimes are linked in.
+  # No timestamp in the PE header, so that identical sources give identical files.
+  set(SETUP_LINK_FLAGS -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
+else()
+  # Host tests run with AddressSanitizer and UBSan; any report fails the test.
+  set(SETUP_PLATFORM_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+  set(SETUP_LINK_FLAGS -fsanitize=address,undefined)
+endif()
+
+add_compile_options(${SETUP_WARNINGS} ${SETUP_COMMON_FLAGS} ${SETUP_PLATFORM_FLAGS})
+add_link_options(${SETUP_LINK_FLAGS})

@@ -1,0 +1,42 @@
+# The payload: by default a sample of the shipped shape, generated into the build tree;
+# with SETUP_PAYLOAD_DIR a real product's folder. Either way it is checked against its
+# manifest and, in the Windows build, compiled into a resource object that Setup.exe
+# (and the test that compares every blob) links.
+
+set(SAMPLE_GENERATOR ${CMAKE_SOURCE_DIR}/tools/make_sample_payload.py)
+
+if(SETUP_PAYLOAD_DIR)
+  set(PAYLOAD_DIR ${SETUP_PAYLOAD_DIR})
+  add_custom_target(payload_folder)
+else()
+  set(PAYLOAD_DIR ${CMAKE_BINARY_DIR}/payload)
+  set(GENERATOR_ARGS --out ${PAYLOAD_DIR})
+  set(GENERATOR_DEPENDS ${SAMPLE_GENERATOR})
+  if(WIN32)
+    # The sample main program is a real tiny Win32 program, padded to its size.
+    add_executable(QuenvaleSample WIN32 payload/sample/Quenvale.cpp)
+    target_compile_options(QuenvaleSample PRIVATE -Os)
+    target_link_options(QuenvaleSample PRIVATE -s)
+    list(APPEND GENERATOR_ARGS --main-program $<TARGET_FILE:QuenvaleSample>)
+    list(APPEND GENERATOR_DEPENDS QuenvaleSample)
+  endif()
+  add_custom_command(
+    OUTPUT ${PAYLOAD_DIR}/Count.dat
+    COMMAND python3 ${SAMPLE_GENERATOR} ${GENERATOR_ARGS}
+    DEPENDS ${GENERATOR_DEPENDS}
+    COMMENT "Making the sample payload")
+  add_custom_target(payload_folder DEPENDS ${PAYLOAD_DIR}/Count.dat)
+endif()
+
+set(PAYLOAD_RC ${CMAKE_BINARY_DIR}/payload.rc)
+add_custom_command(
+  OUTPUT ${PAYLOAD_RC}
+  COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/make_payload_rc.py --payload ${PAYLOAD_DIR} --out ${PAYLOAD_RC}
+  DEPENDS payload_folder ${PAYLOAD_DIR}/Count.dat ${CMAKE_SOURCE_DIR}/tools/make_payload_rc.py
+  COMMENT "Checking the payload and writing its resource script")
+add_custom_target(payload_checked DEPENDS ${PAYLOAD_RC})
+
+if(WIN32)
+  add_library(payload_resources OBJECT ${PAYLOAD_RC})
+  add_dependencies(payload_resources payload_checked)
+endif()

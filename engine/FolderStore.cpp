@@ -1,0 +1,57 @@
+#include "engine/FolderStore.h"
+
+#include "engine/Manifest.h"
+#include "runtime/OsSeam.h"
+#include "runtime/TextFile.h"
+
+namespace engine {
+
+namespace {
+
+// The whole file, or false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::vector<char>& bytes) {
+    os::FileHandle file;
+    if (os::OpenForReading(path, file) != 0)
+        return false;
+    char chunk[65536];
+    std::size_t read = 0;
+    unsigned code;
+    while ((code = os::Read(file, chunk, sizeof chunk, read)) == 0 && read > 0)
+        bytes.insert(bytes.end(), chunk, chunk + read);
+    os::Close(file);
+    return code == 0;
+}
+
+} // namespace
+
+const char* InstalledSubfolder(long lineNumber) {
+    switch (ClassOfLine(lineNumber)) {
+    case LineClass::Data:
+        return "data\\";
+    case LineClass::Daily:
+        return "data\\day\\";
+    default:
+        return "";
+    }
+}
+
+FolderStore::FolderStore(std::string folder) : folder_(std::move(folder)) {
+    rt::TextFile manifest(folder_ + "\\Count.dat");
+    manifest.Reset();
+    for (long number = 1; !manifest.Eof(); ++number) {
+        const ManifestEntry entry = SplitManifestLine(manifest.ReadLn());
+        files_[{UpperCase(entry.type), UpperCase(entry.name)}] =
+            folder_ + "\\" + InstalledSubfolder(number) + entry.fileName;
+    }
+    manifest.Close();
+}
+
+Blob FolderStore::Open(const std::string& name, const std::string& type) const {
+    const auto found = files_.find({UpperCase(type), UpperCase(name)});
+    std::vector<char> bytes;
+    if (found == files_.end() || !ReadWholeFile(found->second, bytes))
+        ThrowResourceNotFound(name);
+    return Blob(std::move(bytes));
+}
+
+} // namespace engine

@@ -1,0 +1,63 @@
+// File and folder queries and operations. Those that report by result never raise;
+// the ones that raise say so. Paths are bytes in the system code page.
+#pragma once
+
+#include "runtime/OsSeam.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rt {
+
+// True only for an entry that is not a folder and whose last-write time, as local
+// time, can be expressed as a DOS date (1980 to 2107).
+bool FileExists(const std::string& path);
+
+// True only when the entry's attributes can be read and carry the directory flag.
+bool DirectoryExists(const std::string& path);
+
+// Creates a folder and its missing parents. Raises "Unable to create directory" for
+// an empty name; otherwise reports by result. When created is given, every folder
+// this call made is appended to it, outermost first.
+bool ForceDirectories(std::string path, std::vector<std::string>* created = nullptr);
+
+// Creates one folder; raises the I/O error for the system's code when that fails.
+void CreateDir(const std::string& path);
+
+bool RemoveFile(const std::string& path);
+bool RemoveDir(const std::string& path);
+
+// Sets the entry's attribute bits; answers 0 or the system's error code.
+unsigned FileSetAttr(const std::string& path, std::uint32_t attributes);
+
+// A folder search (find handle owned here, closed on every way out).
+class FolderListing {
+  public:
+    // Every entry: read-only, hidden, system, volume label, folder and archive.
+    static constexpr std::uint32_t kAllEntries = 63;
+
+    FolderListing() = default;
+    ~FolderListing() { Close(); }
+    FolderListing(const FolderListing&) = delete;
+    FolderListing& operator=(const FolderListing&) = delete;
+
+    // Answers 0 when a first entry exists, the system's code otherwise (the search is
+    // then closed). Entries with attribute bits outside the mask are passed over.
+    unsigned Open(const std::string& pattern, std::uint32_t mask);
+    // Answers 0 while entries remain.
+    unsigned Next();
+    void Close();
+
+    const std::string& Name() const { return entry_.name; }
+    std::uint32_t Attributes() const { return entry_.attributes; }
+
+  private:
+    unsigned SkipExcluded(unsigned code);
+
+    os::SearchHandle search_ = os::kNoSearch;
+    os::FoundEntry entry_;
+    std::uint32_t excluded_ = 0;
+};
+
+} // namespace rt

@@ -1,0 +1,81 @@
+// The one seam between the primitives and the operating system. Two implementations:
+// OsSeam_win32.cpp (kernel32 ANSI calls, the product) and OsSeam_posix.cpp (host tests
+// and the host benchmark). The seam never raises: every call answers with 0 for
+// success or a Windows system error code, and the primitives above decide what that
+// means. Paths are bytes in the system code page with "\" separators.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace os {
+
+// Windows file attribute bits the primitives look at.
+constexpr std::uint32_t kAttrReadOnly = 0x01;
+constexpr std::uint32_t kAttrHidden = 0x02;
+constexpr std::uint32_t kAttrSystem = 0x04;
+constexpr std::uint32_t kAttrVolume = 0x08;
+constexpr std::uint32_t kAttrDirectory = 0x10;
+constexpr std::uint32_t kAttrArchive = 0x20;
+constexpr std::uint32_t kAttrReparsePoint = 0x400;
+
+// Windows system error codes the seam and the primitives use by name.
+constexpr unsigned kErrorFileNotFound = 2;
+constexpr unsigned kErrorPathNotFound = 3;
+constexpr unsigned kErrorAccessDenied = 5;
+constexpr unsigned kErrorSharingViolation = 32;
+constexpr unsigned kErrorHandleEof = 38;
+constexpr unsigned kErrorDiskFull = 112;
+constexpr unsigned kErrorNoMoreFiles = 18;
+constexpr unsigned kErrorDirNotEmpty = 145;
+constexpr unsigned kErrorAlreadyExists = 183;
+constexpr unsigned kErrorFilenameTooLong = 206;
+
+// The longest path the primitives hand to the system, in bytes without the final zero.
+constexpr std::size_t kMaxPathBytes = 259;
+
+// Both implementations refuse a longer path with code 206, as Windows does, so that
+// no buffer of MAX_PATH bytes anywhere below can be overrun and no path is cut short.
+inline bool FitsMaxPath(const std::string& path) {
+    return path.size() <= kMaxPathBytes;
+}
+
+using FileHandle = std::intptr_t;
+constexpr FileHandle kNoFile = -1;
+
+// Opens an existing file for reading; others may read it but not write it.
+unsigned OpenForReading(const std::string& path, FileHandle& file);
+// Creates a file or truncates an existing one, for writing, shared with no one.
+unsigned CreateForWriting(const std::string& path, FileHandle& file);
+unsigned Read(FileHandle file, void* buffer, std::size_t size, std::size_t& read);
+unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t& written);
+void Close(FileHandle file);
+
+unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes);
+unsigned WriteAttributes(const std::string& path, std::uint32_t attributes);
+unsigned MakeFolder(const std::string& path);
+unsigned RemoveFolder(const std::string& path);
+unsigned RemoveFile(const std::string& path);
+
+// One entry of a folder search.
+struct FoundEntry {
+    std::string name;
+    std::uint32_t attributes = 0;
+    bool lastWriteFitsDosTime = false; // local last-write time within 1980..2107
+};
+
+using SearchHandle = std::intptr_t;
+constexpr SearchHandle kNoSearch = -1;
+
+// Starts a search for a pattern (a path whose last part may hold "*" and "?").
+unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry& entry);
+unsigned FindNext(SearchHandle search, FoundEntry& entry);
+void FindClose(SearchHandle search);
+
+// The path expanded against the current folder.
+std::string FullPathName(const std::string& path);
+// The system's description of an error code, as the system words it.
+std::string SystemMessage(unsigned code);
+
+} // namespace os

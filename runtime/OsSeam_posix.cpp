@@ -1,0 +1,303 @@
+// The OS seam over POSIX, for host tests and the host benchmark. It maps the Windows
+// view onto a Unix file system: "\" becomes "/", a drive prefix such as "C:" becomes
+// the root, errno values become the Windows codes the primitives report, sharing is
+// emulated with advisory locks and the read-only attribute with the owner's write bit
+// (which is honoured here even for root, as Windows would).
+#include "runtime/OsSeam.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <dirent.h>
+#include <fcntl.h>
+#include <fnmatch.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace os {
+
+namespace {
+
+std::string ToUnix(const std::string& path) {
+    std::string unix = path;
+    if (unix.size() >= 2 && unix[1] == ':')
+        unix.erase(0, 2);
+    for (char& c : unix)
+        if (c == '\\')
+            c = '/';
+    return unix;
+}
+
+bool ParentExists(const std::string& unixPath) {
+    const std::size_t slash = unixPath.find_last_of('/');
+    if (slash == std::string::npos)
+        return true;
+    struct stat info;
+    return stat(slash == 0 ? "/" : unixPath.substr(0, slash).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+unsigned FromErrno(int error, const std::string& unixPath) {
+    switch (error) {
+    case ENOENT:
+        return ParentExists(unixPath) ? kErrorFileNotFound : kErrorPathNotFound;
+    case ENOTDIR:
+        return kErrorPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EROFS:
+        return kErrorAccessDenied;
+    case EEXIST:
+        return kErrorAlreadyExists;
+    case ENOSPC:
+    case EDQUOT:
+        return kErrorDiskFull;
+    case ENOTEMPTY:
+        return kErrorDirNotEmpty;
+    case ENAMETOOLONG:
+        return kErrorFilenameTooLong;
+    case EWOULDBLOCK:
+        return kErrorSharingViolation;
+    case EMFILE:
+    case ENFILE:
+        return 4;
+    default:
+        return 31; // ERROR_GEN_FAILURE
+    }
+}
+
+bool IsReadOnly(const struct stat& info) {
+    return !S_ISDIR(info.st_mode) && !(info.st_mode & S_IWUSR);
+}
+
+unsigned OpenFile(const std::string& path, int flags, int lock, FileHandle& file) {
+    file = kNoFile;
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    const std::string unix = ToUnix(path);
+    struct stat info;
+    if ((flags & O_WRONLY || flags & O_RDWR) && stat(unix.c_str(), &info) == 0 && IsReadOnly(info))
+        return kErrorAccessDenied;
+    const int fd = open(unix.c_str(), flags | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return FromErrno(errno, unix);
+    if (flock(fd, lock | LOCK_NB) != 0) {
+        close(fd);
+        return kErrorSharingViolation;
+    }
+    // Truncate only once the lock is held, as a refused Windows open changes nothing.
+    // Devices (the tests write to /dev/full) are left as they are.
+    struct stat opened;
+    if (flags & O_CREAT && fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && ftruncate(fd, 0) != 0) {
+        const int error = errno;
+        close(fd);
+        return FromErrno(error, unix);
+    }
+    file = fd;
+    return 0;
+}
+
+std::uint32_t AttributesOf(const std::string& unixPath, const struct stat& linkInfo) {
+    if (S_ISLNK(linkInfo.st_mode)) {
+        struct stat target;
+        const bool toFolder = stat(unixPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+        return kAttrReparsePoint | (toFolder ? kAttrDirectory : kAttrArchive);
+    }
+    if (S_ISDIR(linkInfo.st_mode))
+        return kAttrDirectory;
+    return kAttrArchive | (IsReadOnly(linkInfo) ? kAttrReadOnly : 0);
+}
+
+void FillEntry(const std::string& unixPath, const std::string& name, const struct stat& info,
+               FoundEntry& entry) {
+    entry.name = name;
+    entry.attributes = AttributesOf(unixPath, info);
+    struct tm local;
+    const time_t when = info.st_mtime;
+    entry.lastWriteFitsDosTime =
+        localtime_r(&when, &local) != nullptr && local.tm_year + 1900 >= 1980 && local.tm_year + 1900 <= 2107;
+}
+
+struct Search {
+    DIR* dir = nullptr;
+    std::string folder;
+    std::string mask; // fnmatch pattern
+};
+
+bool NextMatch(Search& search, FoundEntry& entry) {
+    while (dirent* item = readdir(search.dir)) {
+        if (fnmatch(search.mask.c_str(), item->d_name, 0) != 0)
+            continue;
+        const std::string path = search.folder + "/" + item->d_name;
+        struct stat info;
+        if (lstat(path.c_str(), &info) != 0)
+            continue;
+        FillEntry(path, item->d_name, info, entry);
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
+unsigned OpenForReading(const std::string& path, FileHandle& file) {
+    return OpenFile(path, O_RDONLY, LOCK_SH, file);
+}
+
+unsigned CreateForWriting(const std::string& path, FileHandle& file) {
+    return OpenFile(path, O_RDWR | O_CREAT, LOCK_EX, file);
+}
+
+unsigned Read(FileHandle file, void* buffer, std::size_t size, std::size_t& read) {
+    const ssize_t count = ::read(static_cast<int>(file), buffer, size);
+    read = count > 0 ? static_cast<std::size_t>(count) : 0;
+    return count < 0 ? FromErrno(errno, "") : 0;
+}
+
+unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t& written) {
+    written = 0;
+    while (written < size) {
+        const ssize_t count =
+            ::write(static_cast<int>(file), static_cast<const char*>(data) + written, size - written);
+        if (count <= 0)
+            return count < 0 ? FromErrno(errno, "") : kErrorDiskFull;
+        written += static_cast<std::size_t>(count);
+    }
+    return 0;
+}
+
+void Close(FileHandle file) {
+    if (file != kNoFile)
+        close(static_cast<int>(file));
+}
+
+unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    const std::string unix = ToUnix(path);
+    struct stat info;
+    if (lstat(unix.c_str(), &info) != 0)
+        return FromErrno(errno, unix);
+    attributes = AttributesOf(unix, info);
+    return 0;
+}
+
+unsigned WriteAttributes(const std::string& path, std::uint32_t attributes) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    const std::string unix = ToUnix(path);
+    struct stat info;
+    if (lstat(unix.c_str(), &info) != 0)
+        return FromErrno(errno, unix);
+    if (S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode))
+        return 0;
+    const mode_t mode = (attributes & kAttrReadOnly) ? (info.st_mode & ~0222) : (info.st_mode | S_IWUSR);
+    return chmod(unix.c_str(), mode & 07777) == 0 ? 0 : FromErrno(errno, unix);
+}
+
+unsigned MakeFolder(const std::string& path) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    const std::string unix = ToUnix(path);
+    return mkdir(unix.c_str(), 0755) == 0 ? 0 : FromErrno(errno, unix);
+}
+
+unsigned RemoveFolder(const std::string& path) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    const std::string unix = ToUnix(path);
+    struct stat info;
+    // A link to a folder is removed as a link, as Windows removes a junction.
+    if (lstat(unix.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+        return unlink(unix.c_str()) == 0 ? 0 : FromErrno(errno, unix);
+    return rmdir(unix.c_str()) == 0 ? 0 : FromErrno(errno, unix);
+}
+
+unsigned RemoveFile(const std::string& path) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    const std::string unix = ToUnix(path);
+    struct stat info;
+    if (lstat(unix.c_str(), &info) != 0)
+        return FromErrno(errno, unix);
+    if (S_ISDIR(info.st_mode) || IsReadOnly(info))
+        return kErrorAccessDenied;
+    // A file open elsewhere without delete sharing cannot be deleted on Windows.
+    if (!S_ISLNK(info.st_mode)) {
+        const int fd = open(unix.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            const bool inUse = flock(fd, LOCK_EX | LOCK_NB) != 0;
+            close(fd);
+            if (inUse)
+                return kErrorSharingViolation;
+        }
+    }
+    return unlink(unix.c_str()) == 0 ? 0 : FromErrno(errno, unix);
+}
+
+unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry& entry) {
+    search = kNoSearch;
+    if (!FitsMaxPath(pattern))
+        return kErrorFilenameTooLong;
+    const std::string unix = ToUnix(pattern);
+    const std::size_t slash = unix.find_last_of('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : unix.substr(0, slash));
+    std::string mask = slash == std::string::npos ? unix : unix.substr(slash + 1);
+    if (mask == "*.*")
+        mask = "*"; // as on Windows, "*.*" also matches names without a dot
+    auto* state = new Search{opendir(folder.c_str()), folder, mask};
+    if (!state->dir) {
+        const unsigned code = FromErrno(errno, folder + "/x");
+        delete state;
+        return code == kErrorFileNotFound ? kErrorPathNotFound : code;
+    }
+    if (!NextMatch(*state, entry)) {
+        FindClose(reinterpret_cast<SearchHandle>(state));
+        return kErrorFileNotFound;
+    }
+    search = reinterpret_cast<SearchHandle>(state);
+    return 0;
+}
+
+unsigned FindNext(SearchHandle search, FoundEntry& entry) {
+    return NextMatch(*reinterpret_cast<Search*>(search), entry) ? 0 : kErrorNoMoreFiles;
+}
+
+void FindClose(SearchHandle search) {
+    if (search == kNoSearch)
+        return;
+    auto* state = reinterpret_cast<Search*>(search);
+    closedir(state->dir);
+    delete state;
+}
+
+std::string FullPathName(const std::string& path) {
+    if (!path.empty() && (path[0] == '\\' || path[0] == '/' || (path.size() >= 2 && path[1] == ':')))
+        return path;
+    char buffer[4096];
+    return getcwd(buffer, sizeof buffer) ? std::string(buffer) + "/" + path : path;
+}
+
+std::string SystemMessage(unsigned code) {
+    switch (code) {
+    case kErrorFileNotFound:
+        return "The system cannot find the file specified.\r\n";
+    case kErrorPathNotFound:
+        return "The system cannot find the path specified.\r\n";
+    case kErrorAccessDenied:
+        return "Access is denied.\r\n";
+    case kErrorSharingViolation:
+        return "The process cannot access the file because it is being used by another process.\r\n";
+    case kErrorDiskFull:
+        return "There is not enough space on the disk.\r\n";
+    case kErrorAlreadyExists:
+        return "Cannot create a file when that file already exists.\r\n";
+    case kErrorFilenameTooLong:
+        return "The filename or extension is too long.\r\n";
+    default:
+        return "";
+    }
+}
+
+} // namespace os

@@ -1,0 +1,147 @@
+// The OS seam over kernel32's ANSI calls: the product's implementation.
+#include "runtime/OsSeam.h"
+
+#include <windows.h>
+
+namespace os {
+
+namespace {
+
+HANDLE AsHandle(FileHandle file) {
+    return reinterpret_cast<HANDLE>(file);
+}
+
+unsigned OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition, FileHandle& file) {
+    file = kNoFile;
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    HANDLE handle =
+        CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    file = reinterpret_cast<FileHandle>(handle);
+    return 0;
+}
+
+unsigned Result(BOOL ok) {
+    return ok ? 0 : GetLastError();
+}
+
+void Fill(const WIN32_FIND_DATAA& data, FoundEntry& entry) {
+    entry.name = data.cFileName;
+    entry.attributes = data.dwFileAttributes;
+    FILETIME local;
+    WORD dosDate, dosTime;
+    entry.lastWriteFitsDosTime = FileTimeToLocalFileTime(&data.ftLastWriteTime, &local) &&
+                                 FileTimeToDosDateTime(&local, &dosDate, &dosTime);
+}
+
+} // namespace
+
+unsigned OpenForReading(const std::string& path, FileHandle& file) {
+    return OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, file);
+}
+
+unsigned CreateForWriting(const std::string& path, FileHandle& file) {
+    return OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, file);
+}
+
+unsigned Read(FileHandle file, void* buffer, std::size_t size, std::size_t& read) {
+    DWORD count = 0;
+    const unsigned code = Result(ReadFile(AsHandle(file), buffer, static_cast<DWORD>(size), &count, nullptr));
+    read = count;
+    return code;
+}
+
+unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t& written) {
+    DWORD count = 0;
+    const unsigned code = Result(WriteFile(AsHandle(file), data, static_cast<DWORD>(size), &count, nullptr));
+    written = count;
+    return code;
+}
+
+void Close(FileHandle file) {
+    if (file != kNoFile)
+        CloseHandle(AsHandle(file));
+}
+
+unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    const DWORD value = GetFileAttributesA(path.c_str());
+    if (value == INVALID_FILE_ATTRIBUTES)
+        return GetLastError();
+    attributes = value;
+    return 0;
+}
+
+unsigned WriteAttributes(const std::string& path, std::uint32_t attributes) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    return Result(SetFileAttributesA(path.c_str(), attributes));
+}
+
+unsigned MakeFolder(const std::string& path) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    return Result(CreateDirectoryA(path.c_str(), nullptr));
+}
+
+unsigned RemoveFolder(const std::string& path) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    return Result(RemoveDirectoryA(path.c_str()));
+}
+
+unsigned RemoveFile(const std::string& path) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    return Result(DeleteFileA(path.c_str()));
+}
+
+unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry& entry) {
+    search = kNoSearch;
+    if (!FitsMaxPath(pattern))
+        return kErrorFilenameTooLong;
+    WIN32_FIND_DATAA data;
+    HANDLE handle = FindFirstFileA(pattern.c_str(), &data);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    search = reinterpret_cast<SearchHandle>(handle);
+    Fill(data, entry);
+    return 0;
+}
+
+unsigned FindNext(SearchHandle search, FoundEntry& entry) {
+    WIN32_FIND_DATAA data;
+    if (!FindNextFileA(reinterpret_cast<HANDLE>(search), &data))
+        return GetLastError();
+    Fill(data, entry);
+    return 0;
+}
+
+void FindClose(SearchHandle search) {
+    if (search != kNoSearch)
+        ::FindClose(reinterpret_cast<HANDLE>(search));
+}
+
+std::string FullPathName(const std::string& path) {
+    char buffer[MAX_PATH];
+    char* filePart = nullptr;
+    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &filePart);
+    // A result that does not fit (or a failure) leaves the path as it was given:
+    // the message that quotes it must not be cut short.
+    if (length == 0 || length >= sizeof buffer)
+        return path;
+    return std::string(buffer, length);
+}
+
+std::string SystemMessage(unsigned code) {
+    char buffer[256];
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+                                            FORMAT_MESSAGE_ARGUMENT_ARRAY,
+                                        nullptr, code, 0, buffer, sizeof buffer, nullptr);
+    return std::string(buffer, length);
+}
+
+} // namespace os

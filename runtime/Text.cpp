@@ -1,0 +1,72 @@
+#include "runtime/Text.h"
+
+namespace rt {
+
+namespace {
+
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= 0x20;
+}
+
+// Index of the byte just after the last path separator, or 0 when there is none.
+// The scan runs from the start so that trail bytes are told from separators.
+std::size_t EndOfFolderPart(const std::string& path) {
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        const auto c = static_cast<unsigned char>(path[i]);
+        if (IsLeadByte(c) && i + 1 < path.size())
+            ++i; // skip the trail byte, which may be 0x5C
+        else if (c == '\\' || c == ':')
+            end = i + 1;
+    }
+    return end;
+}
+
+} // namespace
+
+std::string StripBlanks(const std::string& text) {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && IsBlank(text[first]))
+        ++first;
+    while (last > first && IsBlank(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+std::string FolderPart(const std::string& path) {
+    return path.substr(0, EndOfFolderPart(path));
+}
+
+std::string FileNamePart(const std::string& path) {
+    return path.substr(EndOfFolderPart(path));
+}
+
+std::size_t Pos(const std::string& part, const std::string& text) {
+    if (part.empty() || text.empty())
+        return 0;
+    const std::size_t at = text.find(part);
+    return at == std::string::npos ? 0 : at + 1;
+}
+
+std::string Copy(const std::string& text, long index, long count) {
+    const long size = static_cast<long>(text.size());
+    if (index < 1)
+        index = 1;
+    if (count <= 0 || index > size)
+        return std::string();
+    if (count > size - index + 1)
+        count = size - index + 1;
+    return text.substr(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
+}
+
+void Delete(std::string& text, long index, long count) {
+    const long size = static_cast<long>(text.size());
+    if (index < 1 || index > size || count <= 0)
+        return;
+    if (count > size - index + 1)
+        count = size - index + 1;
+    text.erase(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
+}
+
+} // namespace rt

@@ -1,0 +1,34 @@
+// Text and path primitives over byte strings in code page 936. Pure functions: no
+// system calls. Positions and counts are in bytes, 1-based where a position is asked.
+#pragma once
+
+#include <string>
+
+namespace rt {
+
+// A lead byte of a two-byte character in code page 936 (0x81 to 0xFE).
+inline bool IsLeadByte(unsigned char c) {
+    return c >= 0x81 && c <= 0xFE;
+}
+
+// Removes every leading and trailing byte of value 0x20 or less.
+std::string StripBlanks(const std::string& text);
+
+// Text up to and including the last "\" or ":" that is not the trail byte of a
+// two-byte character; empty when there is none.
+std::string FolderPart(const std::string& path);
+
+// Text after that separator; the whole text when there is none.
+std::string FileNamePart(const std::string& path);
+
+// 1-based position of the first occurrence of part in text; 0 when absent or when
+// either is empty.
+std::size_t Pos(const std::string& part, const std::string& text);
+
+// count bytes of text from the 1-based index, clamped to the text.
+std::string Copy(const std::string& text, long index, long count);
+
+// Removes count bytes from the 1-based index, clamped to the text.
+void Delete(std::string& text, long index, long count);
+
+} // namespace rt

@@ -1,0 +1,106 @@
+#include "tests/support/TempFolder.h"
+
+#include "runtime/FileSystem.h"
+#include "runtime/OsSeam.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <string>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <unistd.h>
+#endif
+
+namespace testing_support {
+
+namespace {
+
+std::string TempRoot() {
+#ifdef _WIN32
+    char buffer[MAX_PATH];
+    const DWORD length = GetTempPathA(sizeof buffer, buffer);
+    std::string root(buffer, length);
+    if (!root.empty() && root.back() == '\\')
+        root.pop_back();
+    return root;
+#else
+    const char* tmp = std::getenv("TMPDIR");
+    std::string root = std::string("C:") + (tmp && *tmp ? tmp : "/tmp");
+    for (char& c : root)
+        if (c == '/')
+            c = '\\';
+    return root;
+#endif
+}
+
+int ProcessId() {
+#ifdef _WIN32
+    return static_cast<int>(GetCurrentProcessId());
+#else
+    return static_cast<int>(getpid());
+#endif
+}
+
+// Removes a tree without the code under test: clears read-only bits, then deletes.
+void RemoveAll(const std::string& folder) {
+    rt::FolderListing listing;
+    for (unsigned code = listing.Open(folder + "\\*", rt::FolderListing::kAllEntries); code == 0;
+         code = listing.Next()) {
+        const std::string name = listing.Name();
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = folder + "\\" + name;
+        const bool isLink = listing.Attributes() & os::kAttrReparsePoint;
+        if ((listing.Attributes() & os::kAttrDirectory) && !isLink) {
+            RemoveAll(path);
+        } else if (listing.Attributes() & os::kAttrDirectory) {
+            os::RemoveFolder(path);
+        } else {
+            os::WriteAttributes(path, 0);
+            os::RemoveFile(path);
+        }
+    }
+    os::WriteAttributes(folder, os::kAttrDirectory);
+    os::RemoveFolder(folder);
+}
+
+} // namespace
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    for (;;) {
+        path_ = TempRoot() + "\\setup-test-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++);
+        if (os::MakeFolder(path_) == 0)
+            break;
+    }
+}
+
+TempFolder::~TempFolder() {
+    RemoveAll(path_);
+}
+
+void PutFile(const std::string& path, const std::string& bytes) {
+    os::FileHandle file;
+    if (os::CreateForWriting(path, file) != 0)
+        return;
+    std::size_t written;
+    os::Write(file, bytes.data(), bytes.size(), written);
+    os::Close(file);
+}
+
+std::string FileContent(const std::string& path) {
+    os::FileHandle file;
+    if (os::OpenForReading(path, file) != 0)
+        return "<missing>";
+    std::string content;
+    char chunk[4096];
+    std::size_t read;
+    while (os::Read(file, chunk, sizeof chunk, read) == 0 && read > 0)
+        content.append(chunk, read);
+    os::Close(file);
+    return content;
+}
+
+} // namespace testing_support

@@ -1,0 +1,29 @@
+// A fresh folder for one test, removed with everything in it afterwards. Paths are in
+// the Windows form the primitives take ("C:\..."), on the host as well.
+#pragma once
+
+#include <string>
+
+namespace testing_support {
+
+class TempFolder {
+  public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    const std::string& Path() const { return path_; }
+    // Path + "\" + relative.
+    std::string operator/(const std::string& relative) const { return path_ + "\\" + relative; }
+
+  private:
+    std::string path_;
+};
+
+// Writes bytes to a file (test set-up; raises nothing, asserts nothing).
+void PutFile(const std::string& path, const std::string& bytes);
+// The file's bytes, or "<missing>" when it cannot be read.
+std::string FileContent(const std::string& path);
+
+} // namespace testing_support

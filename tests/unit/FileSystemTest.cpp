@@ -1,0 +1,131 @@
+#include "runtime/FileSystem.h"
+#include "runtime/Errors.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+using namespace rt;
+using testing_support::PutFile;
+using testing_support::TempFolder;
+
+TEST(Existence, FilesAndFoldersAreToldApart) {
+    TempFolder dir;
+    PutFile(dir / "f.txt", "x");
+    CreateDir(dir / "sub");
+    EXPECT_TRUE(FileExists(dir / "f.txt"));
+    EXPECT_FALSE(FileExists(dir / "sub"));
+    EXPECT_FALSE(FileExists(dir / "missing"));
+    EXPECT_TRUE(DirectoryExists(dir / "sub"));
+    EXPECT_FALSE(DirectoryExists(dir / "f.txt"));
+    EXPECT_FALSE(DirectoryExists(dir / "missing"));
+}
+
+TEST(ForceDirectories, CreatesMissingParentsAndRecordsThem) {
+    TempFolder dir;
+    std::vector<std::string> created;
+    EXPECT_TRUE(ForceDirectories(dir / "a\\b\\c\\", &created));
+    EXPECT_TRUE(DirectoryExists(dir / "a\\b\\c"));
+    EXPECT_EQ(created, (std::vector<std::string>{dir / "a", dir / "a\\b", dir / "a\\b\\c"}));
+    created.clear();
+    EXPECT_TRUE(ForceDirectories(dir / "a\\b", &created)); // already there
+    EXPECT_TRUE(created.empty());
+}
+
+TEST(ForceDirectories, ReportsFailureWithoutRaisingAndRaisesOnlyForAnEmptyName) {
+    TempFolder dir;
+    PutFile(dir / "file", "x");
+    EXPECT_FALSE(ForceDirectories(dir / "file\\X\\data")); // parent cannot be made
+    EXPECT_FALSE(DirectoryExists(dir / "file\\X"));
+    EXPECT_TRUE(ForceDirectories("C:"));
+    EXPECT_TRUE(ForceDirectories("C:\\"));
+    try {
+        ForceDirectories("");
+        FAIL();
+    } catch (const Error& e) {
+        EXPECT_EQ(e.Message(), "Unable to create directory");
+    }
+    // A bare relative name's chain of parents ends in an empty name.
+    EXPECT_THROW(ForceDirectories("Quenvale"), Error);
+}
+
+TEST(ForceDirectories, TooLongAPathFailsCleanly) {
+    TempFolder dir;
+    EXPECT_FALSE(ForceDirectories(dir / std::string(300, 'a')));
+    EXPECT_FALSE(ForceDirectories(dir / (std::string(120, 'b') + "\\" + std::string(150, 'c'))));
+}
+
+TEST(CreateDir, RaisesTheSystemsCode) {
+    TempFolder dir;
+    CreateDir(dir / "x");
+    try {
+        CreateDir(dir / "x");
+        FAIL();
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Code(), 183u);
+        EXPECT_EQ(e.Message(), "I/O error 183");
+    }
+    try {
+        CreateDir(dir / "missing\\x");
+        FAIL();
+    } catch (const IoError& e) {
+        EXPECT_EQ(e.Code(), 3u);
+        EXPECT_EQ(e.Message(), "Invalid filename");
+    }
+}
+
+TEST(Removal, ReportsByResult) {
+    TempFolder dir;
+    PutFile(dir / "f", "x");
+    CreateDir(dir / "d");
+    PutFile(dir / "d\\inner", "x");
+    EXPECT_FALSE(RemoveDir(dir / "d")); // not empty
+    EXPECT_TRUE(RemoveFile(dir / "d\\inner"));
+    EXPECT_TRUE(RemoveDir(dir / "d"));
+    EXPECT_TRUE(RemoveFile(dir / "f"));
+    EXPECT_FALSE(RemoveFile(dir / "f"));
+    EXPECT_FALSE(RemoveDir(dir / "d"));
+}
+
+TEST(Attributes, ReadOnlyBlocksDeletionUntilCleared) {
+    TempFolder dir;
+    PutFile(dir / "ro", "x");
+    EXPECT_EQ(FileSetAttr(dir / "ro", os::kAttrReadOnly), 0u);
+    EXPECT_FALSE(RemoveFile(dir / "ro"));
+    EXPECT_EQ(FileSetAttr(dir / "ro", 0), 0u);
+    EXPECT_TRUE(RemoveFile(dir / "ro"));
+    EXPECT_NE(FileSetAttr(dir / "missing", 0), 0u);
+}
+
+TEST(FolderListing, Mask63YieldsEveryEntryIncludingDots) {
+    TempFolder dir;
+    PutFile(dir / "a", "x");
+    PutFile(dir / "h", "x");
+    FileSetAttr(dir / "h", os::kAttrHidden);
+    CreateDir(dir / "sub");
+    std::set<std::string> names;
+    FolderListing listing;
+    for (unsigned code = listing.Open(dir / "*.*", FolderListing::kAllEntries); code == 0;
+         code = listing.Next()) {
+        names.insert(listing.Name());
+        if (listing.Name() == "sub") {
+            EXPECT_TRUE(listing.Attributes() & os::kAttrDirectory);
+        }
+    }
+    EXPECT_EQ(names, (std::set<std::string>{".", "..", "a", "h", "sub"}));
+    listing.Close(); // harmless on a closed search
+}
+
+TEST(FolderListing, WithoutTheFolderBitFoldersArePassedOver) {
+    TempFolder dir;
+    PutFile(dir / "a", "x");
+    CreateDir(dir / "sub");
+    FolderListing listing;
+    std::set<std::string> names;
+    for (unsigned code = listing.Open(dir / "*.*", 63 & ~os::kAttrDirectory); code == 0;
+         code = listing.Next())
+        names.insert(listing.Name());
+    EXPECT_EQ(names, (std::set<std::string>{"a"}));
+    EXPECT_NE(listing.Open(dir / "missing\\*.*", FolderListing::kAllEntries), 0u);
+}

@@ -1,0 +1,102 @@
+#include "runtime/TextFile.h"
+#include "runtime/Errors.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace rt;
+using testing_support::PutFile;
+using testing_support::TempFolder;
+
+namespace {
+
+std::vector<std::string> ReadAll(const std::string& path) {
+    TextFile file(path);
+    file.Reset();
+    std::vector<std::string> lines;
+    while (!file.Eof())
+        lines.push_back(file.ReadLn());
+    file.Close();
+    return lines;
+}
+
+using Lines = std::vector<std::string>;
+
+unsigned CodeOf(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const IoError& e) {
+        return e.Code();
+    }
+    return 0;
+}
+
+} // namespace
+
+TEST(TextFile, LineEndsAndEndOfText) {
+    TempFolder dir;
+    const std::string path = dir / "t";
+    PutFile(path, "a\r\nb\nc");
+    EXPECT_EQ(ReadAll(path), (Lines{"a", "b", "c"}));
+    PutFile(path, "a\rb\r\n");
+    EXPECT_EQ(ReadAll(path), (Lines{"ab"}));
+    PutFile(path, "x\r\n\r\n");
+    EXPECT_EQ(ReadAll(path), (Lines{"x", ""}));
+    PutFile(path, "x\r\ny\x1Atail\r\n");
+    EXPECT_EQ(ReadAll(path), (Lines{"x", "y"}));
+    PutFile(path, "");
+    EXPECT_EQ(ReadAll(path), Lines{});
+}
+
+TEST(TextFile, LinesLongerThanTheBufferAndManyLinesComeBackWhole) {
+    TempFolder dir;
+    const std::string longLine(1000, 'L');
+    std::string content;
+    Lines expected;
+    for (int i = 0; i < 300; ++i) {
+        expected.push_back(i % 50 == 0 ? longLine : "line " + std::to_string(i));
+        content += expected.back() + "\r\n";
+    }
+    PutFile(dir / "t", content);
+    EXPECT_EQ(ReadAll(dir / "t"), expected);
+}
+
+TEST(TextFile, ReadingPastTheEndGivesEmptyLines) {
+    TempFolder dir;
+    PutFile(dir / "t", "only\r\n");
+    TextFile file(dir / "t");
+    file.Reset();
+    EXPECT_EQ(file.ReadLn(), "only");
+    EXPECT_TRUE(file.Eof());
+    EXPECT_EQ(file.ReadLn(), "");
+}
+
+TEST(TextFile, ErrorsCarryTheirCodes) {
+    TempFolder dir;
+    EXPECT_EQ(CodeOf([&] { TextFile(dir / "missing").Reset(); }), 2u);
+    EXPECT_EQ(CodeOf([&] { TextFile(dir / "nofolder\\x").Reset(); }), 3u);
+    EXPECT_EQ(CodeOf([&] { TextFile().Reset(); }), 102u);
+    EXPECT_EQ(CodeOf([&] { TextFile(dir / "t").Close(); }), 103u);
+    EXPECT_EQ(CodeOf([&] { TextFile(dir / "t").ReadLn(); }), 103u);
+    EXPECT_EQ(IoError(102).Message(), "I/O error 102");
+}
+
+TEST(TextFile, AFileOpenForWritingElsewhereCannotBeOpened) {
+    TempFolder dir;
+    PutFile(dir / "t", "x\r\n");
+    os::FileHandle writer;
+    ASSERT_EQ(os::CreateForWriting(dir / "t", writer), 0u);
+    EXPECT_EQ(CodeOf([&] { TextFile(dir / "t").Reset(); }), 32u);
+    os::Close(writer);
+    EXPECT_EQ(ReadAll(dir / "t"), Lines{});
+}
+
+TEST(TextFile, ReadersShareButKeepWritersOut) {
+    TempFolder dir;
+    PutFile(dir / "t", "x\r\n");
+    TextFile first(dir / "t");
+    first.Reset();
+    EXPECT_EQ(ReadAll(dir / "t"), Lines{"x"});
+    os::FileHandle writer;
+    EXPECT_EQ(os::CreateForWriting(dir / "t", writer), 32u);
+}

@@ -1,0 +1,74 @@
+#include "runtime/Text.h"
+#include "runtime/Errors.h"
+
+#include <gtest/gtest.h>
+
+using namespace rt;
+
+TEST(StripBlanks, RemovesControlBytesAndSpacesAtBothEndsOnly) {
+    EXPECT_EQ(StripBlanks("\t C:\\X \r\n"), "C:\\X");
+    EXPECT_EQ(StripBlanks(std::string("\0 a b \0", 7)), "a b");
+    EXPECT_EQ(StripBlanks(" \t\r\n"), "");
+    EXPECT_EQ(StripBlanks("\xA1\xA1x\xA1\xA1"), "\xA1\xA1x\xA1\xA1"); // full-width spaces stay
+}
+
+TEST(PathParts, SplitAtTheLastBackslashOrColon) {
+    EXPECT_EQ(FolderPart("C:\\a\\b.txt"), "C:\\a\\");
+    EXPECT_EQ(FileNamePart("C:\\a\\b.txt"), "b.txt");
+    EXPECT_EQ(FolderPart("C:b"), "C:");
+    EXPECT_EQ(FileNamePart("C:b"), "b");
+    EXPECT_EQ(FolderPart("C:\\a\\"), "C:\\a\\");
+    EXPECT_EQ(FileNamePart("C:\\a\\"), "");
+    EXPECT_EQ(FolderPart("plain"), "");
+    EXPECT_EQ(FileNamePart("plain"), "plain");
+    EXPECT_EQ(FileNamePart("a/b"), "a/b"); // "/" is no separator
+}
+
+TEST(PathParts, TrailByte5CIsNoSeparator) {
+    // "表" is B1 ED, "\x95\x5C" is a character whose trail byte is a backslash.
+    const std::string folder = "C:\\\x95\x5C\xB1\xED";
+    EXPECT_EQ(FolderPart(folder + "\\x.exe"), folder + "\\");
+    EXPECT_EQ(FileNamePart(folder), "\x95\x5C\xB1\xED");
+    EXPECT_EQ(FolderPart("\x95\x5C"), "");
+    // A lone lead byte at the end has no trail byte to hide a separator.
+    EXPECT_EQ(FolderPart("a\\\x95"), "a\\");
+}
+
+TEST(Ranges, PosCopyAndDeleteClampToTheText) {
+    EXPECT_EQ(Pos("b", "abcb"), 2u);
+    EXPECT_EQ(Pos("x", "abc"), 0u);
+    EXPECT_EQ(Pos("", "abc"), 0u);
+    EXPECT_EQ(Pos("a", ""), 0u);
+    EXPECT_EQ(Copy("abcdef", 2, 3), "bcd");
+    EXPECT_EQ(Copy("abcdef", 5, 100), "ef");
+    EXPECT_EQ(Copy("abcdef", 7, 1), "");
+    EXPECT_EQ(Copy("abcdef", 2, 0), "");
+    EXPECT_EQ(Copy("abcdef", 2, -1), "");
+    std::string text = "abcdef";
+    Delete(text, 2, 2);
+    EXPECT_EQ(text, "adef");
+    Delete(text, 3, 100);
+    EXPECT_EQ(text, "ad");
+    Delete(text, 1, 0);
+    Delete(text, 9, 1);
+    EXPECT_EQ(text, "ad");
+}
+
+TEST(IoErrors, MessagesFollowTheTable) {
+    EXPECT_EQ(IoError(2).Message(), "File not found");
+    EXPECT_EQ(IoError(3).Message(), "Invalid filename");
+    EXPECT_EQ(IoError(4).Message(), "Too many open files");
+    EXPECT_EQ(IoError(5).Message(), "File access denied");
+    EXPECT_EQ(IoError(100).Message(), "Read beyond end of file");
+    EXPECT_EQ(IoError(101).Message(), "Disk full");
+    EXPECT_EQ(IoError(106).Message(), "Invalid numeric input");
+    EXPECT_EQ(IoError(183).Message(), "I/O error 183");
+    EXPECT_EQ(IoError(103).Code(), 103u);
+}
+
+TEST(IoErrors, SystemMessagesLoseTrailingBlanksAndFullStops) {
+    EXPECT_EQ(TrimSystemMessage("Access is denied.\r\n"), "Access is denied");
+    EXPECT_EQ(TrimSystemMessage("x. . \r\n"), "x");
+    EXPECT_EQ(TrimSystemMessage("\xC3\xBB\xD3\xD0\xA1\xA3\r\n"), "\xC3\xBB\xD3\xD0\xA1\xA3"); // "。" stays
+    EXPECT_EQ(TrimSystemMessage(""), "");
+}
