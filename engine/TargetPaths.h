@@ -1,0 +1,19 @@
+// Where the run puts things: plain concatenations of the target folder text as the
+// user left it; no separator is added or removed beyond the texts shown, and only the
+// uses named here are blank-stripped.
+#pragma once
+
+#include "engine/Manifest.h"
+
+#include <string>
+
+namespace engine {
+
+std::string DataFolder(const std::string& installDir);  // installDir + "\data"
+std::string DailyFolder(const std::string& installDir); // installDir + "\data\day"
+std::string ManifestCopyPath(const std::string& installDir);
+std::string UninstallListPath(const std::string& installDir);
+// Target of a manifest entry of the given class (not the manifest's own line).
+std::string EntryPath(const std::string& installDir, LineClass lineClass, const std::string& fileName);
+
+} // namespace engine

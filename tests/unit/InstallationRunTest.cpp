@@ -1,0 +1,255 @@
+#include "engine/InstallationRun.h"
+#include "engine/FolderStore.h"
+#include "engine/TargetPaths.h"
+#include "runtime/Errors.h"
+#include "runtime/FileSystem.h"
+#include "runtime/TextFile.h"
+#include "tests/support/FakePage.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+using namespace engine;
+using testing_support::FakePage;
+using testing_support::FakeShortcuts;
+using testing_support::FileContent;
+using testing_support::PutFile;
+using testing_support::TempFolder;
+
+namespace {
+
+using Lines = std::vector<std::string>;
+
+// A small payload folder of the shipped shape with the given number of daily entries.
+// A daily entry listed in missing gets a manifest line but no blob.
+std::string MakePayload(const TempFolder& dir, int dailyCount, const std::string& missing = "") {
+    const std::string payload = dir / "payload";
+    rt::ForceDirectories(payload + "\\data\\day");
+    std::string manifest = "fCount datfile D:\\Quenvale\\Count.dat\r\n"
+                           "fQuenvale exefile D:\\Quenvale\\Quenvale.exe\r\n"
+                           "fUnInstall exefile D:\\Quenvale\\UnInstall.exe\r\n"
+                           "fupdate exefile D:\\Quenvale\\update.exe\r\n"
+                           "freadme txtfile D:\\Quenvale\\readme.txt\r\n"
+                           "fsda dfile D:\\Quenvale\\data\\sda.d\r\n";
+    for (const char* root : {"Quenvale.exe", "UnInstall.exe", "update.exe", "readme.txt"})
+        PutFile(payload + "\\" + root, std::string("blob of ") + root);
+    PutFile(payload + "\\data\\sda.d", "sda");
+    for (int i = 1; i <= dailyCount; ++i) {
+        char code[16];
+        std::snprintf(code, sizeof code, "%06d", i);
+        manifest += std::string("f") + code + " dayfile D:\\Quenvale\\data\\day\\" + code + ".day\r\n";
+        if (missing != std::string("f") + code)
+            PutFile(payload + "\\data\\day\\" + code + ".day", std::string("day ") + code);
+    }
+    PutFile(payload + "\\Count.dat", manifest);
+    return payload;
+}
+
+Lines ReadLines(const std::string& path) {
+    rt::TextFile file(path);
+    file.Reset();
+    Lines lines;
+    while (!file.Eof())
+        lines.push_back(file.ReadLn());
+    file.Close();
+    return lines;
+}
+
+struct RunFixture {
+    explicit RunFixture(const std::string& payload, std::string target)
+        : store(payload), installDir(std::move(target)),
+          run(installDir, cancelRequested, page, shortcuts, store) {}
+
+    std::string Install() {
+        try {
+            run.Install();
+        } catch (const rt::Error& e) {
+            return e.Message();
+        }
+        return "";
+    }
+
+    FolderStore store;
+    std::string installDir;
+    bool cancelRequested = false;
+    FakePage page;
+    FakeShortcuts shortcuts;
+    InstallationRun run;
+};
+
+} // namespace
+
+TEST(InstallationRun, SamplePayloadFillsTheFolderAndEndsOnTheFinishPage) {
+    TempFolder dir;
+    RunFixture r(SAMPLE_PAYLOAD_DIR, dir / "Quenvale");
+    ASSERT_EQ(r.Install(), "");
+    EXPECT_EQ(r.page.minimum, 0);
+    EXPECT_EQ(r.page.maximum, 1754);
+    EXPECT_EQ(r.page.position, 1749);
+    EXPECT_EQ(r.page.pumps, 1749);
+    EXPECT_TRUE(r.page.finishShown);
+    EXPECT_FALSE(r.page.terminated);
+
+    const Lines uninstall = ReadLines(dir / "Quenvale\\Unini.dat");
+    ASSERT_EQ(uninstall.size(), 1754u);
+    EXPECT_EQ(uninstall[0], dir / "Quenvale\\Quenvale.exe");
+    EXPECT_EQ(uninstall[4], dir / "Quenvale\\data\\sda.d");
+    EXPECT_EQ(uninstall[5], dir / "Quenvale\\data\\day\\000001.day");
+    EXPECT_EQ(uninstall.back(), dir / "Quenvale\\data\\day\\999999.day");
+    EXPECT_EQ(r.page.progressText, "    " + uninstall.back());
+    EXPECT_FALSE(rt::FileExists(dir / "Quenvale\\count1.dat"));
+
+    const std::string sample = SAMPLE_PAYLOAD_DIR;
+    for (const char* file : {"Quenvale.exe", "UnInstall.exe", "update.exe", "readme.txt", "data\\sda.d",
+                             "data\\day\\000001.day", "data\\day\\600000.day", "data\\day\\999999.day"})
+        EXPECT_EQ(FileContent(dir / "Quenvale\\" + file), FileContent(sample + "\\" + file)) << file;
+
+    const std::string q = dir / "Quenvale";
+    EXPECT_EQ(
+        r.shortcuts.calls,
+        (Lines{"programs " + q + "\\readme.txt 软件说明文件", "programs " + q + "\\UnInstall.exe Marluxa卸载",
+               "programs " + q + "\\Quenvale.exe Marluxa", "desktop " + q + "\\Quenvale.exe \\Marluxa"}));
+    EXPECT_EQ(r.page.desktopChoiceReads, 1);
+}
+
+TEST(TargetPaths, BlanksAroundTheFolderAreStrippedOnlyWhereTheRunStripsThem) {
+    const std::string dir = "  C:\\Q  ";
+    EXPECT_EQ(DataFolder(dir), "  C:\\Q  \\data");
+    EXPECT_EQ(DailyFolder(dir), "  C:\\Q  \\data\\day");
+    EXPECT_EQ(ManifestCopyPath(dir), "C:\\Q\\count1.dat");
+    EXPECT_EQ(EntryPath(dir, LineClass::Root, "Quenvale.exe"), "C:\\Q  \\Quenvale.exe");
+    EXPECT_EQ(EntryPath(dir, LineClass::Data, "sda.d"), "C:\\Q  \\data\\sda.d");
+    EXPECT_EQ(EntryPath(dir, LineClass::Daily, "000001.day"), "C:\\Q\\data\\day\\000001.day");
+    EXPECT_EQ(UninstallListPath(dir), "  C:\\Q  \\Unini.dat");
+    // A folder text ending in a backslash yields a doubled one.
+    EXPECT_EQ(EntryPath("C:\\Q\\", LineClass::Daily, "1.day"), "C:\\Q\\\\data\\day\\1.day");
+}
+
+TEST(InstallationRun, ConfirmedCancelAtTheFirstDailyEntryRemovesTheNewFolder) {
+    TempFolder dir;
+    RunFixture r(MakePayload(dir, 5), dir / "new\\Quenvale");
+    r.cancelRequested = true; // clicked before the run started
+    ASSERT_EQ(r.Install(), "");
+    ASSERT_EQ(r.page.boxes.size(), 1u);
+    EXPECT_EQ(r.page.boxes[0].owner, "page");
+    EXPECT_EQ(r.page.boxes[0].text, "是否真的结束安装?");
+    EXPECT_EQ(r.page.boxes[0].caption, "安装提示");
+    EXPECT_EQ(r.page.boxes[0].style, 65u);
+    EXPECT_EQ(r.page.pumps, 1);
+    EXPECT_TRUE(r.cancelRequested);
+    EXPECT_TRUE(r.page.terminated);
+    EXPECT_FALSE(r.page.finishShown);
+    EXPECT_TRUE(r.shortcuts.calls.empty());
+    EXPECT_FALSE(rt::DirectoryExists(dir / "new")); // parents the run made go too
+    EXPECT_TRUE(rt::DirectoryExists(dir.Path()));
+}
+
+TEST(InstallationRun, ConfirmedCancelKeepsEverythingTheUserHad) {
+    TempFolder dir;
+    const std::string target = dir / "Documents";
+    rt::ForceDirectories(target + "\\data\\mine");
+    PutFile(target + "\\letter.txt", "my letter");
+    PutFile(target + "\\data\\notes.txt", "my notes");
+    rt::FileSetAttr(target + "\\letter.txt", os::kAttrReadOnly);
+    RunFixture r(MakePayload(dir, 5), target);
+    r.page.onPump = [&](int pump) { r.cancelRequested = pump == 3; };
+    ASSERT_EQ(r.Install(), "");
+    EXPECT_TRUE(r.page.terminated);
+    EXPECT_EQ(FileContent(target + "\\letter.txt"), "my letter");
+    EXPECT_EQ(FileContent(target + "\\data\\notes.txt"), "my notes");
+    EXPECT_TRUE(rt::DirectoryExists(target + "\\data\\mine"));
+    EXPECT_FALSE(rt::FileExists(target + "\\Quenvale.exe"));
+    EXPECT_FALSE(rt::FileExists(target + "\\count1.dat"));
+    EXPECT_FALSE(rt::FileExists(target + "\\Unini.dat"));
+    EXPECT_FALSE(rt::DirectoryExists(target + "\\data\\day")); // the run made it
+    rt::FileSetAttr(target + "\\letter.txt", 0);
+}
+
+TEST(InstallationRun, DeclinedCancelGoesOnAndAsksAgainOnTheNextClick) {
+    TempFolder dir;
+    RunFixture r(MakePayload(dir, 6), dir / "Q");
+    r.page.answers = {2, 2}; // Cancel, Cancel
+    r.page.onPump = [&](int pump) {
+        if (pump == 2 || pump == 5)
+            r.cancelRequested = true;
+    };
+    ASSERT_EQ(r.Install(), "");
+    EXPECT_EQ(r.page.boxes.size(), 2u);
+    EXPECT_FALSE(r.cancelRequested);
+    EXPECT_TRUE(r.page.finishShown);
+    EXPECT_EQ(ReadLines(dir / "Q\\Unini.dat").size(), 11u);
+}
+
+TEST(InstallationRun, TheDesktopChoiceIsReadOnceAtTheEnd) {
+    TempFolder dir;
+    RunFixture r(MakePayload(dir, 3), dir / "Q");
+    r.page.onPump = [&](int pump) {
+        EXPECT_EQ(r.page.desktopChoiceReads, 0);
+        r.page.desktopChecked = pump != 3;
+    };
+    ASSERT_EQ(r.Install(), "");
+    EXPECT_EQ(r.page.desktopChoiceReads, 1);
+    EXPECT_EQ(r.shortcuts.calls.size(), 3u);
+}
+
+TEST(InstallationRun, AMissingDailyBlobStopsTheRunAndKeepsWhatWasWritten) {
+    TempFolder dir;
+    RunFixture r(MakePayload(dir, 3, "f000001"), dir / "Q");
+    EXPECT_EQ(r.Install(), "Resource f000001 not found");
+    EXPECT_TRUE(rt::FileExists(dir / "Q\\Quenvale.exe"));
+    EXPECT_TRUE(rt::FileExists(dir / "Q\\data\\sda.d"));
+    EXPECT_TRUE(rt::FileExists(dir / "Q\\count1.dat"));
+    EXPECT_FALSE(rt::FileExists(dir / "Q\\data\\day\\000001.day"));
+    EXPECT_FALSE(rt::FileExists(dir / "Q\\Unini.dat"));
+    EXPECT_EQ(r.page.progressText, "    " + (dir / "Q\\data\\day\\000001.day"));
+    EXPECT_FALSE(r.page.finishShown);
+    EXPECT_FALSE(r.page.terminated);
+    EXPECT_TRUE(r.shortcuts.calls.empty());
+    // Abandoning the stopped run removes what it created, and only that.
+    r.run.RollBack();
+    EXPECT_FALSE(rt::DirectoryExists(dir / "Q"));
+}
+
+TEST(InstallationRun, AShortManifestEndsInResourceNotFound) {
+    TempFolder dir;
+    const std::string payload = MakePayload(dir, 0);
+    PutFile(payload + "\\Count.dat",
+            "fCount datfile D:\\Q\\Count.dat\r\nfQuenvale exefile D:\\Q\\Quenvale.exe\r\n");
+    RunFixture r(payload, dir / "Q");
+    EXPECT_EQ(r.Install(), "Resource  not found");
+    EXPECT_TRUE(rt::FileExists(dir / "Q\\Quenvale.exe"));
+}
+
+TEST(InstallationRun, FolderCreationFailureShowsItsMessageAndWritesNothing) {
+    TempFolder dir;
+    const std::string payload = MakePayload(dir, 1);
+    PutFile(dir / "file", "x");
+    Lines targets = {"Quenvale", dir / "file\\Quenvale"};
+#ifdef _WIN32
+    targets.push_back("Q:\\no such drive\\Quenvale");
+#endif
+    for (const std::string& target : targets) {
+        RunFixture r(payload, target);
+        ASSERT_EQ(r.Install(), "") << target;
+        ASSERT_EQ(r.page.boxes.size(), 1u) << target;
+        EXPECT_EQ(r.page.boxes[0].owner, "focus");
+        EXPECT_EQ(r.page.boxes[0].text, "创建安装目录失败!");
+        EXPECT_EQ(r.page.boxes[0].caption, "信息");
+        EXPECT_EQ(r.page.boxes[0].style, 0u);
+        EXPECT_EQ(r.page.maximum, -1);
+        EXPECT_FALSE(r.page.terminated);
+        EXPECT_FALSE(r.page.finishShown);
+    }
+    EXPECT_FALSE(rt::DirectoryExists("Quenvale"));
+}
+
+TEST(InstallationRun, ExistingFilesOfTheSameNameAreReplacedOthersStay) {
+    TempFolder dir;
+    rt::ForceDirectories(dir / "Q\\data\\day");
+    PutFile(dir / "Q\\Quenvale.exe", std::string(10000, 'o'));
+    PutFile(dir / "Q\\mine.txt", "mine");
+    RunFixture r(MakePayload(dir, 2), dir / "Q");
+    ASSERT_EQ(r.Install(), "");
+    EXPECT_EQ(FileContent(dir / "Q\\Quenvale.exe"), "blob of Quenvale.exe");
+    EXPECT_EQ(FileContent(dir / "Q\\mine.txt"), "mine");
+}
