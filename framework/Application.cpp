@@ -1,0 +1,143 @@
+#include "framework/Application.h"
+
+#include "framework/ErrorReport.h"
+#include "framework/Form.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace framework {
+
+const char* const kFormClass = "SetupForm";
+
+namespace {
+
+const char* const kApplicationClass = "SetupApplication";
+
+LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_CLOSE) {
+        App().Terminate();
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Disables every enabled window of this thread for its lifetime, as a modal box of
+// the application should.
+class ThreadWindowsDisabled {
+  public:
+    ThreadWindowsDisabled() {
+        EnumThreadWindows(GetCurrentThreadId(), Disable, reinterpret_cast<LPARAM>(this));
+    }
+    ~ThreadWindowsDisabled() {
+        for (HWND window : disabled_)
+            EnableWindow(window, TRUE);
+    }
+    ThreadWindowsDisabled(const ThreadWindowsDisabled&) = delete;
+    ThreadWindowsDisabled& operator=(const ThreadWindowsDisabled&) = delete;
+
+  private:
+    static BOOL CALLBACK Disable(HWND window, LPARAM self) {
+        if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+            EnableWindow(window, FALSE);
+            reinterpret_cast<ThreadWindowsDisabled*>(self)->disabled_.push_back(window);
+        }
+        return TRUE;
+    }
+    std::vector<HWND> disabled_;
+};
+
+} // namespace
+
+Application& App() {
+    static Application application;
+    return application;
+}
+
+void Application::Initialize(HINSTANCE instance) {
+    instance_ = instance;
+    WNDCLASSA application = {};
+    application.lpfnWndProc = ApplicationProc;
+    application.hInstance = instance;
+    application.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    application.lpszClassName = kApplicationClass;
+    RegisterClassA(&application);
+    Form::RegisterWindowClasses(instance);
+    // A visible popup of no size: it carries the task-bar entry and owns the pages.
+    window_ = CreateWindowExA(WS_EX_APPWINDOW, kApplicationClass, title_.c_str(),
+                              WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, GetSystemMetrics(SM_CXSCREEN) / 2,
+                              GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance, nullptr);
+}
+
+void Application::SetTitle(const std::string& title) {
+    title_ = title;
+    if (window_)
+        SetWindowTextA(window_, title.c_str());
+}
+
+void Application::Run(Form& mainForm) {
+    ShowWindow(window_, SW_SHOWNOACTIVATE);
+    mainForm.Show();
+    MSG message;
+    while (!terminated_ && GetMessageA(&message, nullptr, 0, 0) > 0)
+        HandleMessage(message);
+    terminated_ = true;
+}
+
+void Application::Terminate() {
+    if (!terminated_)
+        PostQuitMessage(0);
+}
+
+void Application::ProcessMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            terminated_ = true;
+            return;
+        }
+        HandleMessage(message);
+    }
+}
+
+bool Application::HandleMessage(MSG& message) {
+    if (IsDialogKey(message))
+        return true;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return true;
+}
+
+bool Application::IsDialogKey(MSG& message) {
+    if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST)
+        return false;
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    const bool ours =
+        std::any_of(forms_.begin(), forms_.end(), [root](Form* form) { return form->Handle() == root; });
+    return ours && IsDialogMessageA(root, &message);
+}
+
+void Application::RemoveForm(Form* form) {
+    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+}
+
+void Application::Minimize() {
+    ShowWindow(window_, SW_MINIMIZE);
+}
+
+void Application::Dispatch(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        ShowError(error.what());
+    } catch (...) {
+        ShowError("Unknown error");
+    }
+}
+
+void Application::ShowError(const std::string& message) {
+    ThreadWindowsDisabled disabled;
+    MessageBoxA(window_, ErrorReportText(message).c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+} // namespace framework

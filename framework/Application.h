@@ -1,0 +1,64 @@
+// The application object: the hidden owner window that carries the title and the
+// task-bar entry, the message loop with its terminate request, the call that
+// processes every waiting message, and the one dispatch point through which every
+// event handler runs (where errors end in the default error report).
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace framework {
+
+class Form;
+
+class Application {
+  public:
+    // Registers the window classes and creates the owner window.
+    void Initialize(HINSTANCE instance);
+    HINSTANCE Instance() const { return instance_; }
+    HWND Handle() const { return window_; }
+
+    void SetTitle(const std::string& title);
+    const std::string& Title() const { return title_; }
+
+    // Shows the main form and dispatches messages until terminate is requested.
+    void Run(Form& mainForm);
+    // Asks the message loop to end once the current handler has returned.
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Processes every message already waiting, without waiting.
+    void ProcessMessages();
+
+    // Runs an event handler. Any error it raises ends it and is shown by the default
+    // error report; nothing propagates to the caller (a window procedure).
+    void Dispatch(const std::function<void()>& handler);
+    // The default error report: a modal box owned by the application window, caption
+    // the application title, stop icon, one OK button, every window disabled meanwhile.
+    void ShowError(const std::string& message);
+
+    // Forms register themselves so that the loop can give them dialog keys.
+    void AddForm(Form* form) { forms_.push_back(form); }
+    void RemoveForm(Form* form);
+    void Minimize();
+
+  private:
+    bool HandleMessage(MSG& message);
+    bool IsDialogKey(MSG& message);
+
+    HINSTANCE instance_ = nullptr;
+    HWND window_ = nullptr;
+    std::string title_;
+    bool terminated_ = false;
+    std::vector<Form*> forms_;
+};
+
+// The one application object.
+Application& App();
+
+// The window class of every form and the custom controls.
+extern const char* const kFormClass;
+
+} // namespace framework

@@ -1,0 +1,358 @@
+#include "framework/Controls.h"
+
+#include "runtime/Errors.h"
+
+#include <commctrl.h>
+
+namespace framework {
+
+namespace {
+
+constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+constexpr int kShellFileCopyClip = 160;
+constexpr const char* kFontProperty = "SetupFont"; // the font a speed button draws with
+
+Control* ControlOf(HWND window) {
+    return reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+}
+
+// Custom controls tell their form of a click as a button would.
+void NotifyClick(HWND window) {
+    SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(window));
+}
+
+// Turns each CR that is not followed by LF into CR LF, as the system controls break
+// lines only there.
+std::string WithLineBreaks(const std::string& text) {
+    std::string shown;
+    shown.reserve(text.size() + 16);
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        shown += text[i];
+        if (text[i] == '\r' && (i + 1 == text.size() || text[i + 1] != '\n'))
+            shown += '\n';
+    }
+    return shown;
+}
+
+class PaintScope {
+  public:
+    explicit PaintScope(HWND window) : window_(window), dc_(BeginPaint(window, &paint_)) {}
+    ~PaintScope() { EndPaint(window_, &paint_); }
+    PaintScope(const PaintScope&) = delete;
+    PaintScope& operator=(const PaintScope&) = delete;
+    HDC Dc() const { return dc_; }
+
+  private:
+    HWND window_;
+    PAINTSTRUCT paint_;
+    HDC dc_;
+};
+
+} // namespace
+
+void Control::CreateWindowOf(const char* windowClass, DWORD style, DWORD exStyle, HWND parent, int id,
+                             Bounds bounds) {
+    id_ = id;
+    window_ = CreateWindowExA(exStyle, windowClass, DisplayText(text_).c_str(), style, bounds.left,
+                              bounds.top, bounds.width, bounds.height, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+                              nullptr);
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+}
+
+void Control::SetText(const std::string& text) {
+    text_ = text;
+    if (window_)
+        SetWindowTextA(window_, DisplayText(text).c_str());
+}
+
+const std::string& Control::Text() const {
+    return text_;
+}
+
+void Control::SetEnabled(bool enabled) {
+    if (window_)
+        EnableWindow(window_, enabled);
+}
+
+bool Control::Enabled() const {
+    return window_ && IsWindowEnabled(window_);
+}
+
+void Control::SetVisible(bool visible) {
+    if (window_)
+        ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
+}
+
+bool Control::Visible() const {
+    return window_ && IsWindowVisible(window_);
+}
+
+void Control::SetFocus() {
+    if (window_)
+        ::SetFocus(window_);
+}
+
+void Control::SetBackground(COLORREF color) {
+    backgroundColor_ = color;
+    background_.Reset(CreateSolidBrush(color));
+}
+
+void Control::SetFont(const char* face, int height, int weight, bool italic, BYTE charset) {
+    font_.Reset(CreateFontA(-height, 0, 0, 0, weight, italic, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+}
+
+// Panel
+
+void Panel::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("SetupPanel", kChild, 0, parent, id, bounds);
+}
+
+LRESULT CALLBACK Panel::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* panel = static_cast<Panel*>(ControlOf(window));
+    switch (message) {
+    case WM_PAINT: {
+        PaintScope paint(window);
+        RECT area;
+        GetClientRect(window, &area);
+        Brush fill(CreateSolidBrush(panel ? panel->color_ : GetSysColor(COLOR_BTNFACE)));
+        FillRect(paint.Dc(), &area, fill.Get());
+        const bool etched = panel && panel->bevel_ == Bevel::Etched;
+        DrawEdge(paint.Dc(), &area, etched ? EDGE_ETCHED : BDR_RAISEDINNER, BF_RECT);
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONUP:
+        NotifyClick(window);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Image
+
+void Image::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("SetupImage", kChild, 0, parent, id, bounds);
+}
+
+void Image::LoadBitmapResource(const char* name) {
+    bitmap_.Reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, 0)));
+}
+
+void Image::LoadIconResource(int id, int width, int height) {
+    icon_.Reset(static_cast<HICON>(
+        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, width, height, 0)));
+}
+
+void Image::Paint(HDC dc) const {
+    RECT area;
+    GetClientRect(window_, &area);
+    FillRect(dc, &area, BackgroundBrush() ? BackgroundBrush() : GetSysColorBrush(COLOR_BTNFACE));
+    if (icon_.Get()) {
+        // Stretched to fill the control; the icon's mask keeps its background transparent.
+        DrawIconEx(dc, 0, 0, icon_.Get(), area.right, area.bottom, 0, nullptr, DI_NORMAL);
+    } else if (bitmap_.Get()) {
+        HDC source = CreateCompatibleDC(dc);
+        {
+            Selection selected(source, bitmap_.Get());
+            BITMAP info;
+            GetObjectA(bitmap_.Get(), sizeof info, &info);
+            BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY); // unscaled, clipped
+        }
+        DeleteDC(source);
+    }
+}
+
+LRESULT CALLBACK Image::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* image = static_cast<Image*>(ControlOf(window));
+    switch (message) {
+    case WM_PAINT: {
+        PaintScope paint(window);
+        if (image)
+            image->Paint(paint.Dc());
+        return 0;
+    }
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_LBUTTONUP:
+        NotifyClick(window);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Label
+
+void Label::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("STATIC", kChild | SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0, parent, id, bounds);
+}
+
+std::string Label::DisplayText(const std::string& text) const {
+    return WithLineBreaks(text);
+}
+
+// Memo
+
+void Memo::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("EDIT", kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
+                   WS_EX_CLIENTEDGE, parent, id, bounds);
+    SetBackground(GetSysColor(COLOR_WINDOW)); // read-only, but shown as a text box
+}
+
+std::string Memo::DisplayText(const std::string& text) const {
+    return WithLineBreaks(text);
+}
+
+// Edit
+
+void Edit::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, parent, id, bounds);
+}
+
+std::string Edit::CurrentText() const {
+    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window_)) + 1, '\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextA(window_, &text[0], static_cast<int>(text.size()))));
+    return text;
+}
+
+// Button
+
+void Button::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("BUTTON", kChild | WS_TABSTOP | (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, parent,
+                   id, bounds);
+}
+
+// SpeedButton
+
+void SpeedButton::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("SetupSpeedButton", kChild, 0, parent, id, bounds);
+    HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
+                               GetModuleHandleA(nullptr), nullptr);
+    TOOLINFOA tool = {};
+    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+    tool.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
+    tool.hwnd = parent;
+    tool.uId = reinterpret_cast<UINT_PTR>(window_);
+    tool.lpszText = const_cast<char*>(hint_.c_str());
+    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+LRESULT CALLBACK SpeedButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_PAINT: {
+        PaintScope paint(window);
+        RECT area;
+        GetClientRect(window, &area);
+        const bool pressed = GetCapture() == window;
+        FillRect(paint.Dc(), &area, GetSysColorBrush(COLOR_BTNFACE));
+        DrawEdge(paint.Dc(), &area, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
+        char caption[64];
+        GetWindowTextA(window, caption, sizeof caption);
+        Selection font(paint.Dc(), GetPropA(window, kFontProperty));
+        SetBkMode(paint.Dc(), TRANSPARENT);
+        if (pressed)
+            OffsetRect(&area, 1, 1);
+        DrawTextA(paint.Dc(), caption, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        return 0;
+    }
+    case WM_SETFONT:
+        SetPropA(window, kFontProperty, reinterpret_cast<HANDLE>(wParam));
+        return 0;
+    case WM_NCDESTROY:
+        RemovePropA(window, kFontProperty);
+        break;
+    case WM_LBUTTONDOWN: // no focus taken: the button has no place in the tab order
+        SetCapture(window);
+        InvalidateRect(window, nullptr, FALSE);
+        return 0;
+    case WM_LBUTTONUP: {
+        if (GetCapture() != window)
+            return 0;
+        ReleaseCapture();
+        InvalidateRect(window, nullptr, FALSE);
+        RECT area;
+        GetClientRect(window, &area);
+        const POINT at = {static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        if (PtInRect(&area, at))
+            NotifyClick(window);
+        return 0;
+    }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// CheckBox
+
+void CheckBox::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, id, bounds);
+}
+
+bool CheckBox::Checked() const {
+    return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void CheckBox::SetChecked(bool checked) {
+    SendMessageA(window_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+// ProgressBar
+
+void ProgressBar::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf(PROGRESS_CLASSA, kChild | PBS_SMOOTH, 0, parent, id, bounds);
+}
+
+void ProgressBar::SetRange(long minimum, long maximum) {
+    SendMessageA(window_, PBM_SETRANGE32, minimum, maximum);
+}
+
+long ProgressBar::Position() const {
+    return static_cast<long>(SendMessageA(window_, PBM_GETPOS, 0, 0));
+}
+
+void ProgressBar::SetPosition(long position) {
+    SendMessageA(window_, PBM_SETPOS, position, 0);
+}
+
+// Animate
+
+void Animate::Create(HWND parent, int id, Bounds bounds) {
+    parent_ = parent;
+    id_ = id;
+    bounds_ = bounds;
+}
+
+void Animate::Show() {
+    if (window_)
+        return SetVisible(true);
+    CreateWindowOf(ANIMATE_CLASSA, kChild | ACS_CENTER | ACS_TRANSPARENT, 0, parent_, id_, bounds_);
+    SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    opened_ = SendMessageA(window_, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA("shell32.dll")),
+                           reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(kShellFileCopyClip))) != 0;
+}
+
+void Animate::Play() {
+    if (!opened_)
+        throw rt::Error("Cannot open AVI");
+    SendMessageA(window_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+}
+
+void InitializeCommonControls() {
+    // Loaded by name at run time, after start-up has confined the DLL search to the
+    // system folder: comctl32 is not one of the system's known DLLs, so an import would
+    // be looked for beside the program first. The library stays loaded for the program's
+    // life, as its window classes must.
+    HMODULE library = LoadLibraryA("comctl32.dll");
+    using Initialize = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    const auto initialize = reinterpret_cast<Initialize>(
+        reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+    INITCOMMONCONTROLSEX classes = {sizeof classes,
+                                    ICC_PROGRESS_CLASS | ICC_ANIMATE_CLASS | ICC_WIN95_CLASSES};
+    if (initialize)
+        initialize(&classes);
+}
+
+} // namespace framework

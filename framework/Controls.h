@@ -1,0 +1,183 @@
+// Thin wrappers over the controls the pages use. Each holds its window, its text and
+// its click handler; the form creates the window when the control is placed.
+#pragma once
+
+#include "framework/Form.h"
+#include "framework/GdiObjects.h"
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+
+namespace framework {
+
+// Colours the pages use.
+constexpr COLORREF kWhite = RGB(255, 255, 255);
+constexpr COLORREF kBlue = RGB(0, 0, 255);
+
+class Control {
+  public:
+    virtual ~Control() = default;
+    HWND Handle() const { return window_; }
+    int Id() const { return id_; }
+
+    void SetText(const std::string& text);
+    const std::string& Text() const;
+    void SetEnabled(bool enabled);
+    bool Enabled() const;
+    void SetVisible(bool visible);
+    bool Visible() const;
+    void SetFocus();
+
+    // Called through the application's dispatch point.
+    std::function<void()> OnClick;
+
+    // Background of the area the control stands on (for labels), or none.
+    void SetBackground(COLORREF color);
+    HBRUSH BackgroundBrush() const { return background_.Get(); }
+    COLORREF BackgroundColor() const { return backgroundColor_; }
+    void SetTextColor(COLORREF color) { textColor_ = color; }
+    COLORREF TextColor() const { return textColor_; }
+    // A font of the control's own instead of the form's.
+    void SetFont(const char* face, int height, int weight, bool italic, BYTE charset);
+    HFONT OwnFont() const { return font_.Get(); }
+
+  protected:
+    friend class Form;
+    // Creates the window; the form gives parent, id and bounds.
+    virtual void Create(HWND parent, int id, Bounds bounds) = 0;
+    void CreateWindowOf(const char* windowClass, DWORD style, DWORD exStyle, HWND parent, int id,
+                        Bounds bounds);
+    // Text as the window shows it (labels turn a lone CR into a line break).
+    virtual std::string DisplayText(const std::string& text) const { return text; }
+
+    HWND window_ = nullptr;
+    int id_ = 0;
+
+  private:
+    std::string text_;
+    Brush background_;
+    COLORREF backgroundColor_ = CLR_INVALID;
+    COLORREF textColor_ = CLR_INVALID;
+    Font font_;
+};
+
+// A panel: a plain area with its bevels; reports clicks.
+class Panel : public Control {
+  public:
+    enum class Bevel { RaisedOuter, Etched };
+    Panel(Bevel bevel, COLORREF color) : bevel_(bevel), color_(color) {}
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+
+  private:
+    Bevel bevel_;
+    COLORREF color_;
+};
+
+// A picture: a bitmap shown unscaled, or an icon stretched to fill; reports clicks.
+class Image : public Control {
+  public:
+    void LoadBitmapResource(const char* name);
+    void LoadIconResource(int id, int width, int height);
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+
+  private:
+    void Paint(HDC dc) const;
+    Bitmap bitmap_;
+    Icon icon_;
+};
+
+// A text label; "\r" breaks lines, long lines wrap at the label's width.
+class Label : public Control {
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+    std::string DisplayText(const std::string& text) const override;
+};
+
+// A read-only multi-line text box with a vertical scroll bar.
+class Memo : public Control {
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+    std::string DisplayText(const std::string& text) const override;
+};
+
+// A single-line edit field.
+class Edit : public Control {
+  public:
+    std::string CurrentText() const; // what the user typed
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+};
+
+class Button : public Control {
+  public:
+    explicit Button(bool isDefault = false) : default_(isDefault) {}
+
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+
+  private:
+    bool default_;
+};
+
+// A push button without a window of its own in the tab order: it takes no keyboard
+// focus, is drawn raised, and shows its hint when the pointer rests on it.
+class SpeedButton : public Control {
+  public:
+    void SetHint(const std::string& hint) { hint_ = hint; }
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+
+  private:
+    std::string hint_;
+};
+
+class CheckBox : public Control {
+  public:
+    bool Checked() const;
+    void SetChecked(bool checked);
+
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+};
+
+class ProgressBar : public Control {
+  public:
+    void SetRange(long minimum, long maximum);
+    long Position() const;
+    void SetPosition(long position);
+
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+};
+
+// Plays AVI resource 160 of shell32.dll, centred and transparent. The window is made
+// (and the clip opened) when the control is first made visible.
+class Animate : public Control {
+  public:
+    void Show();
+    // Plays the whole clip without end; raises "Cannot open AVI" when it could not be opened.
+    void Play();
+
+  protected:
+    void Create(HWND parent, int id, Bounds bounds) override;
+
+  private:
+    HWND parent_ = nullptr;
+    Bounds bounds_{};
+    bool opened_ = false;
+};
+
+// Makes the common controls available (progress bar, animation, tooltips).
+void InitializeCommonControls();
+
+} // namespace framework

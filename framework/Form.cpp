@@ -1,0 +1,157 @@
+#include "framework/Form.h"
+
+#include "framework/Application.h"
+#include "framework/Controls.h"
+
+#include <algorithm>
+
+namespace framework {
+
+namespace {
+
+constexpr DWORD kFormStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
+constexpr int kFirstControlId = 100;
+
+void RegisterControlClass(HINSTANCE instance, const char* name, WNDPROC procedure, HBRUSH background) {
+    WNDCLASSA windowClass = {};
+    windowClass.lpfnWndProc = procedure;
+    windowClass.hInstance = instance;
+    windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = background;
+    windowClass.lpszClassName = name;
+    RegisterClassA(&windowClass);
+}
+
+} // namespace
+
+void Form::RegisterWindowClasses(HINSTANCE instance) {
+    WNDCLASSA form = {};
+    form.lpfnWndProc = WindowProc;
+    form.hInstance = instance;
+    form.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    form.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    form.lpszClassName = kFormClass;
+    RegisterClassA(&form);
+    RegisterControlClass(instance, "SetupPanel", Panel::WindowProc, nullptr);
+    RegisterControlClass(instance, "SetupImage", Image::WindowProc, nullptr);
+    RegisterControlClass(instance, "SetupSpeedButton", SpeedButton::WindowProc,
+                         reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
+}
+
+Form::Form(const std::string& caption, int clientWidth, int clientHeight)
+    : font_(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif")) {
+    RECT frame = {0, 0, clientWidth, clientHeight};
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
+    window_ = CreateWindowExA(0, kFormClass, caption.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                              frame.right - frame.left, frame.bottom - frame.top, App().Handle(), nullptr,
+                              App().Instance(), this);
+    App().AddForm(this);
+}
+
+Form::~Form() {
+    App().RemoveForm(this);
+    if (window_) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
+void Form::Place(Control& control, Bounds bounds) {
+    const int id = kFirstControlId + static_cast<int>(controls_.size());
+    controls_.push_back(&control);
+    control.Create(window_, id, bounds);
+    if (control.Handle())
+        SendMessageA(control.Handle(), WM_SETFONT,
+                     reinterpret_cast<WPARAM>(control.OwnFont() ? control.OwnFont() : font_.Get()), FALSE);
+}
+
+void Form::SendToBack(Control& control) {
+    SetWindowPos(control.Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void Form::Show() {
+    if (!placed_) {
+        RECT frame;
+        GetWindowRect(window_, &frame);
+        RECT work;
+        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
+        const int width = frame.right - frame.left;
+        const int height = frame.bottom - frame.top;
+        SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
+                     work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        placed_ = true;
+    }
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    BringWindowToTop(window_);
+}
+
+void Form::Hide() {
+    ShowWindow(window_, SW_HIDE);
+}
+
+Control* Form::ControlOf(HWND window) const {
+    const auto found = std::find_if(controls_.begin(), controls_.end(),
+                                    [window](Control* c) { return c->Handle() == window; });
+    return found == controls_.end() ? nullptr : *found;
+}
+
+Control* Form::ControlWithId(int id) const {
+    const int index = id - kFirstControlId;
+    return index >= 0 && index < static_cast<int>(controls_.size()) ? controls_[index] : nullptr;
+}
+
+LRESULT Form::ColorStatic(HDC dc, HWND window) {
+    const Control* control = ControlOf(window);
+    if (control && control->TextColor() != CLR_INVALID)
+        ::SetTextColor(dc, control->TextColor());
+    if (control && control->BackgroundBrush()) {
+        SetBkColor(dc, control->BackgroundColor());
+        return reinterpret_cast<LRESULT>(control->BackgroundBrush());
+    }
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+}
+
+LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (!form || !form->window_)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return form->HandleMessage(message, wParam, lParam);
+}
+
+LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_COMMAND: {
+        Control* control = ControlWithId(LOWORD(wParam));
+        if (control && HIWORD(wParam) == BN_CLICKED && control->OnClick && control->Enabled())
+            App().Dispatch(control->OnClick);
+        return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+        return ColorStatic(reinterpret_cast<HDC>(wParam), reinterpret_cast<HWND>(lParam));
+    case DM_GETDEFID:
+        return defaultButton_ ? MAKELRESULT(defaultButton_->Id(), DC_HASDEFID) : 0;
+    case WM_NEXTDLGCTL: // a multi-line edit passes Tab on to its form
+        ::SetFocus(GetNextDlgTabItem(window_, GetFocus(), wParam != 0));
+        return 0;
+    case WM_CLOSE:
+        App().Dispatch([this] { FormClose(); });
+        return 0;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_MINIMIZE) {
+            App().Minimize(); // the application window carries the task-bar entry
+            return 0;
+        }
+        break;
+    }
+    return DefWindowProcA(window_, message, wParam, lParam);
+}
+
+} // namespace framework

@@ -1,0 +1,63 @@
+// A form: a top-level window owned by the application window, built from a layout
+// of controls (positions in client pixels at 96 DPI). The window procedure sends
+// every event to the form's named handlers through the application's dispatch point.
+#pragma once
+
+#include "framework/GdiObjects.h"
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace framework {
+
+class Control;
+class Button;
+
+struct Bounds {
+    int left, top, width, height;
+};
+
+class Form {
+  public:
+    // Creates the window, hidden, with the given caption and client size.
+    Form(const std::string& caption, int clientWidth, int clientHeight);
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND Handle() const { return window_; }
+    // Shows the form and brings it to the front; centred on the screen the first time,
+    // where the user left it afterwards.
+    void Show();
+    void Hide();
+    bool Visible() const { return IsWindowVisible(window_) != FALSE; }
+
+    static void RegisterWindowClasses(HINSTANCE instance);
+
+  protected:
+    // Creates control's window at bounds; controls added in tab order.
+    void Place(Control& control, Bounds bounds);
+    // The button that Enter activates.
+    void SetDefaultButton(Button& button) { defaultButton_ = &button; }
+    // Keeps the panels underneath every other control.
+    void SendToBack(Control& control);
+    // What the close box (and Alt+F4) does; by default the form hides.
+    virtual void FormClose() { Hide(); }
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    Control* ControlOf(HWND window) const;
+    Control* ControlWithId(int id) const;
+    LRESULT ColorStatic(HDC dc, HWND control);
+
+    HWND window_ = nullptr;
+    bool placed_ = false;
+    std::vector<Control*> controls_;
+    Button* defaultButton_ = nullptr;
+    Font font_;
+};
+
+} // namespace framework

@@ -1,0 +1,81 @@
+#include "shell/untlink.h"
+
+#include "runtime/Errors.h"
+#include "runtime/FileSystem.h"
+#include "runtime/OsSeam.h"
+#include "runtime/Text.h"
+#include "shell/ComPtr.h"
+#include "shell/ShellServices.h"
+
+#include <vector>
+
+TfrmLink* frmLink = nullptr;
+
+namespace {
+
+const char* const kProductFolder = "\\Marluxa";
+
+// The system's text for a failure code, cut as error messages quote it, or
+// "OLE error %.8x" when the system has none.
+std::string OleErrorMessage(HRESULT code) {
+    const std::string text = rt::TrimSystemMessage(os::SystemMessage(static_cast<unsigned>(code)));
+    return text.empty() ? rt::Format("OLE error %.8lx", static_cast<unsigned long>(code)) : text;
+}
+
+// One shell link object, its target path and working directory set.
+class LinkObject {
+  public:
+    explicit LinkObject(const std::string& target) {
+        const HRESULT created =
+            CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
+                             IID_IUnknown, object_.ReceiveVoid());
+        if (FAILED(created))
+            throw rt::Error(OleErrorMessage(created));
+        if (FAILED(object_->QueryInterface(IID_IShellLinkA, link_.ReceiveVoid())) ||
+            FAILED(object_->QueryInterface(IID_IPersistFile, file_.ReceiveVoid())))
+            throw rt::Error("Interface not supported");
+        link_->SetPath(target.c_str());
+        link_->SetWorkingDirectory(rt::FolderPart(target).c_str());
+    }
+
+    // Saves the link under a path in the ANSI code page.
+    void SaveAs(const std::string& path) {
+        const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
+        std::vector<wchar_t> wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
+        file_->Save(wide.data(), FALSE);
+    }
+
+  private:
+    // Released in reverse order: the persist-file and link interfaces, then the object.
+    shell::ComPtr<IUnknown> object_;
+    shell::ComPtr<IShellLinkA> link_;
+    shell::ComPtr<IPersistFile> file_;
+};
+
+} // namespace
+
+TfrmLink::TfrmLink() : Form("frmLink", 425, 234) {}
+
+void TfrmLink::CreateDesktopShortcut(std::string TargetPath, std::string LinkName) {
+    if (!rt::FileExists(TargetPath))
+        return;
+    LinkObject link(TargetPath);
+    const std::string desktop = shell::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+    // Without a desktop folder the link would land in the current drive's root.
+    if (!desktop.empty())
+        link.SaveAs(desktop + LinkName + ".lnk");
+}
+
+void TfrmLink::CreateProgramsShortcut(std::string TargetPath, std::string LinkName) {
+    if (!rt::FileExists(TargetPath))
+        return;
+    LinkObject link(TargetPath);
+    const std::string programs = shell::SpecialFolderPath(CSIDL_PROGRAMS);
+    if (programs.empty())
+        return; // no Programs folder: nothing sound to write into
+    const std::string folder = programs + kProductFolder;
+    if (!rt::DirectoryExists(folder))
+        rt::CreateDir(folder);
+    link.SaveAs(folder + "\\" + LinkName + ".lnk");
+}

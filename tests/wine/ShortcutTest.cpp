@@ -1,0 +1,158 @@
+#include "runtime/Errors.h"
+#include "runtime/FileSystem.h"
+#include "shell/ComPtr.h"
+#include "shell/ShellServices.h"
+#include "shell/untlink.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <vector>
+
+using testing_support::PutFile;
+using testing_support::TempFolder;
+
+namespace {
+
+struct LinkContent {
+    std::string path;
+    std::string workingDirectory;
+};
+
+// Reads a link file back through the shell.
+LinkContent ReadLink(const std::string& linkPath) {
+    shell::ComPtr<IShellLinkA> link;
+    shell::ComPtr<IPersistFile> file;
+    EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                           link.ReceiveVoid())));
+    EXPECT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.ReceiveVoid())));
+    std::vector<wchar_t> wide(linkPath.size() + 1);
+    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
+    if (FAILED(file->Load(wide.data(), STGM_READ)))
+        return {"<no link>", ""};
+    char path[MAX_PATH + 1] = {};
+    char directory[MAX_PATH + 1] = {};
+    link->GetPath(path, sizeof path, nullptr, SLGP_RAWPATH);
+    link->GetWorkingDirectory(directory, sizeof directory);
+    return {path, directory};
+}
+
+std::string Programs() {
+    return shell::SpecialFolderPath(CSIDL_PROGRAMS);
+}
+std::string ProductFolder() {
+    return Programs() + "\\Marluxa";
+}
+std::string Desktop() {
+    return shell::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+}
+
+void RemoveProductFolderAndDesktopLink() {
+    for (const char* name : {"软件说明文件.lnk", "Marluxa卸载.lnk", "Marluxa.lnk"})
+        rt::RemoveFile(ProductFolder() + "\\" + name);
+    rt::RemoveDir(ProductFolder());
+    rt::FileSetAttr(ProductFolder(), 0);
+    rt::RemoveFile(ProductFolder());
+    rt::RemoveFile(Desktop() + "\\Marluxa.lnk");
+}
+
+class Shortcuts : public testing::Test {
+  protected:
+    void SetUp() override { RemoveProductFolderAndDesktopLink(); }
+    void TearDown() override { RemoveProductFolderAndDesktopLink(); }
+
+    std::string Installed(const std::string& folderName) {
+        const std::string folder = dir / folderName;
+        rt::CreateDir(folder);
+        for (const char* file : {"readme.txt", "UnInstall.exe", "Quenvale.exe"})
+            PutFile(folder + "\\" + file, "x");
+        return folder;
+    }
+
+    TempFolder dir;
+    TfrmLink form;
+};
+
+} // namespace
+
+TEST_F(Shortcuts, ANormalInstallationsLinksReadBackThroughTheShell) {
+    const std::string q = Installed("Quenvale");
+    form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件");
+    form.CreateProgramsShortcut(q + "\\UnInstall.exe", "Marluxa卸载");
+    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa");
+    form.CreateDesktopShortcut(q + "\\Quenvale.exe", "\\Marluxa");
+    const LinkContent readme = ReadLink(ProductFolder() + "\\软件说明文件.lnk");
+    EXPECT_EQ(readme.path, q + "\\readme.txt");
+    EXPECT_EQ(readme.workingDirectory, q + "\\");
+    EXPECT_EQ(ReadLink(ProductFolder() + "\\Marluxa卸载.lnk").path, q + "\\UnInstall.exe");
+    EXPECT_EQ(ReadLink(ProductFolder() + "\\Marluxa.lnk").path, q + "\\Quenvale.exe");
+    const LinkContent desktop = ReadLink(Desktop() + "\\Marluxa.lnk");
+    EXPECT_EQ(desktop.path, q + "\\Quenvale.exe");
+    EXPECT_EQ(desktop.workingDirectory, q + "\\");
+}
+
+TEST_F(Shortcuts, AMissingTargetOrAFolderMakesNothing) {
+    const std::string q = Installed("Quenvale");
+    form.CreateProgramsShortcut(q + "\\missing.exe", "Marluxa");
+    form.CreateProgramsShortcut(q, "Marluxa");
+    form.CreateDesktopShortcut(q + "\\missing.exe", "\\Marluxa");
+    EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
+    EXPECT_FALSE(rt::FileExists(Desktop() + "\\Marluxa.lnk"));
+}
+
+TEST_F(Shortcuts, AnExistingProductFolderIsReused) {
+    const std::string q = Installed("Quenvale");
+    rt::CreateDir(ProductFolder());
+    PutFile(ProductFolder() + "\\other.txt", "keep");
+    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa");
+    EXPECT_EQ(ReadLink(ProductFolder() + "\\Marluxa.lnk").path, q + "\\Quenvale.exe");
+    EXPECT_TRUE(rt::FileExists(ProductFolder() + "\\other.txt"));
+    rt::RemoveFile(ProductFolder() + "\\other.txt");
+}
+
+TEST_F(Shortcuts, AFileNamedLikeTheProductFolderIsIoError183) {
+    const std::string q = Installed("Quenvale");
+    PutFile(ProductFolder(), "in the way");
+    try {
+        form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件");
+        FAIL();
+    } catch (const rt::IoError& e) {
+        EXPECT_EQ(e.Code(), 183u);
+        EXPECT_EQ(e.Message(), "I/O error 183");
+    }
+    EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
+}
+
+TEST_F(Shortcuts, ATrailByte5CInTheFolderNameKeepsTheWorkingDirectoryWhole) {
+    const std::string q = Installed("\x95\x5C\xB1\xED");
+    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa");
+    const LinkContent link = ReadLink(ProductFolder() + "\\Marluxa.lnk");
+    EXPECT_EQ(link.path, q + "\\Quenvale.exe");
+    EXPECT_EQ(link.workingDirectory, q + "\\");
+}
+
+TEST(ShellServices, TheDefaultFolderFollowsTheSystemDrive) {
+    char system[MAX_PATH];
+    GetSystemDirectoryA(system, sizeof system);
+    EXPECT_EQ(shell::SystemDriveLetter(), std::string(1, system[0]));
+    EXPECT_EQ(shell::DefaultInstallFolder(shell::SystemDriveLetter()),
+              std::string(1, system[0]) + ":\\Program Files\\Quenvale");
+    EXPECT_EQ(shell::DefaultInstallFolder("D"), "D:\\Program Files\\Quenvale");
+}
+
+TEST(ShellServices, OpenInShellReachesTheSystemsBrowserLauncherOnce) {
+    const char* log = std::getenv("SETUP_URL_LOG_WINE");
+    ASSERT_NE(log, nullptr) << "run through ctest, which puts the recording URL opener on the PATH";
+    rt::RemoveFile(log);
+    const std::string address = "http://www.example.com/marluxa/?from=setup&v=2";
+    shell::OpenInShell(nullptr, address);
+    std::string recorded;
+    for (int waited = 0; waited < 200 && recorded.empty(); ++waited) {
+        Sleep(50);
+        recorded = testing_support::FileContent(log);
+        if (recorded == "<missing>")
+            recorded.clear();
+    }
+    Sleep(300); // a second launch, if any, would show by now
+    EXPECT_EQ(testing_support::FileContent(log), address + "\n");
+}
