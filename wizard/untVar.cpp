@@ -1,0 +1,3 @@
+#include "wizard/untVar.h"
+
+std::string InstallDir;
