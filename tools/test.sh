@@ -12,6 +12,7 @@ export SETUP_WINEPREFIX=$PWD/build/wineprefix
 mkdir -p artifacts
 WINEPREFIX=$SETUP_WINEPREFIX WINEARCH=win32 wineserver -p
 trap 'WINEPREFIX=$SETUP_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
+./tools/prepare-wine-prefix.sh
 
 # A virtual display for the end-to-end tests when there is no display.
 if [ -z "${DISPLAY:-}" ]; then
@@ -24,4 +25,9 @@ fi
 status=0
 (cd build/host && ctest --output-on-failure) || status=1
 (cd build/win32 && ctest --output-on-failure) || status=1
+
+# The end-to-end tests keep a screenshot of every page; PNG is easier to look at.
+for shot in artifacts/*.bmp; do
+  [ -e "$shot" ] && /usr/bin/convert "$shot" "${shot%.bmp}.png" && rm "$shot"
+done
 exit $status

@@ -3,39 +3,17 @@
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
 #include "shell/untlink.h"
+#include "tests/support/ShellLinks.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
-#include <vector>
-
+using testing_support::LinkContent;
 using testing_support::PutFile;
+using testing_support::ReadLink;
 using testing_support::TempFolder;
 
 namespace {
-
-struct LinkContent {
-    std::string path;
-    std::string workingDirectory;
-};
-
-// Reads a link file back through the shell.
-LinkContent ReadLink(const std::string& linkPath) {
-    shell::ComPtr<IShellLinkA> link;
-    shell::ComPtr<IPersistFile> file;
-    EXPECT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
-                                           link.ReceiveVoid())));
-    EXPECT_TRUE(SUCCEEDED(link->QueryInterface(IID_IPersistFile, file.ReceiveVoid())));
-    std::vector<wchar_t> wide(linkPath.size() + 1);
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    if (FAILED(file->Load(wide.data(), STGM_READ)))
-        return {"<no link>", ""};
-    char path[MAX_PATH + 1] = {};
-    char directory[MAX_PATH + 1] = {};
-    link->GetPath(path, sizeof path, nullptr, SLGP_RAWPATH);
-    link->GetWorkingDirectory(directory, sizeof directory);
-    return {path, directory};
-}
 
 std::string Programs() {
     return shell::SpecialFolderPath(CSIDL_PROGRAMS);

@@ -1,0 +1,222 @@
+#include "tests/e2e/Driver.h"
+
+#include <vector>
+
+namespace e2e {
+
+namespace {
+
+constexpr DWORD kPollMilliseconds = 25;
+
+template <class Found> bool Poll(DWORD milliseconds, Found found) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (found())
+            return true;
+        if (GetTickCount() - start > milliseconds)
+            return false;
+        Sleep(kPollMilliseconds);
+    }
+}
+
+std::string ClassOf(HWND window) {
+    char name[64] = {};
+    GetClassNameA(window, name, sizeof name);
+    return name;
+}
+
+struct WindowSearch {
+    DWORD processId;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectVisibleWindow(HWND window, LPARAM state) {
+    auto* search = reinterpret_cast<WindowSearch*>(state);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->processId && IsWindowVisible(window))
+        search->found.push_back(window);
+    return TRUE;
+}
+
+std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
+    WindowSearch search{processId, {}};
+    EnumWindows(CollectVisibleWindow, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+std::vector<HWND> Children(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
+        children.push_back(child);
+    return children;
+}
+
+} // namespace
+
+SetupProcess::SetupProcess() {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    std::string command = std::string("\"") + SETUP_EXE + "\"";
+    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
+}
+
+SetupProcess::~SetupProcess() {
+    if (!info_.hProcess)
+        return;
+    if (Running()) {
+        TerminateProcess(info_.hProcess, 1);
+        WaitForExit(5000);
+    }
+    CloseHandle(info_.hThread);
+    CloseHandle(info_.hProcess);
+}
+
+bool SetupProcess::WaitForExit(DWORD milliseconds) const {
+    return info_.hProcess && WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
+}
+
+std::string TextOf(HWND window) {
+    char text[4096] = {};
+    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
+                        5000, nullptr);
+    return text;
+}
+
+HWND ChildWithText(HWND page, const std::string& text) {
+    for (HWND child : Children(page))
+        if (TextOf(child) == text)
+            return child;
+    return nullptr;
+}
+
+HWND ChildOfClass(HWND page, const std::string& windowClass, int index) {
+    for (HWND child : Children(page))
+        if (_stricmp(ClassOf(child).c_str(), windowClass.c_str()) == 0 && index-- == 0)
+            return child;
+    return nullptr;
+}
+
+Page VisiblePage(DWORD processId, HWND* window) {
+    static const std::pair<const char*, Page> kPrimaryButtons[] = {{"同意  >", Page::Agreement},
+                                                                   {"下一步  >", Page::Directory},
+                                                                   {"安装", Page::Progress},
+                                                                   {"完成", Page::Finish}};
+    for (HWND candidate : VisibleTopLevelWindows(processId)) {
+        if (ClassOf(candidate) != "SetupForm")
+            continue;
+        for (const auto& [caption, page] : kPrimaryButtons) {
+            if (ChildWithText(candidate, caption)) {
+                if (window)
+                    *window = candidate;
+                return page;
+            }
+        }
+    }
+    return Page::None;
+}
+
+HWND WaitForPage(DWORD processId, Page page, DWORD milliseconds) {
+    HWND window = nullptr;
+    Poll(milliseconds, [&] { return VisiblePage(processId, &window) == page; });
+    return VisiblePage(processId, &window) == page ? window : nullptr;
+}
+
+void Click(HWND control) {
+    PostMessageA(GetParent(control), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(control), BN_CLICKED),
+                 reinterpret_cast<LPARAM>(control));
+}
+
+void Type(HWND edit, const std::string& text) {
+    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+void SetChecked(HWND checkBox, bool checked) {
+    SendMessageA(checkBox, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+bool Checked(HWND checkBox) {
+    return SendMessageA(checkBox, BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void PressEnter(HWND control) {
+    PostMessageA(control, WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageA(control, WM_KEYUP, VK_RETURN, 1 | (3u << 30));
+}
+
+MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD milliseconds) {
+    MessageBoxSeen seen;
+    Poll(milliseconds, [&] {
+        for (HWND window : VisibleTopLevelWindows(processId))
+            if (ClassOf(window) == "#32770")
+                seen.window = window;
+        return seen.window != nullptr;
+    });
+    if (!seen.window)
+        return seen;
+    Sleep(100); // let the box finish laying itself out
+    char caption[256] = {};
+    GetWindowTextA(seen.window, caption, sizeof caption);
+    seen.caption = caption;
+    seen.text = TextOf(GetDlgItem(seen.window, 0xFFFF));
+    seen.owner = GetWindow(seen.window, GW_OWNER);
+    for (int iconId : {0x14, 0x440}) { // Windows's and Wine's id of the box's icon
+        HWND icon = GetDlgItem(seen.window, iconId);
+        seen.hasIcon =
+            seen.hasIcon || (icon && IsWindowVisible(icon) && SendMessageA(icon, STM_GETICON, 0, 0));
+    }
+    for (int id : {IDOK, IDCANCEL, IDYES, IDNO})
+        if (GetDlgItem(seen.window, id) && IsWindowVisible(GetDlgItem(seen.window, id)))
+            ++seen.buttons;
+    return seen;
+}
+
+void Answer(const MessageBoxSeen& box, int button) {
+    PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(box.window, button)));
+}
+
+void Screenshot(const std::string& name) {
+    Sleep(300); // let the pages paint
+    HDC screen = GetDC(nullptr);
+    const int width = GetSystemMetrics(SM_CXSCREEN);
+    const int height = GetSystemMetrics(SM_CYSCREEN);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+
+    BITMAPINFOHEADER header = {};
+    header.biSize = sizeof header;
+    header.biWidth = width;
+    header.biHeight = height;
+    header.biPlanes = 1;
+    header.biBitCount = 24;
+    const DWORD stride = (width * 3 + 3) & ~3;
+    std::vector<char> pixels(stride * height);
+    GetDIBits(memory, bitmap, 0, height, pixels.data(), reinterpret_cast<BITMAPINFO*>(&header),
+              DIB_RGB_COLORS);
+    BITMAPFILEHEADER file = {};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof header;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    const std::string path = std::string(ARTIFACTS_DIR) + "\\" + name + ".bmp";
+    HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written;
+    WriteFile(out, &file, sizeof file, &written, nullptr);
+    WriteFile(out, &header, sizeof header, &written, nullptr);
+    WriteFile(out, pixels.data(), static_cast<DWORD>(pixels.size()), &written, nullptr);
+    CloseHandle(out);
+    DeleteObject(bitmap);
+    DeleteDC(memory);
+    ReleaseDC(nullptr, screen);
+}
+
+HWND WaitForWindow(const char* windowClass, const char* title, DWORD milliseconds) {
+    HWND window = nullptr;
+    Poll(milliseconds, [&] { return (window = FindWindowA(windowClass, title)) != nullptr; });
+    return window;
+}
+
+} // namespace e2e

@@ -1,0 +1,68 @@
+// A small driver that uses Setup.exe the way a person would: it starts the program,
+// finds the visible page, reads its controls, clicks, types, answers message boxes
+// and takes screenshots. Runs under Wine beside the program, on the same desktop.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+namespace e2e {
+
+// A running Setup.exe, ended by force if it is still running when the owner goes.
+class SetupProcess {
+  public:
+    SetupProcess();
+    ~SetupProcess();
+    SetupProcess(const SetupProcess&) = delete;
+    SetupProcess& operator=(const SetupProcess&) = delete;
+
+    DWORD Id() const { return info_.dwProcessId; }
+    bool WaitForExit(DWORD milliseconds) const;
+    bool Running() const { return !WaitForExit(0); }
+
+  private:
+    PROCESS_INFORMATION info_ = {};
+};
+
+enum class Page { Agreement, Directory, Progress, Finish, None };
+
+// The visible page of the process (by the caption of its primary button).
+Page VisiblePage(DWORD processId, HWND* window = nullptr);
+// Waits until that page is the visible one; returns its window or nullptr.
+HWND WaitForPage(DWORD processId, Page page, DWORD milliseconds = 20000);
+
+// A child control of a page by its text (buttons, check boxes, labels).
+HWND ChildWithText(HWND page, const std::string& text);
+// The n-th child of a window class (0-based), such as the folder field "Edit".
+HWND ChildOfClass(HWND page, const std::string& windowClass, int index = 0);
+std::string TextOf(HWND window);
+
+// A click as the control's form receives it: the control's command.
+void Click(HWND control);
+void Type(HWND edit, const std::string& text);
+void SetChecked(HWND checkBox, bool checked);
+bool Checked(HWND checkBox);
+void PressEnter(HWND control);
+
+// A message box of the process.
+struct MessageBoxSeen {
+    HWND window = nullptr;
+    std::string caption;
+    std::string text;
+    HWND owner = nullptr;
+    bool hasIcon = false; // an icon shown beside the text
+    int buttons = 0;
+};
+
+// Waits for a message box of the process; window is nullptr when none came.
+MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD milliseconds = 20000);
+void Answer(const MessageBoxSeen& box, int button); // IDOK or IDCANCEL
+
+// Saves the whole screen as name.bmp in the artefacts folder.
+void Screenshot(const std::string& name);
+
+// Waits for a top-level window of a class and title (any process).
+HWND WaitForWindow(const char* windowClass, const char* title, DWORD milliseconds);
+
+} // namespace e2e

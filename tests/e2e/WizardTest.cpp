@@ -1,0 +1,299 @@
+// End-to-end tests: Setup.exe used as a person would, then the disk checked.
+#include "engine/FolderStore.h"
+#include "engine/Manifest.h"
+#include "engine/TargetPaths.h"
+#include "runtime/FileSystem.h"
+#include "runtime/TextFile.h"
+#include "shell/ComPtr.h"
+#include "shell/ShellServices.h"
+#include "tests/e2e/Driver.h"
+#include "tests/support/ShellLinks.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+using namespace e2e;
+using testing_support::FileContent;
+using testing_support::PutFile;
+using testing_support::ReadLink;
+using testing_support::TempFolder;
+
+namespace {
+
+const char* const kTitle = "Marluxa安装程序";
+
+std::string ProductFolder() {
+    return shell::SpecialFolderPath(CSIDL_PROGRAMS) + "\\Marluxa";
+}
+std::string DesktopLink() {
+    return shell::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Marluxa.lnk";
+}
+
+void RemoveShortcuts() {
+    for (const char* name : {"软件说明文件.lnk", "Marluxa卸载.lnk", "Marluxa.lnk"})
+        rt::RemoveFile(ProductFolder() + "\\" + name);
+    rt::RemoveDir(ProductFolder());
+    rt::RemoveFile(ProductFolder());
+    rt::RemoveFile(DesktopLink());
+}
+
+std::vector<std::string> ReadLines(const std::string& path) {
+    rt::TextFile file(path);
+    file.Reset();
+    std::vector<std::string> lines;
+    while (!file.Eof())
+        lines.push_back(file.ReadLn());
+    file.Close();
+    return lines;
+}
+
+// Every file the manifest lists, installed and equal to its blob; the uninstall list
+// names them in order.
+void ExpectCompleteInstallation(const std::string& target) {
+    const engine::FolderStore payload(PAYLOAD_DIR);
+    rt::TextFile manifest(std::string(PAYLOAD_DIR) + "\\Count.dat");
+    manifest.Reset();
+    manifest.ReadLn();
+    std::vector<std::string> expected;
+    for (long line = 2; !manifest.Eof(); ++line) {
+        const engine::ManifestEntry entry = engine::SplitManifestLine(manifest.ReadLn());
+        const std::string path = engine::EntryPath(target, engine::ClassOfLine(line), entry.fileName);
+        const engine::Blob blob = payload.Open(entry.name, entry.type);
+        const std::string installed = FileContent(path);
+        ASSERT_EQ(installed.size(), blob.Size()) << path;
+        ASSERT_EQ(std::memcmp(installed.data(), blob.Data(), blob.Size()), 0) << path;
+        expected.push_back(path);
+    }
+    manifest.Close();
+    EXPECT_EQ(ReadLines(target + "\\Unini.dat"), expected);
+    EXPECT_FALSE(rt::FileExists(target + "\\count1.dat"));
+}
+
+class Wizard : public testing::Test {
+  protected:
+    void SetUp() override { RemoveShortcuts(); }
+    void TearDown() override { RemoveShortcuts(); }
+
+    // From the agreement page to the progress page with the given folder typed in.
+    HWND GoToProgressPage(const std::string& folder, const char* screenshotPrefix = nullptr) {
+        HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+        EXPECT_NE(agreement, nullptr);
+        if (screenshotPrefix)
+            Screenshot(std::string(screenshotPrefix) + "-1-agreement");
+        Click(ChildWithText(agreement, "同意  >"));
+        HWND directory = WaitForPage(setup.Id(), Page::Directory);
+        EXPECT_NE(directory, nullptr);
+        Type(ChildOfClass(directory, "Edit"), folder);
+        if (screenshotPrefix)
+            Screenshot(std::string(screenshotPrefix) + "-2-directory");
+        Click(ChildWithText(directory, "下一步  >"));
+        HWND progress = WaitForPage(setup.Id(), Page::Progress);
+        EXPECT_NE(progress, nullptr);
+        return progress;
+    }
+
+    TempFolder dir;
+    SetupProcess setup;
+};
+
+} // namespace
+
+TEST_F(Wizard, TheWholeRoadWithTheDefaultChoices) {
+    const std::string target = dir / "Quenvale";
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    ASSERT_NE(agreement, nullptr);
+    char caption[128] = {};
+    GetWindowTextA(agreement, caption, sizeof caption);
+    EXPECT_STREQ(caption, kTitle);
+    RECT frame, client;
+    GetWindowRect(agreement, &frame);
+    GetClientRect(agreement, &client);
+    EXPECT_EQ(client.right, 489);
+    EXPECT_EQ(client.bottom, 325);
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
+    EXPECT_NEAR((frame.left + frame.right) / 2, screenWidth / 2, 2); // centred
+
+    HWND progress = GoToProgressPage(target, "road");
+    HWND desktopBox = ChildWithText(progress, "在桌面创建快捷方式");
+    ASSERT_NE(desktopBox, nullptr);
+    EXPECT_TRUE(Checked(desktopBox));
+    EXPECT_FALSE(IsWindowVisible(ChildOfClass(progress, "SysAnimate32"))); // not made before the run
+    Screenshot("road-3-progress");
+    Click(ChildWithText(progress, "安装"));
+    HWND finish = WaitForPage(setup.Id(), Page::Finish, 120000);
+    ASSERT_NE(finish, nullptr);
+    Screenshot("road-4-finish");
+    EXPECT_FALSE(Checked(ChildWithText(finish, "去软件官方网站看看")));
+    EXPECT_TRUE(Checked(ChildWithText(finish, "运行Marluxa")));
+    EXPECT_TRUE(Checked(ChildWithText(finish, "我要阅读说明文件")));
+
+    ExpectCompleteInstallation(target);
+    EXPECT_EQ(ReadLink(ProductFolder() + "\\软件说明文件.lnk").path, target + "\\readme.txt");
+    EXPECT_EQ(ReadLink(ProductFolder() + "\\Marluxa卸载.lnk").path, target + "\\UnInstall.exe");
+    EXPECT_EQ(ReadLink(ProductFolder() + "\\Marluxa.lnk").path, target + "\\Quenvale.exe");
+    EXPECT_EQ(ReadLink(DesktopLink()).path, target + "\\Quenvale.exe");
+    EXPECT_EQ(ReadLink(DesktopLink()).workingDirectory, target + "\\");
+
+    Click(ChildWithText(finish, "完成"));
+    EXPECT_TRUE(setup.WaitForExit(20000));
+    // The installed program and the read-me were opened.
+    HWND program = WaitForWindow("QuenvaleSample", "Marluxa", 20000);
+    EXPECT_NE(program, nullptr);
+    if (program)
+        PostMessageA(program, WM_CLOSE, 0, 0);
+    HWND readme = WaitForWindow("Notepad", nullptr, 20000);
+    EXPECT_NE(readme, nullptr);
+    if (readme)
+        PostMessageA(readme, WM_CLOSE, 0, 0);
+}
+
+TEST_F(Wizard, DisagreeingTouchesNothing) {
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    ASSERT_NE(agreement, nullptr);
+    const std::string defaultFolder = shell::DefaultInstallFolder(shell::SystemDriveLetter());
+    const bool existedBefore = rt::DirectoryExists(defaultFolder);
+    Click(ChildWithText(agreement, "不同意"));
+    EXPECT_TRUE(setup.WaitForExit(10000));
+    EXPECT_EQ(rt::DirectoryExists(defaultFolder), existedBefore);
+    EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
+}
+
+TEST_F(Wizard, ABlankFolderIsRefusedAndBackAndForthKeepsWhatWasTyped) {
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    Click(ChildWithText(agreement, "同意  >"));
+    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    ASSERT_NE(directory, nullptr);
+    HWND edit = ChildOfClass(directory, "Edit");
+    EXPECT_EQ(TextOf(edit), shell::DefaultInstallFolder(shell::SystemDriveLetter()));
+    Type(edit, "   ");
+    PressEnter(edit); // Enter answers with the default button, "下一步  >"
+    const MessageBoxSeen blank = WaitForMessageBox(setup.Id());
+    ASSERT_NE(blank.window, nullptr);
+    EXPECT_EQ(blank.caption, "错误提示");
+    EXPECT_EQ(blank.text, "请选择安装目录");
+    EXPECT_EQ(blank.owner, directory);
+    Screenshot("blank-folder");
+    Answer(blank, IDOK);
+    EXPECT_EQ(WaitForPage(setup.Id(), Page::Directory), directory);
+
+    Type(edit, " D:\\My Stocks ");
+    Click(ChildWithText(directory, "<  上一步"));
+    agreement = WaitForPage(setup.Id(), Page::Agreement);
+    ASSERT_NE(agreement, nullptr);
+    Click(ChildWithText(agreement, "同意  >"));
+    ASSERT_EQ(WaitForPage(setup.Id(), Page::Directory), directory);
+    EXPECT_EQ(TextOf(edit), " D:\\My Stocks ");
+    Click(ChildWithText(directory, "取消"));
+    EXPECT_TRUE(setup.WaitForExit(10000));
+}
+
+TEST_F(Wizard, CancelConfirmedBeforeTheFirstDailyFileRemovesTheNewFolder) {
+    const std::string target = dir / "new\\Quenvale";
+    HWND progress = GoToProgressPage(target);
+    Click(ChildWithText(progress, "取消")); // only remembered before the run
+    Sleep(200);
+    EXPECT_EQ(VisiblePage(setup.Id()), Page::Progress);
+    Click(ChildWithText(progress, "安装"));
+    const MessageBoxSeen question = WaitForMessageBox(setup.Id());
+    ASSERT_NE(question.window, nullptr);
+    EXPECT_EQ(question.caption, "安装提示");
+    EXPECT_EQ(question.text, "是否真的结束安装?");
+    EXPECT_EQ(question.owner, progress);
+    EXPECT_EQ(question.buttons, 2);
+    Screenshot("cancel-question");
+    Answer(question, IDOK);
+    EXPECT_TRUE(setup.WaitForExit(20000));
+    EXPECT_FALSE(rt::DirectoryExists(dir / "new"));
+    EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
+}
+
+TEST_F(Wizard, CancelIntoAFolderOfTheUsersKeepsEveryOneOfTheirFiles) {
+    const std::string target = dir / "Documents";
+    rt::ForceDirectories(target + "\\data\\day");
+    PutFile(target + "\\letter.txt", "my letter");
+    PutFile(target + "\\data\\day\\mine.day", "my quotes");
+    HWND progress = GoToProgressPage(target);
+    Click(ChildWithText(progress, "取消"));
+    Click(ChildWithText(progress, "安装"));
+    const MessageBoxSeen question = WaitForMessageBox(setup.Id());
+    ASSERT_NE(question.window, nullptr);
+    Answer(question, IDOK);
+    EXPECT_TRUE(setup.WaitForExit(20000));
+    EXPECT_EQ(FileContent(target + "\\letter.txt"), "my letter");
+    EXPECT_EQ(FileContent(target + "\\data\\day\\mine.day"), "my quotes");
+    EXPECT_FALSE(rt::FileExists(target + "\\Quenvale.exe"));
+    EXPECT_FALSE(rt::FileExists(target + "\\count1.dat"));
+}
+
+TEST_F(Wizard, CancelDeclinedGoesOnWithoutTheDesktopShortcut) {
+    const std::string target = dir / "Quenvale";
+    HWND progress = GoToProgressPage(target);
+    SetChecked(ChildWithText(progress, "在桌面创建快捷方式"), false);
+    Click(ChildWithText(progress, "取消"));
+    Click(ChildWithText(progress, "安装"));
+    const MessageBoxSeen question = WaitForMessageBox(setup.Id());
+    ASSERT_NE(question.window, nullptr);
+    Answer(question, IDCANCEL);
+    ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
+    ExpectCompleteInstallation(target);
+    EXPECT_EQ(ReadLink(ProductFolder() + "\\Marluxa.lnk").path, target + "\\Quenvale.exe");
+    EXPECT_FALSE(rt::FileExists(DesktopLink()));
+}
+
+TEST_F(Wizard, AFolderThatCannotBeCreatedIsReported) {
+    HWND progress = GoToProgressPage("Quenvale");
+    Click(ChildWithText(progress, "安装"));
+    const MessageBoxSeen failure = WaitForMessageBox(setup.Id());
+    ASSERT_NE(failure.window, nullptr);
+    EXPECT_EQ(failure.caption, "信息");
+    EXPECT_EQ(failure.text, "创建安装目录失败!");
+    EXPECT_FALSE(failure.hasIcon);
+    Screenshot("folder-failure");
+    Answer(failure, IDOK);
+    // The stopped state: "取消" asks, and OK ends the program.
+    EXPECT_EQ(WaitForPage(setup.Id(), Page::Progress), progress);
+    EXPECT_FALSE(IsWindowEnabled(ChildWithText(progress, "安装")));
+    Click(ChildWithText(progress, "取消"));
+    const MessageBoxSeen question = WaitForMessageBox(setup.Id());
+    ASSERT_NE(question.window, nullptr);
+    EXPECT_EQ(question.text, "是否真的结束安装?");
+    Answer(question, IDOK);
+    EXPECT_TRUE(setup.WaitForExit(10000));
+}
+
+TEST_F(Wizard, AShortcutFailureShowsTheErrorReportAndKeepsTheFiles) {
+    const std::string target = dir / "Quenvale";
+    PutFile(ProductFolder(), "a file where the product folder goes");
+    HWND progress = GoToProgressPage(target);
+    Click(ChildWithText(progress, "安装"));
+    const MessageBoxSeen error = WaitForMessageBox(setup.Id(), 120000);
+    ASSERT_NE(error.window, nullptr);
+    EXPECT_EQ(error.caption, kTitle);
+    EXPECT_EQ(error.text, "I/O error 183.");
+    EXPECT_TRUE(error.hasIcon);
+    EXPECT_FALSE(IsWindowEnabled(progress)); // every window disabled while the box is up
+    Screenshot("error-report");
+    Answer(error, IDOK);
+    EXPECT_EQ(WaitForPage(setup.Id(), Page::Progress), progress);
+    EXPECT_TRUE(IsWindowEnabled(progress));
+    EXPECT_TRUE(rt::FileExists(target + "\\Unini.dat"));
+    EXPECT_TRUE(rt::FileExists(target + "\\data\\day\\999999.day"));
+}
+
+TEST_F(Wizard, TheBannerOpensTheProductWebSite) {
+    const char* log = std::getenv("SETUP_URL_LOG_WINE");
+    ASSERT_NE(log, nullptr);
+    rt::RemoveFile(log);
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    ASSERT_NE(agreement, nullptr);
+    Click(ChildWithText(agreement, "版本 V2.X"));
+    std::string recorded;
+    for (int i = 0; i < 200 && (recorded.empty() || recorded == "<missing>"); ++i) {
+        Sleep(50);
+        recorded = FileContent(log);
+    }
+    EXPECT_EQ(recorded, "http://www.example.com/marluxa\n");
+    EXPECT_EQ(VisiblePage(setup.Id()), Page::Agreement);
+}
