@@ -20,9 +20,12 @@ if(WIN32)
   # No timestamp in the PE header, so that identical sources give identical files.
   set(SETUP_LINK_FLAGS -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
 else()
-  # Host tests run with AddressSanitizer and UBSan; any report fails the test.
-  set(SETUP_PLATFORM_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
-  set(SETUP_LINK_FLAGS -fsanitize=address,undefined)
+  option(SETUP_SANITIZERS "Build the host tree with AddressSanitizer and UBSan (off for the benchmark)" ON)
+  if(SETUP_SANITIZERS)
+    # Host tests run with AddressSanitizer and UBSan; any report fails the test.
+    set(SETUP_PLATFORM_FLAGS -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer -g)
+    set(SETUP_LINK_FLAGS -fsanitize=address,undefined)
+  endif()
 endif()
 
 add_compile_options(${SETUP_WARNINGS} ${SETUP_COMMON_FLAGS} ${SETUP_PLATFORM_FLAGS})

@@ -7,20 +7,8 @@ cd "$(dirname "$0")/.."
 ./tools/install-deps.sh
 ./tools/build.sh
 
-# One Wine server for the whole run: starting Wine is slow without one.
-export SETUP_WINEPREFIX=$PWD/build/wineprefix
 mkdir -p artifacts
-WINEPREFIX=$SETUP_WINEPREFIX WINEARCH=win32 wineserver -p
-trap 'WINEPREFIX=$SETUP_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
-./tools/prepare-wine-prefix.sh
-
-# A virtual display for the end-to-end tests when there is no display.
-if [ -z "${DISPLAY:-}" ]; then
-  export DISPLAY=:97
-  Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  trap 'kill $xvfb 2>/dev/null; WINEPREFIX=$SETUP_WINEPREFIX wineserver -k 2>/dev/null || true' EXIT
-fi
+source tools/wine-session.sh
 
 status=0
 (cd build/host && ctest --output-on-failure) || status=1

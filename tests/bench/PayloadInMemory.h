@@ -1,0 +1,54 @@
+// The sample payload read once into memory, served as a store whose blobs point into
+// it, so that timing compares writing and bookkeeping, not reading the payload folder.
+#pragma once
+
+#include "engine/FolderStore.h"
+#include "engine/Manifest.h"
+#include "engine/TargetPaths.h"
+#include "runtime/TextFile.h"
+
+#include <map>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace bench {
+
+class PayloadInMemory : public engine::PayloadStore {
+  public:
+    struct Entry {
+        std::string name, type, fileName;
+        engine::LineClass lineClass;
+    };
+
+    explicit PayloadInMemory(const std::string& folder) {
+        const engine::FolderStore files(folder);
+        rt::TextFile manifest(folder + "\\Count.dat");
+        manifest.Reset();
+        for (long line = 1; !manifest.Eof(); ++line) {
+            const engine::ManifestEntry entry = engine::SplitManifestLine(manifest.ReadLn());
+            const engine::Blob blob = files.Open(entry.name, entry.type);
+            bytes_[{engine::UpperCase(entry.type), engine::UpperCase(entry.name)}] =
+                std::string(blob.Data(), blob.Size());
+            if (line > 1)
+                entries_.push_back({entry.name, entry.type, entry.fileName, engine::ClassOfLine(line)});
+        }
+        manifest.Close();
+    }
+
+    engine::Blob Open(const std::string& name, const std::string& type) const override {
+        const auto found = bytes_.find({engine::UpperCase(type), engine::UpperCase(name)});
+        if (found == bytes_.end())
+            engine::ThrowResourceNotFound(name);
+        return engine::Blob(found->second.data(), found->second.size());
+    }
+
+    // The entries to install (the manifest's own line left out), in order.
+    const std::vector<Entry>& Entries() const { return entries_; }
+
+  private:
+    std::map<std::pair<std::string, std::string>, std::string> bytes_;
+    std::vector<Entry> entries_;
+};
+
+} // namespace bench

@@ -1,0 +1,50 @@
+// The installation run's own cost beside the file system's: the whole sample payload
+// through the run (with a page that does nothing), next to a plain loop that writes the
+// same bytes to the same paths with the same calls, alternating, in one process.
+// Prints the median of each and their ratio. Not a test: it asserts nothing.
+#include "engine/InstallationRun.h"
+#include "engine/RemoveTree.h"
+#include "runtime/FileSystem.h"
+#include "runtime/FileWriter.h"
+#include "tests/bench/PlainLoop.h"
+#include "tests/support/FakePage.h"
+#include "tests/support/TempFolder.h"
+
+#include <cstdio>
+
+namespace {
+
+void Run(const bench::PayloadInMemory& payload, const std::string& target) {
+    bool cancelRequested = false;
+    testing_support::FakePage page;
+    testing_support::FakeShortcuts shortcuts;
+    engine::InstallationRun(target, cancelRequested, page, shortcuts, payload).Install();
+}
+
+} // namespace
+
+int main() {
+    const bench::PayloadInMemory payload(SAMPLE_PAYLOAD_DIR);
+    testing_support::TempFolder dir;
+    const std::string target = dir / "Quenvale";
+    constexpr int kRounds = 7;
+    std::vector<double> plain, run;
+    for (int round = 0; round < kRounds; ++round) {
+        plain.push_back(bench::MillisecondsOf([&] { bench::PlainLoop(payload, target, nullptr); }));
+        engine::RemoveTree(target);
+        run.push_back(bench::MillisecondsOf([&] { Run(payload, target); }));
+        engine::RemoveTree(target);
+    }
+    std::printf("installation run benchmark (%s, %zu files, median of %d rounds)\n",
+#ifdef _WIN32
+                "Win32 seam",
+#else
+                "POSIX seam",
+#endif
+                payload.Entries().size(), kRounds);
+    std::printf("  plain write loop: %8.1f ms\n", bench::Median(plain));
+    std::printf("  installation run: %8.1f ms\n", bench::Median(run));
+    std::printf("  ratio run/plain:  %8.3f (target at most 1.10)\n",
+                bench::Median(run) / bench::Median(plain));
+    return 0;
+}
