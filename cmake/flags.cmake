@@ -16,9 +16,12 @@ if(WIN32)
   # while the sources stay UTF-8.
   set(SETUP_PLATFORM_FLAGS -fexec-charset=GBK -finput-charset=UTF-8
       -DWINVER=0x0501 -D_WIN32_WINNT=0x0501 -D_WIN32_IE=0x0600 -DWIN32_LEAN_AND_MEAN -DNOMINMAX)
+  # Small code: each function and datum in a section of its own, so that the linker
+  # drops whatever the program does not use of the statically linked runtimes.
+  list(APPEND SETUP_PLATFORM_FLAGS -ffunction-sections -fdata-sections)
   # One file that runs on a bare system: the C and C++ runtimes are linked in.
   # No timestamp in the PE header, so that identical sources give identical files.
-  set(SETUP_LINK_FLAGS -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
+  set(SETUP_LINK_FLAGS -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp -Wl,--gc-sections)
 else()
   option(SETUP_SANITIZERS "Build the host tree with AddressSanitizer and UBSan (off for the benchmark)" ON)
   if(SETUP_SANITIZERS)

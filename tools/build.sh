@@ -6,7 +6,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
 if [ ! -f build/win32/build.ninja ] || [ $# -gt 0 ]; then
-  cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=Release \
+  cmake -S . -B build/win32 -G Ninja -DCMAKE_BUILD_TYPE=MinSizeRel \
     -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw-i686.cmake "$@" >/dev/null
 fi
 cmake --build build/win32 -j "$jobs"

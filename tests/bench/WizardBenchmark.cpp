@@ -63,7 +63,11 @@ WizardTimes TimeTheWizard(const std::string& target) {
         e2e::Click(e2e::ChildWithText(progress, "安装"));
         e2e::WaitForPage(setup.Id(), e2e::Page::Finish, 300000);
     });
-    e2e::Click(e2e::ChildWithText(e2e::WaitForPage(setup.Id(), e2e::Page::Finish), "完成"));
+    // Leave without starting the program: it would hold its file for the next round.
+    HWND finish = e2e::WaitForPage(setup.Id(), e2e::Page::Finish);
+    e2e::SetChecked(e2e::ChildWithText(finish, "运行Marluxa"), false);
+    e2e::SetChecked(e2e::ChildWithText(finish, "我要阅读说明文件"), false);
+    e2e::Click(e2e::ChildWithText(finish, "完成"));
     setup.WaitForExit(10000);
     return times;
 }
@@ -106,7 +110,7 @@ int main() {
                 kRounds);
     std::printf("  floor 1, plain write loop:            %8.1f ms\n", floorPlain);
     std::printf("  floor 2, loop with page work per file: %7.1f ms\n", floorPaged);
-    std::printf("  Setup.exe, from \"安装\" to finish page: %7.1f ms\n", real);
+    std::printf("  Setup.exe, from the install click to the finish page: %7.1f ms\n", real);
     std::printf("  ratio Setup.exe/floor 2:               %7.3f (target at most 1.10)\n", real / floorPaged);
     std::printf("  ratio Setup.exe/floor 1:               %7.3f\n", real / floorPlain);
     std::printf("  process start to first page:          %7.1f ms (includes the driver's 25 ms polling)\n",
