@@ -72,6 +72,11 @@ SetupProcess::~SetupProcess() {
     CloseHandle(info_.hProcess);
 }
 
+void SetupProcess::Kill() const {
+    TerminateProcess(info_.hProcess, 1);
+    WaitForExit(10000);
+}
+
 bool SetupProcess::WaitForExit(DWORD milliseconds) const {
     return info_.hProcess && WaitForSingleObject(info_.hProcess, milliseconds) == WAIT_OBJECT_0;
 }
@@ -120,6 +125,19 @@ HWND WaitForPage(DWORD processId, Page page, DWORD milliseconds) {
     HWND window = nullptr;
     Poll(milliseconds, [&] { return VisiblePage(processId, &window) == page; });
     return VisiblePage(processId, &window) == page ? window : nullptr;
+}
+
+HWND GoToProgressPage(const SetupProcess& setup, const std::string& folder) {
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    if (!agreement)
+        return nullptr;
+    Click(ChildWithText(agreement, "同意  >"));
+    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    if (!directory)
+        return nullptr;
+    Type(ChildOfClass(directory, "Edit"), folder);
+    Click(ChildWithText(directory, "下一步  >"));
+    return WaitForPage(setup.Id(), Page::Progress);
 }
 
 void Click(HWND control) {

@@ -20,6 +20,8 @@ class SetupProcess {
     DWORD Id() const { return info_.dwProcessId; }
     bool WaitForExit(DWORD milliseconds) const;
     bool Running() const { return !WaitForExit(0); }
+    // Ends the process at once, as a crash or the task manager would.
+    void Kill() const;
 
   private:
     PROCESS_INFORMATION info_ = {};
@@ -31,6 +33,10 @@ enum class Page { Agreement, Directory, Progress, Finish, None };
 Page VisiblePage(DWORD processId, HWND* window = nullptr);
 // Waits until that page is the visible one; returns its window or nullptr.
 HWND WaitForPage(DWORD processId, Page page, DWORD milliseconds = 20000);
+
+// From the agreement page to the progress page, with folder typed into the field;
+// nullptr when a page did not come.
+HWND GoToProgressPage(const SetupProcess& setup, const std::string& folder);
 
 // A child control of a page by its text (buttons, check boxes, labels).
 HWND ChildWithText(HWND page, const std::string& text);

@@ -1,18 +1,13 @@
 // End-to-end tests: Setup.exe used as a person would, then the disk checked.
-#include "engine/FolderStore.h"
-#include "engine/Manifest.h"
-#include "engine/TargetPaths.h"
 #include "runtime/FileSystem.h"
-#include "runtime/TextFile.h"
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/Installation.h"
 #include "tests/support/ShellLinks.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
-
-#include <cstring>
 
 using namespace e2e;
 using testing_support::FileContent;
@@ -24,72 +19,13 @@ namespace {
 
 const char* const kTitle = "Marluxa安装程序";
 
-std::string ProductFolder() {
-    return shell::SpecialFolderPath(CSIDL_PROGRAMS) + "\\Marluxa";
-}
-std::string DesktopLink() {
-    return shell::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Marluxa.lnk";
-}
-
-void RemoveShortcuts() {
-    for (const char* name : {"软件说明文件.lnk", "Marluxa卸载.lnk", "Marluxa.lnk"})
-        rt::RemoveFile(ProductFolder() + "\\" + name);
-    rt::RemoveDir(ProductFolder());
-    rt::RemoveFile(ProductFolder());
-    rt::RemoveFile(DesktopLink());
-}
-
-std::vector<std::string> ReadLines(const std::string& path) {
-    rt::TextFile file(path);
-    file.Reset();
-    std::vector<std::string> lines;
-    while (!file.Eof())
-        lines.push_back(file.ReadLn());
-    file.Close();
-    return lines;
-}
-
-// Every file the manifest lists, installed and equal to its blob; the uninstall list
-// names them in order.
-void ExpectCompleteInstallation(const std::string& target) {
-    const engine::FolderStore payload(PAYLOAD_DIR);
-    rt::TextFile manifest(std::string(PAYLOAD_DIR) + "\\Count.dat");
-    manifest.Reset();
-    manifest.ReadLn();
-    std::vector<std::string> expected;
-    for (long line = 2; !manifest.Eof(); ++line) {
-        const engine::ManifestEntry entry = engine::SplitManifestLine(manifest.ReadLn());
-        const std::string path = engine::EntryPath(target, engine::ClassOfLine(line), entry.fileName);
-        const engine::Blob blob = payload.Open(entry.name, entry.type);
-        const std::string installed = FileContent(path);
-        ASSERT_EQ(installed.size(), blob.Size()) << path;
-        ASSERT_EQ(std::memcmp(installed.data(), blob.Data(), blob.Size()), 0) << path;
-        expected.push_back(path);
-    }
-    manifest.Close();
-    EXPECT_EQ(ReadLines(target + "\\Unini.dat"), expected);
-    EXPECT_FALSE(rt::FileExists(target + "\\count1.dat"));
-}
-
 class Wizard : public testing::Test {
   protected:
     void SetUp() override { RemoveShortcuts(); }
     void TearDown() override { RemoveShortcuts(); }
 
-    // From the agreement page to the progress page with the given folder typed in.
-    HWND GoToProgressPage(const std::string& folder, const char* screenshotPrefix = nullptr) {
-        HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
-        EXPECT_NE(agreement, nullptr);
-        if (screenshotPrefix)
-            Screenshot(std::string(screenshotPrefix) + "-1-agreement");
-        Click(ChildWithText(agreement, "同意  >"));
-        HWND directory = WaitForPage(setup.Id(), Page::Directory);
-        EXPECT_NE(directory, nullptr);
-        Type(ChildOfClass(directory, "Edit"), folder);
-        if (screenshotPrefix)
-            Screenshot(std::string(screenshotPrefix) + "-2-directory");
-        Click(ChildWithText(directory, "下一步  >"));
-        HWND progress = WaitForPage(setup.Id(), Page::Progress);
+    HWND GoToProgressPage(const std::string& folder) {
+        HWND progress = e2e::GoToProgressPage(setup, folder);
         EXPECT_NE(progress, nullptr);
         return progress;
     }
@@ -115,7 +51,15 @@ TEST_F(Wizard, TheWholeRoadWithTheDefaultChoices) {
     const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
     EXPECT_NEAR((frame.left + frame.right) / 2, screenWidth / 2, 2); // centred
 
-    HWND progress = GoToProgressPage(target, "road");
+    Screenshot("road-1-agreement");
+    Click(ChildWithText(agreement, "同意  >"));
+    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    ASSERT_NE(directory, nullptr);
+    Type(ChildOfClass(directory, "Edit"), target);
+    Screenshot("road-2-directory");
+    Click(ChildWithText(directory, "下一步  >"));
+    HWND progress = WaitForPage(setup.Id(), Page::Progress);
+    ASSERT_NE(progress, nullptr);
     HWND desktopBox = ChildWithText(progress, "在桌面创建快捷方式");
     ASSERT_NE(desktopBox, nullptr);
     EXPECT_TRUE(Checked(desktopBox));

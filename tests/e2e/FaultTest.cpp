@@ -1,0 +1,207 @@
+// The fault matrix: Setup.exe driven into failures and cancels under Wine. Each case
+// checks what the user sees, the page afterwards, and the disk: a snapshot of the
+// target's parent folder before and after, where only what the case may change differs.
+#include "runtime/FileSystem.h"
+#include "tests/e2e/Driver.h"
+#include "tests/e2e/Installation.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <commctrl.h>
+
+using namespace e2e;
+using testing_support::FileContent;
+using testing_support::PutFile;
+using testing_support::TempFolder;
+
+namespace {
+
+const char* const kTitle = "Marluxa安装程序";
+
+std::string SystemMessage(DWORD code) {
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        code, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (static_cast<unsigned char>(message.back()) <= ' ' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+std::string CannotCreate(const std::string& path, DWORD code) {
+    return "Cannot create file \"" + path + "\". " + SystemMessage(code) + ".";
+}
+
+class FaultMatrix : public testing::Test {
+  protected:
+    void SetUp() override { RemoveShortcuts(); }
+    void TearDown() override { RemoveShortcuts(); }
+
+    // A folder of the user's own: files, a sub-folder, one read-only and one hidden file.
+    std::string UsersFolder(const std::string& name) {
+        const std::string folder = dir / name;
+        rt::ForceDirectories(folder + "\\data\\notes");
+        PutFile(folder + "\\letter.txt", "my letter");
+        PutFile(folder + "\\data\\notes\\plan.txt", "my plan");
+        PutFile(folder + "\\readonly.txt", "read only");
+        rt::FileSetAttr(folder + "\\readonly.txt", os::kAttrReadOnly);
+        PutFile(folder + "\\hidden.txt", "hidden");
+        rt::FileSetAttr(folder + "\\hidden.txt", os::kAttrHidden);
+        return folder;
+    }
+
+    // After a failure: the stopped page; the close box asks the cancel question, and OK
+    // removes what the run created and ends the program.
+    void AbandonFromTheStoppedState(HWND progress, bool withCloseBox) {
+        ASSERT_EQ(WaitForPage(setup.Id(), Page::Progress), progress);
+        EXPECT_FALSE(IsWindowEnabled(ChildWithText(progress, "安装")));
+        EXPECT_FALSE(IsWindowEnabled(ChildWithText(progress, "<  上一步")));
+        if (withCloseBox)
+            PostMessageA(progress, WM_CLOSE, 0, 0);
+        else
+            Click(ChildWithText(progress, "取消"));
+        const MessageBoxSeen question = WaitForMessageBox(setup.Id());
+        ASSERT_NE(question.window, nullptr);
+        EXPECT_EQ(question.text, "是否真的结束安装?");
+        EXPECT_EQ(question.caption, "安装提示");
+        Answer(question, IDOK);
+        EXPECT_TRUE(setup.WaitForExit(20000));
+    }
+
+    MessageBoxSeen InstallAndWaitForABox(HWND progress) {
+        Click(ChildWithText(progress, "安装"));
+        return WaitForMessageBox(setup.Id(), 120000);
+    }
+
+    TempFolder dir;
+    SetupProcess setup;
+};
+
+} // namespace
+
+TEST_F(FaultMatrix, AFolderWhereTheProgramGoesNamesTheFullPath) {
+    const std::string target = UsersFolder("Quenvale");
+    rt::CreateDir(target + "\\Quenvale.exe");
+    const Snapshot before = TakeSnapshot(dir.Path());
+    HWND progress = GoToProgressPage(setup, target);
+    const MessageBoxSeen error = InstallAndWaitForABox(progress);
+    ASSERT_NE(error.window, nullptr);
+    EXPECT_EQ(error.caption, kTitle);
+    EXPECT_EQ(error.text, CannotCreate(target + "\\Quenvale.exe", ERROR_ACCESS_DENIED));
+    Screenshot("fault-folder-in-the-way");
+    Answer(error, IDOK);
+    AbandonFromTheStoppedState(progress, false);
+    EXPECT_EQ(TakeSnapshot(dir.Path()), before);
+}
+
+TEST_F(FaultMatrix, AFileHeldOpenElsewhereStopsTheRunAndSurvives) {
+    const std::string target = UsersFolder("Quenvale");
+    PutFile(target + "\\Quenvale.exe", "the user's own program");
+    const Snapshot before = TakeSnapshot(dir.Path());
+    HANDLE held =
+        CreateFileA((target + "\\Quenvale.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HWND progress = GoToProgressPage(setup, target);
+    const MessageBoxSeen error = InstallAndWaitForABox(progress);
+    ASSERT_NE(error.window, nullptr);
+    EXPECT_EQ(error.text, CannotCreate(target + "\\Quenvale.exe", ERROR_SHARING_VIOLATION));
+    EXPECT_TRUE(error.hasIcon);
+    Answer(error, IDOK);
+    EXPECT_TRUE(rt::FileExists(target + "\\count1.dat")); // the run stopped there
+    AbandonFromTheStoppedState(progress, true);
+    CloseHandle(held);
+    EXPECT_EQ(TakeSnapshot(dir.Path()), before);
+}
+
+TEST_F(FaultMatrix, TargetFoldersThatCannotBeCreatedWriteNothing) {
+    PutFile(dir / "file", "in the way");
+    const Snapshot before = TakeSnapshot(dir.Path());
+    for (const std::string& target :
+         {std::string("Q:\\no such drive\\Quenvale"), dir / "file\\Quenvale", dir / std::string(5000, 'x')}) {
+        SetupProcess another;
+        HWND progress = GoToProgressPage(another, target);
+        Click(ChildWithText(progress, "安装"));
+        const MessageBoxSeen failure = WaitForMessageBox(another.Id());
+        ASSERT_NE(failure.window, nullptr) << target.substr(0, 40);
+        EXPECT_EQ(failure.caption, "信息");
+        EXPECT_EQ(failure.text, "创建安装目录失败!");
+        Answer(failure, IDOK);
+        EXPECT_EQ(WaitForPage(another.Id(), Page::Progress), progress);
+    }
+    EXPECT_EQ(TakeSnapshot(dir.Path()), before);
+}
+
+TEST_F(FaultMatrix, PathsTooLongForTheSystemGiveAClearErrorAndNoCorruption) {
+    // The target itself fits; its daily files' paths reach 260 bytes.
+    const std::string daily = "\\data\\day\\000001.day";
+    const std::string target = dir / std::string(260 - (dir.Path().size() + 1) - daily.size(), 'L');
+    ASSERT_EQ((target + daily).size(), 260u);
+    const Snapshot before = TakeSnapshot(dir.Path());
+    HWND progress = GoToProgressPage(setup, target);
+    const MessageBoxSeen error = InstallAndWaitForABox(progress);
+    ASSERT_NE(error.window, nullptr);
+    EXPECT_EQ(error.text, CannotCreate(target + daily, ERROR_FILENAME_EXCED_RANGE));
+    Answer(error, IDOK);
+    EXPECT_EQ(FileContent(target + "\\data\\sda.d").size(), 742152u); // what was written is whole
+    AbandonFromTheStoppedState(progress, false);
+    EXPECT_EQ(TakeSnapshot(dir.Path()), before);
+}
+
+TEST_F(FaultMatrix, CancelInTheMiddleKeepsTheUsersFilesByteForByte) {
+    const std::string target = UsersFolder("Documents");
+    const Snapshot before = TakeSnapshot(dir.Path());
+    HWND progress = GoToProgressPage(setup, target);
+    HWND bar = ChildOfClass(progress, PROGRESS_CLASSA);
+    Click(ChildWithText(progress, "安装"));
+    for (int i = 0; i < 2000 && SendMessageA(bar, PBM_GETPOS, 0, 0) < 800; ++i)
+        Sleep(10);
+    Click(ChildWithText(progress, "取消"));
+    const MessageBoxSeen question = WaitForMessageBox(setup.Id());
+    ASSERT_NE(question.window, nullptr);
+    EXPECT_EQ(question.text, "是否真的结束安装?");
+    const long position = static_cast<long>(SendMessageA(bar, PBM_GETPOS, 0, 0));
+    EXPECT_GT(position, 0);
+    EXPECT_LT(position, 1749);
+    Answer(question, IDOK);
+    EXPECT_TRUE(setup.WaitForExit(20000));
+    EXPECT_EQ(TakeSnapshot(dir.Path()), before);
+    EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
+}
+
+TEST_F(FaultMatrix, AKilledRunIsCompletedByASecondOne) {
+    const std::string target = dir / "Quenvale";
+    {
+        HWND progress = GoToProgressPage(setup, target);
+        HWND bar = ChildOfClass(progress, PROGRESS_CLASSA);
+        Click(ChildWithText(progress, "安装"));
+        for (int i = 0; i < 2000 && SendMessageA(bar, PBM_GETPOS, 0, 0) < 300; ++i)
+            Sleep(10);
+    }
+    setup.Kill();
+    EXPECT_TRUE(rt::FileExists(target + "\\count1.dat"));
+    SetupProcess second;
+    HWND progress = GoToProgressPage(second, target);
+    Click(ChildWithText(progress, "安装"));
+    ASSERT_NE(WaitForPage(second.Id(), Page::Finish, 120000), nullptr);
+    ExpectCompleteInstallation(target);
+}
+
+TEST_F(FaultMatrix, AFullDiskStopsTheRunAndCancelEmptiesTheDrive) {
+    const std::string drive = "T:\\";
+    if (!rt::DirectoryExists(drive))
+        GTEST_SKIP() << "no small drive T: (tools/small-drive.sh could not mount one)";
+    const Snapshot before = TakeSnapshot("T:");
+    const std::string target = "T:\\Quenvale";
+    HWND progress = GoToProgressPage(setup, target);
+    const MessageBoxSeen error = InstallAndWaitForABox(progress);
+    ASSERT_NE(error.window, nullptr);
+    const bool streamError = error.text == "Stream write error.";
+    const bool createError = error.text.rfind("Cannot create file \"T:\\Quenvale\\", 0) == 0 &&
+                             error.text.find(SystemMessage(ERROR_DISK_FULL)) != std::string::npos;
+    EXPECT_TRUE(streamError || createError) << error.text;
+    Screenshot("fault-disk-full");
+    Answer(error, IDOK);
+    AbandonFromTheStoppedState(progress, false);
+    EXPECT_EQ(TakeSnapshot("T:"), before);
+}
