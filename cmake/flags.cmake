@@ -5,7 +5,7 @@ set(CMAKE_CXX_STANDARD_REQUIRED ON)
 set(CMAKE_CXX_EXTENSIONS OFF)
 
 # Warnings on in both builds; the code is kept clean of them.
-set(SETUP_WARNINGS -Wall -Wextra -Wshadow -Wnon-virtual-dtor)
+set(SETUP_WARNINGS -Wall -Wextra -Wshadow $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtual-dtor>)
 
 # Reproducible output: no build paths inside the binaries.
 set(SETUP_COMMON_FLAGS -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)

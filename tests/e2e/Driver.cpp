@@ -54,11 +54,14 @@ std::vector<HWND> Children(HWND parent) {
 
 } // namespace
 
-SetupProcess::SetupProcess() {
+SetupProcess::SetupProcess() : SetupProcess(SETUP_EXE, "") {}
+
+SetupProcess::SetupProcess(const std::string& program, const std::string& currentFolder) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    std::string command = std::string("\"") + SETUP_EXE + "\"";
-    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &info_);
+    std::string command = "\"" + program + "\"";
+    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
+                   currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info_);
 }
 
 SetupProcess::~SetupProcess() {

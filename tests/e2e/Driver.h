@@ -13,6 +13,8 @@ namespace e2e {
 class SetupProcess {
   public:
     SetupProcess();
+    // Another program, or Setup.exe from elsewhere, started in currentFolder.
+    SetupProcess(const std::string& program, const std::string& currentFolder);
     ~SetupProcess();
     SetupProcess(const SetupProcess&) = delete;
     SetupProcess& operator=(const SetupProcess&) = delete;

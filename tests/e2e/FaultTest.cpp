@@ -10,6 +10,9 @@
 
 #include <commctrl.h>
 
+#include <cstdio>
+#include <set>
+
 using namespace e2e;
 using testing_support::FileContent;
 using testing_support::PutFile;
@@ -204,4 +207,67 @@ TEST_F(FaultMatrix, AFullDiskStopsTheRunAndCancelEmptiesTheDrive) {
     Answer(error, IDOK);
     AbandonFromTheStoppedState(progress, false);
     EXPECT_EQ(TakeSnapshot("T:"), before);
+}
+
+namespace {
+
+std::set<std::string> MarkersIn(const std::string& folder) {
+    std::set<std::string> markers;
+    rt::FolderListing listing;
+    for (unsigned code = listing.Open(folder + "\\*.loaded", rt::FolderListing::kAllEntries); code == 0;
+         code = listing.Next())
+        markers.insert(listing.Name());
+    return markers;
+}
+
+void ClearMarkers(const std::string& folder) {
+    for (const std::string& marker : MarkersIn(folder))
+        rt::RemoveFile(folder + "\\" + marker);
+}
+
+std::string Joined(const std::set<std::string>& names) {
+    std::string joined;
+    for (const std::string& name : names)
+        joined += name + " ";
+    return joined;
+}
+
+} // namespace
+
+TEST(DllSearch, NoDllComesFromTheProgramsFolderOrTheCurrentOne) {
+    TempFolder dir;
+    const std::string downloads = dir / "Downloads", current = dir / "current", markers = dir / "markers";
+    for (const std::string& folder : {downloads, current, markers})
+        rt::CreateDir(folder);
+    ASSERT_TRUE(CopyFileA(SETUP_EXE_PATH, (downloads + "\\Setup.exe").c_str(), FALSE));
+    ASSERT_TRUE(CopyFileA(IMPORTS_LIKE_SETUP_EXE, (downloads + "\\Control.exe").c_str(), FALSE));
+    const char* const planted[] = {"version.dll", "uxtheme.dll", "dwmapi.dll", "cryptbase.dll",
+                                   "comctl32.dll"};
+    for (const char* name : planted)
+        for (const std::string& folder : {downloads, current})
+            ASSERT_TRUE(CopyFileA(STUB_DLL, (folder + "\\" + name).c_str(), FALSE)) << name;
+    SetEnvironmentVariableA("SETUP_DLL_MARKERS", markers.c_str());
+    // Wine is told to prefer a DLL of these names found on the search path to its own.
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", "version,uxtheme,dwmapi,cryptbase,comctl32=n,b");
+
+    SetupProcess control(downloads + "\\Control.exe", current);
+    EXPECT_TRUE(control.WaitForExit(30000));
+    const std::set<std::string> loadedByWine = MarkersIn(markers);
+    ClearMarkers(markers);
+
+    SetupProcess setup(downloads + "\\Setup.exe", current);
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    EXPECT_NE(agreement, nullptr);
+    Click(ChildWithText(agreement, "不同意"));
+    EXPECT_TRUE(setup.WaitForExit(20000));
+    const std::set<std::string> loadedBySetup = MarkersIn(markers);
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+    SetEnvironmentVariableA("SETUP_DLL_MARKERS", nullptr);
+
+    ASSERT_TRUE(loadedByWine.count("cryptbase.dll.loaded")) << "the planted DLLs are not taken at all";
+    // Whatever a program of the same imports loads on Wine is Wine's doing, not ours.
+    for (const std::string& marker : loadedBySetup)
+        EXPECT_TRUE(marker != "cryptbase.dll.loaded" && loadedByWine.count(marker))
+            << marker << " (Wine itself loads: " << Joined(loadedByWine) << ")";
+    std::printf("planted DLLs loaded by Wine for any program: %s\n", Joined(loadedByWine).c_str());
 }

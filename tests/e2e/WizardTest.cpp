@@ -241,3 +241,63 @@ TEST_F(Wizard, TheBannerOpensTheProductWebSite) {
     EXPECT_EQ(recorded, "http://www.example.com/marluxa\n");
     EXPECT_EQ(VisiblePage(setup.Id()), Page::Agreement);
 }
+
+namespace {
+
+// The captions of the page's tab stops, in the order the Tab key visits them.
+std::vector<std::string> TabOrder(HWND page, HWND first) {
+    std::vector<std::string> order;
+    HWND control = first;
+    do {
+        order.push_back(TextOf(control));
+        control = GetNextDlgTabItem(page, control, FALSE);
+    } while (control && control != first && order.size() < 10);
+    return order;
+}
+
+} // namespace
+
+TEST_F(Wizard, TheTabKeyVisitsEachPagesControlsInOrder) {
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    ASSERT_NE(agreement, nullptr);
+    HWND memo = ChildOfClass(agreement, "Edit");
+    EXPECT_EQ(TabOrder(agreement, memo), (std::vector<std::string>{TextOf(memo), "同意  >", "不同意"}));
+    Click(ChildWithText(agreement, "同意  >"));
+    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    ASSERT_NE(directory, nullptr);
+    HWND edit = ChildOfClass(directory, "Edit");
+    EXPECT_EQ(TabOrder(directory, edit),
+              (std::vector<std::string>{TextOf(edit), "下一步  >", "取消", "<  上一步"}));
+    Click(ChildWithText(directory, "下一步  >"));
+    HWND progress = WaitForPage(setup.Id(), Page::Progress);
+    ASSERT_NE(progress, nullptr);
+    EXPECT_EQ(TabOrder(progress, ChildWithText(progress, "在桌面创建快捷方式")),
+              (std::vector<std::string>{"在桌面创建快捷方式", "取消", "安装", "<  上一步"}));
+    PostMessageA(progress, WM_CLOSE, 0, 0); // ready: the close box ends the program
+    EXPECT_TRUE(setup.WaitForExit(10000));
+}
+
+TEST_F(Wizard, ClosingTheProgressPageDuringTheRunHidesItAndTheRunGoesOn) {
+    const std::string target = dir / "Quenvale";
+    HWND progress = GoToProgressPage(target);
+    Click(ChildWithText(progress, "安装"));
+    Sleep(300);
+    PostMessageA(progress, WM_CLOSE, 0, 0);
+    HWND finish = WaitForPage(setup.Id(), Page::Finish, 120000);
+    ASSERT_NE(finish, nullptr);
+    EXPECT_FALSE(IsWindowVisible(progress));
+    ExpectCompleteInstallation(target);
+    PostMessageA(finish, WM_CLOSE, 0, 0); // ends the program without opening anything
+    EXPECT_TRUE(setup.WaitForExit(10000));
+    EXPECT_EQ(FindWindowA("QuenvaleSample", "Marluxa"), nullptr);
+}
+
+TEST_F(Wizard, ClosingTheDirectoryPageEndsTheProgram) {
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    ASSERT_NE(agreement, nullptr);
+    Click(ChildWithText(agreement, "同意  >"));
+    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    ASSERT_NE(directory, nullptr);
+    PostMessageA(directory, WM_CLOSE, 0, 0);
+    EXPECT_TRUE(setup.WaitForExit(10000));
+}
