@@ -104,27 +104,24 @@ void Control::SetFont(const char* face, int height, int weight, bool italic, BYT
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
 }
 
-// Panel
+// PaintedControl, Panel, Image
 
-void Panel::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("SetupPanel", kChild, 0, parent, id, bounds);
+void PaintedControl::Create(HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("SetupPainted", kChild, 0, parent, id, bounds);
 }
 
-LRESULT CALLBACK Panel::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* panel = static_cast<Panel*>(ControlOf(window));
+LRESULT CALLBACK PaintedControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_PAINT: {
         PaintScope paint(window);
         RECT area;
         GetClientRect(window, &area);
-        Brush fill(CreateSolidBrush(panel ? panel->color_ : GetSysColor(COLOR_BTNFACE)));
-        FillRect(paint.Dc(), &area, fill.Get());
-        const bool etched = panel && panel->bevel_ == Bevel::Etched;
-        DrawEdge(paint.Dc(), &area, etched ? EDGE_ETCHED : BDR_RAISEDINNER, BF_RECT);
+        if (const auto* control = static_cast<const PaintedControl*>(ControlOf(window)))
+            control->Paint(paint.Dc(), area);
         return 0;
     }
     case WM_ERASEBKGND:
-        return 1;
+        return 1; // painted whole in WM_PAINT
     case WM_LBUTTONUP:
         NotifyClick(window);
         return 0;
@@ -132,10 +129,11 @@ LRESULT CALLBACK Panel::WindowProc(HWND window, UINT message, WPARAM wParam, LPA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Image
-
-void Image::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("SetupImage", kChild, 0, parent, id, bounds);
+void Panel::Paint(HDC dc, const RECT& area) const {
+    Brush fill(CreateSolidBrush(color_));
+    FillRect(dc, &area, fill.Get());
+    RECT edge = area;
+    DrawEdge(dc, &edge, bevel_ == Bevel::Etched ? EDGE_ETCHED : BDR_RAISEDINNER, BF_RECT);
 }
 
 void Image::LoadBitmapResource(const char* name) {
@@ -147,41 +145,18 @@ void Image::LoadIconResource(int id, int width, int height) {
         LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, width, height, 0)));
 }
 
-void Image::Paint(HDC dc) const {
-    RECT area;
-    GetClientRect(window_, &area);
+void Image::Paint(HDC dc, const RECT& area) const {
     FillRect(dc, &area, BackgroundBrush() ? BackgroundBrush() : GetSysColorBrush(COLOR_BTNFACE));
     if (icon_.Get()) {
         // Stretched to fill the control; the icon's mask keeps its background transparent.
         DrawIconEx(dc, 0, 0, icon_.Get(), area.right, area.bottom, 0, nullptr, DI_NORMAL);
     } else if (bitmap_.Get()) {
-        HDC source = CreateCompatibleDC(dc);
-        {
-            Selection selected(source, bitmap_.Get());
-            BITMAP info;
-            GetObjectA(bitmap_.Get(), sizeof info, &info);
-            BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source, 0, 0, SRCCOPY); // unscaled, clipped
-        }
-        DeleteDC(source);
+        MemoryDc source(dc);
+        Selection selected(source.Get(), bitmap_.Get());
+        BITMAP info;
+        GetObjectA(bitmap_.Get(), sizeof info, &info);
+        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.Get(), 0, 0, SRCCOPY); // unscaled, clipped
     }
-}
-
-LRESULT CALLBACK Image::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* image = static_cast<Image*>(ControlOf(window));
-    switch (message) {
-    case WM_PAINT: {
-        PaintScope paint(window);
-        if (image)
-            image->Paint(paint.Dc());
-        return 0;
-    }
-    case WM_ERASEBKGND:
-        return 1;
-    case WM_LBUTTONUP:
-        NotifyClick(window);
-        return 0;
-    }
-    return DefWindowProcA(window, message, wParam, lParam);
 }
 
 // Label

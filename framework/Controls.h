@@ -63,33 +63,40 @@ class Control {
     Font font_;
 };
 
-// A panel: a plain area with its bevels; reports clicks.
-class Panel : public Control {
+// A control that paints itself whole and reports clicks: the panels and pictures.
+class PaintedControl : public Control {
   public:
-    enum class Bevel { RaisedOuter, Etched };
-    Panel(Bevel bevel, COLORREF color) : bevel_(bevel), color_(color) {}
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   protected:
     void Create(HWND parent, int id, Bounds bounds) override;
+    virtual void Paint(HDC dc, const RECT& area) const = 0;
+};
+
+// A panel: a plain area with its bevels.
+class Panel : public PaintedControl {
+  public:
+    enum class Bevel { RaisedOuter, Etched };
+    Panel(Bevel bevel, COLORREF color) : bevel_(bevel), color_(color) {}
+
+  protected:
+    void Paint(HDC dc, const RECT& area) const override;
 
   private:
     Bevel bevel_;
     COLORREF color_;
 };
 
-// A picture: a bitmap shown unscaled, or an icon stretched to fill; reports clicks.
-class Image : public Control {
+// A picture: a bitmap shown unscaled, or an icon stretched to fill.
+class Image : public PaintedControl {
   public:
     void LoadBitmapResource(const char* name);
     void LoadIconResource(int id, int width, int height);
-    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
   protected:
-    void Create(HWND parent, int id, Bounds bounds) override;
+    void Paint(HDC dc, const RECT& area) const override;
 
   private:
-    void Paint(HDC dc) const;
     Bitmap bitmap_;
     Icon icon_;
 };

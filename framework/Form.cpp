@@ -33,8 +33,7 @@ void Form::RegisterWindowClasses(HINSTANCE instance) {
     form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     form.lpszClassName = kFormClass;
     RegisterClassA(&form);
-    RegisterControlClass(instance, "SetupPanel", Panel::WindowProc, nullptr);
-    RegisterControlClass(instance, "SetupImage", Image::WindowProc, nullptr);
+    RegisterControlClass(instance, "SetupPainted", PaintedControl::WindowProc, nullptr);
     RegisterControlClass(instance, "SetupSpeedButton", SpeedButton::WindowProc,
                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }

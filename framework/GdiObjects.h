@@ -47,6 +47,19 @@ class Icon {
     HICON icon_ = nullptr;
 };
 
+// A memory device context compatible with another, deleted when the owner goes.
+class MemoryDc {
+  public:
+    explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
+    ~MemoryDc() { DeleteDC(dc_); }
+    MemoryDc(const MemoryDc&) = delete;
+    MemoryDc& operator=(const MemoryDc&) = delete;
+    HDC Get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};
+
 // A device context selection undone when the owner goes.
 class Selection {
   public:

@@ -139,6 +139,38 @@ bool NextMatch(Search& search, FoundEntry& entry) {
     return false;
 }
 
+// Runs an operation on the Unix form of a path that fits; code 206 for one that does not.
+template <class Operation> unsigned OnUnixPath(const std::string& path, Operation operation) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    return operation(ToUnix(path));
+}
+
+// The outcome of a call that answers 0 or sets errno.
+unsigned Outcome(int result, const std::string& unixPath) {
+    return result == 0 ? 0 : FromErrno(errno, unixPath);
+}
+
+// Deletes a file as Windows would: never a folder, a read-only file or one in use.
+unsigned RemoveUnixFile(const std::string& unix) {
+    struct stat info;
+    if (lstat(unix.c_str(), &info) != 0)
+        return FromErrno(errno, unix);
+    if (S_ISDIR(info.st_mode) || IsReadOnly(info))
+        return kErrorAccessDenied;
+    // A file open elsewhere without delete sharing cannot be deleted on Windows.
+    if (!S_ISLNK(info.st_mode)) {
+        const int fd = open(unix.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd >= 0) {
+            const bool inUse = flock(fd, LOCK_EX | LOCK_NB) != 0;
+            close(fd);
+            if (inUse)
+                return kErrorSharingViolation;
+        }
+    }
+    return Outcome(unlink(unix.c_str()), unix);
+}
+
 } // namespace
 
 unsigned OpenForReading(const std::string& path, FileHandle& file) {
@@ -173,67 +205,43 @@ void Close(FileHandle file) {
 }
 
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    const std::string unix = ToUnix(path);
-    struct stat info;
-    if (lstat(unix.c_str(), &info) != 0)
-        return FromErrno(errno, unix);
-    attributes = AttributesOf(unix, info);
-    return 0;
+    return OnUnixPath(path, [&](const std::string& unix) {
+        struct stat info;
+        if (lstat(unix.c_str(), &info) != 0)
+            return FromErrno(errno, unix);
+        attributes = AttributesOf(unix, info);
+        return 0u;
+    });
 }
 
 unsigned WriteAttributes(const std::string& path, std::uint32_t attributes) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    const std::string unix = ToUnix(path);
-    struct stat info;
-    if (lstat(unix.c_str(), &info) != 0)
-        return FromErrno(errno, unix);
-    if (S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode))
-        return 0;
-    const mode_t mode = (attributes & kAttrReadOnly) ? (info.st_mode & ~0222) : (info.st_mode | S_IWUSR);
-    return chmod(unix.c_str(), mode & 07777) == 0 ? 0 : FromErrno(errno, unix);
+    return OnUnixPath(path, [&](const std::string& unix) {
+        struct stat info;
+        if (lstat(unix.c_str(), &info) != 0)
+            return FromErrno(errno, unix);
+        if (S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode))
+            return 0u;
+        const mode_t mode = (attributes & kAttrReadOnly) ? (info.st_mode & ~0222) : (info.st_mode | S_IWUSR);
+        return Outcome(chmod(unix.c_str(), mode & 07777), unix);
+    });
 }
 
 unsigned MakeFolder(const std::string& path) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    const std::string unix = ToUnix(path);
-    return mkdir(unix.c_str(), 0755) == 0 ? 0 : FromErrno(errno, unix);
+    return OnUnixPath(path, [](const std::string& unix) { return Outcome(mkdir(unix.c_str(), 0755), unix); });
 }
 
 unsigned RemoveFolder(const std::string& path) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    const std::string unix = ToUnix(path);
-    struct stat info;
-    // A link to a folder is removed as a link, as Windows removes a junction.
-    if (lstat(unix.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
-        return unlink(unix.c_str()) == 0 ? 0 : FromErrno(errno, unix);
-    return rmdir(unix.c_str()) == 0 ? 0 : FromErrno(errno, unix);
+    return OnUnixPath(path, [](const std::string& unix) {
+        struct stat info;
+        // A link to a folder is removed as a link, as Windows removes a junction.
+        if (lstat(unix.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+            return Outcome(unlink(unix.c_str()), unix);
+        return Outcome(rmdir(unix.c_str()), unix);
+    });
 }
 
 unsigned RemoveFile(const std::string& path) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    const std::string unix = ToUnix(path);
-    struct stat info;
-    if (lstat(unix.c_str(), &info) != 0)
-        return FromErrno(errno, unix);
-    if (S_ISDIR(info.st_mode) || IsReadOnly(info))
-        return kErrorAccessDenied;
-    // A file open elsewhere without delete sharing cannot be deleted on Windows.
-    if (!S_ISLNK(info.st_mode)) {
-        const int fd = open(unix.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            const bool inUse = flock(fd, LOCK_EX | LOCK_NB) != 0;
-            close(fd);
-            if (inUse)
-                return kErrorSharingViolation;
-        }
-    }
-    return unlink(unix.c_str()) == 0 ? 0 : FromErrno(errno, unix);
+    return OnUnixPath(path, RemoveUnixFile);
 }
 
 unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry& entry) {

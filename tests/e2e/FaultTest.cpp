@@ -271,3 +271,18 @@ TEST(DllSearch, NoDllComesFromTheProgramsFolderOrTheCurrentOne) {
             << marker << " (Wine itself loads: " << Joined(loadedByWine) << ")";
     std::printf("planted DLLs loaded by Wine for any program: %s\n", Joined(loadedByWine).c_str());
 }
+
+TEST_F(FaultMatrix, ADesktopThatRefusesTheLinkIsNotReported) {
+    // Wine ignores the read-only attribute for root, so a folder of the link's name
+    // stands in for a desktop that cannot take the file.
+    const std::string blocked = DesktopLink();
+    rt::CreateDir(blocked);
+    const std::string target = dir / "Quenvale";
+    HWND progress = GoToProgressPage(setup, target);
+    Click(ChildWithText(progress, "安装"));
+    EXPECT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
+    EXPECT_TRUE(rt::DirectoryExists(blocked));
+    ExpectCompleteInstallation(target);
+    EXPECT_TRUE(rt::FileExists(ProductFolder() + "\\Marluxa.lnk"));
+    rt::RemoveDir(blocked);
+}

@@ -7,6 +7,7 @@
 #include "runtime/TextFile.h"
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
+#include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -19,16 +20,6 @@
 namespace e2e {
 
 namespace {
-
-std::vector<std::string> ReadLines(const std::string& path) {
-    rt::TextFile file(path);
-    file.Reset();
-    std::vector<std::string> lines;
-    while (!file.Eof())
-        lines.push_back(file.ReadLn());
-    file.Close();
-    return lines;
-}
 
 std::uint64_t Fnv1a(const std::string& bytes) {
     std::uint64_t hash = 1469598103934665603ull;
@@ -95,7 +86,7 @@ void ExpectCompleteInstallation(const std::string& target) {
         expected.push_back(path);
     }
     manifest.Close();
-    EXPECT_EQ(ReadLines(target + "\\Unini.dat"), expected);
+    EXPECT_EQ(testing_support::FileLines(target + "\\Unini.dat"), expected);
     EXPECT_FALSE(rt::FileExists(target + "\\count1.dat"));
 }
 

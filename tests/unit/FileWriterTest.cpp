@@ -3,26 +3,19 @@
 #include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 
+#include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 #include <algorithm>
 
 #include <gtest/gtest.h>
 
 using namespace rt;
+using testing_support::ErrorMessageOf;
 using testing_support::FileContent;
 using testing_support::PutFile;
 using testing_support::TempFolder;
 
 namespace {
-
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const Error& e) {
-        return e.Message();
-    }
-    return "<no error>";
-}
 
 std::string CreateMessage(const std::string& path, unsigned code) {
     return "Cannot create file \"" + path + "\". " + TrimSystemMessage(os::SystemMessage(code));
@@ -50,14 +43,14 @@ TEST(WriteTextsToFile, EveryTextEndsInCrLf) {
 TEST(WriteBytesToFile, CreationFailuresNameThePathAndTheCause) {
     TempFolder dir;
     const std::string missing = dir / "nofolder\\f";
-    EXPECT_EQ(MessageOf([&] { WriteBytesToFile(missing, "x", 1); }), CreateMessage(missing, 3));
+    EXPECT_EQ(ErrorMessageOf([&] { WriteBytesToFile(missing, "x", 1); }), CreateMessage(missing, 3));
     const std::string held = dir / "held";
     os::FileHandle other;
     ASSERT_EQ(os::CreateForWriting(held, other), 0u);
-    EXPECT_EQ(MessageOf([&] { WriteBytesToFile(held, "x", 1); }), CreateMessage(held, 32));
+    EXPECT_EQ(ErrorMessageOf([&] { WriteBytesToFile(held, "x", 1); }), CreateMessage(held, 32));
     os::Close(other);
     const std::string tooLong = dir / std::string(280, 'n');
-    EXPECT_EQ(MessageOf([&] { WriteBytesToFile(tooLong, "x", 1); }), CreateMessage(tooLong, 206));
+    EXPECT_EQ(ErrorMessageOf([&] { WriteBytesToFile(tooLong, "x", 1); }), CreateMessage(tooLong, 206));
 }
 
 TEST(WriteBytesToFile, TheSystemsReasonIsWordedAndTrimmed) {
@@ -68,7 +61,7 @@ TEST(WriteBytesToFile, TheSystemsReasonIsWordedAndTrimmed) {
 }
 
 TEST(WriteBytesToFile, ARelativePathIsReportedInFull) {
-    const std::string message = MessageOf([] { WriteBytesToFile("nofolder-xyz\\f", "x", 1); });
+    const std::string message = ErrorMessageOf([] { WriteBytesToFile("nofolder-xyz\\f", "x", 1); });
     EXPECT_EQ(message.find("Cannot create file \""), 0u);
     EXPECT_NE(message.find(os::FullPathName("nofolder-xyz\\f")), std::string::npos);
     EXPECT_NE(os::FullPathName("nofolder-xyz\\f"), "nofolder-xyz\\f");
@@ -76,7 +69,7 @@ TEST(WriteBytesToFile, ARelativePathIsReportedInFull) {
 
 #ifndef _WIN32
 TEST(WriteBytesToFile, AShortWriteIsAStreamWriteError) {
-    EXPECT_EQ(MessageOf([] { WriteBytesToFile("C:\\dev\\full", "x", 1); }), "Stream write error");
+    EXPECT_EQ(ErrorMessageOf([] { WriteBytesToFile("C:\\dev\\full", "x", 1); }), "Stream write error");
 }
 #endif
 

@@ -5,6 +5,7 @@
 #include "runtime/FileSystem.h"
 #include "runtime/TextFile.h"
 #include "tests/support/FakePage.h"
+#include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@ using namespace engine;
 using testing_support::FakePage;
 using testing_support::FakeShortcuts;
 using testing_support::FileContent;
+using testing_support::FileLines;
 using testing_support::PutFile;
 using testing_support::TempFolder;
 
@@ -43,16 +45,6 @@ std::string MakePayload(const TempFolder& dir, int dailyCount, const std::string
     }
     PutFile(payload + "\\Count.dat", manifest);
     return payload;
-}
-
-Lines ReadLines(const std::string& path) {
-    rt::TextFile file(path);
-    file.Reset();
-    Lines lines;
-    while (!file.Eof())
-        lines.push_back(file.ReadLn());
-    file.Close();
-    return lines;
 }
 
 struct RunFixture {
@@ -90,7 +82,7 @@ TEST(InstallationRun, SamplePayloadFillsTheFolderAndEndsOnTheFinishPage) {
     EXPECT_TRUE(r.page.finishShown);
     EXPECT_FALSE(r.page.terminated);
 
-    const Lines uninstall = ReadLines(dir / "Quenvale\\Unini.dat");
+    const Lines uninstall = FileLines(dir / "Quenvale\\Unini.dat");
     ASSERT_EQ(uninstall.size(), 1754u);
     EXPECT_EQ(uninstall[0], dir / "Quenvale\\Quenvale.exe");
     EXPECT_EQ(uninstall[4], dir / "Quenvale\\data\\sda.d");
@@ -177,7 +169,7 @@ TEST(InstallationRun, DeclinedCancelGoesOnAndAsksAgainOnTheNextClick) {
     EXPECT_EQ(r.page.boxes.size(), 2u);
     EXPECT_FALSE(r.cancelRequested);
     EXPECT_TRUE(r.page.finishShown);
-    EXPECT_EQ(ReadLines(dir / "Q\\Unini.dat").size(), 11u);
+    EXPECT_EQ(FileLines(dir / "Q\\Unini.dat").size(), 11u);
 }
 
 TEST(InstallationRun, TheDesktopChoiceIsReadOnceAtTheEnd) {

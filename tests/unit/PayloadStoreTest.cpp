@@ -1,27 +1,16 @@
 #include "engine/FolderStore.h"
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
+#include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 using namespace engine;
+using testing_support::ErrorMessageOf;
 using testing_support::FileContent;
 using testing_support::PutFile;
 using testing_support::TempFolder;
-
-namespace {
-
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const rt::Error& e) {
-        return e.Message();
-    }
-    return "<no error>";
-}
-
-} // namespace
 
 TEST(FolderStore, FindsBlobsWithoutRegardToCase) {
     TempFolder dir;
@@ -38,10 +27,10 @@ TEST(FolderStore, AMissingBlobIsResourceNotFoundWithTheNameAsAsked) {
     TempFolder dir;
     PutFile(dir / "Count.dat", "fCount datfile D:\\Q\\Count.dat\r\nfgone exefile D:\\Q\\gone.exe\r\n");
     FolderStore store(dir.Path());
-    EXPECT_EQ(MessageOf([&] { store.Open("fgone", "exefile"); }), "Resource fgone not found");
-    EXPECT_EQ(MessageOf([&] { store.Open("f000001", "dayfile"); }), "Resource f000001 not found");
-    EXPECT_EQ(MessageOf([&] { store.Open("", ""); }), "Resource  not found");
-    EXPECT_EQ(MessageOf([&] { store.Open("fcount", "exefile"); }), "Resource fcount not found");
+    EXPECT_EQ(ErrorMessageOf([&] { store.Open("fgone", "exefile"); }), "Resource fgone not found");
+    EXPECT_EQ(ErrorMessageOf([&] { store.Open("f000001", "dayfile"); }), "Resource f000001 not found");
+    EXPECT_EQ(ErrorMessageOf([&] { store.Open("", ""); }), "Resource  not found");
+    EXPECT_EQ(ErrorMessageOf([&] { store.Open("fcount", "exefile"); }), "Resource fcount not found");
 }
 
 TEST(WriteBlobToFile, TheFileIsTheBlobByteForByte) {

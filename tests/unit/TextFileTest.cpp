@@ -1,24 +1,16 @@
 #include "runtime/TextFile.h"
 #include "runtime/Errors.h"
+#include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
 
 using namespace rt;
+using testing_support::FileLines;
 using testing_support::PutFile;
 using testing_support::TempFolder;
 
 namespace {
-
-std::vector<std::string> ReadAll(const std::string& path) {
-    TextFile file(path);
-    file.Reset();
-    std::vector<std::string> lines;
-    while (!file.Eof())
-        lines.push_back(file.ReadLn());
-    file.Close();
-    return lines;
-}
 
 using Lines = std::vector<std::string>;
 
@@ -37,15 +29,15 @@ TEST(TextFile, LineEndsAndEndOfText) {
     TempFolder dir;
     const std::string path = dir / "t";
     PutFile(path, "a\r\nb\nc");
-    EXPECT_EQ(ReadAll(path), (Lines{"a", "b", "c"}));
+    EXPECT_EQ(FileLines(path), (Lines{"a", "b", "c"}));
     PutFile(path, "a\rb\r\n");
-    EXPECT_EQ(ReadAll(path), (Lines{"ab"}));
+    EXPECT_EQ(FileLines(path), (Lines{"ab"}));
     PutFile(path, "x\r\n\r\n");
-    EXPECT_EQ(ReadAll(path), (Lines{"x", ""}));
+    EXPECT_EQ(FileLines(path), (Lines{"x", ""}));
     PutFile(path, "x\r\ny\x1Atail\r\n");
-    EXPECT_EQ(ReadAll(path), (Lines{"x", "y"}));
+    EXPECT_EQ(FileLines(path), (Lines{"x", "y"}));
     PutFile(path, "");
-    EXPECT_EQ(ReadAll(path), Lines{});
+    EXPECT_EQ(FileLines(path), Lines{});
 }
 
 TEST(TextFile, LinesLongerThanTheBufferAndManyLinesComeBackWhole) {
@@ -58,7 +50,7 @@ TEST(TextFile, LinesLongerThanTheBufferAndManyLinesComeBackWhole) {
         content += expected.back() + "\r\n";
     }
     PutFile(dir / "t", content);
-    EXPECT_EQ(ReadAll(dir / "t"), expected);
+    EXPECT_EQ(FileLines(dir / "t"), expected);
 }
 
 TEST(TextFile, ReadingPastTheEndGivesEmptyLines) {
@@ -88,7 +80,7 @@ TEST(TextFile, AFileOpenForWritingElsewhereCannotBeOpened) {
     ASSERT_EQ(os::CreateForWriting(dir / "t", writer), 0u);
     EXPECT_EQ(CodeOf([&] { TextFile(dir / "t").Reset(); }), 32u);
     os::Close(writer);
-    EXPECT_EQ(ReadAll(dir / "t"), Lines{});
+    EXPECT_EQ(FileLines(dir / "t"), Lines{});
 }
 
 TEST(TextFile, ReadersShareButKeepWritersOut) {
@@ -96,7 +88,7 @@ TEST(TextFile, ReadersShareButKeepWritersOut) {
     PutFile(dir / "t", "x\r\n");
     TextFile first(dir / "t");
     first.Reset();
-    EXPECT_EQ(ReadAll(dir / "t"), Lines{"x"});
+    EXPECT_EQ(FileLines(dir / "t"), Lines{"x"});
     os::FileHandle writer;
     EXPECT_EQ(os::CreateForWriting(dir / "t", writer), 32u);
 }
