@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <commctrl.h>
+
 using namespace e2e;
 using testing_support::FileContent;
 using testing_support::PutFile;
@@ -64,8 +66,15 @@ TEST_F(Wizard, TheWholeRoadWithTheDefaultChoices) {
     ASSERT_NE(desktopBox, nullptr);
     EXPECT_TRUE(Checked(desktopBox));
     EXPECT_FALSE(IsWindowVisible(ChildOfClass(progress, "SysAnimate32"))); // not made before the run
-    Screenshot("road-3-progress");
+    Screenshot("road-3-ready");
     Click(ChildWithText(progress, "安装"));
+    HWND bar = ChildOfClass(progress, PROGRESS_CLASSA);
+    for (int i = 0; i < 2000 && SendMessageA(bar, PBM_GETPOS, 0, 0) < 400; ++i)
+        Sleep(10);
+    EXPECT_TRUE(IsWindowVisible(ChildOfClass(progress, "SysAnimate32")));
+    EXPECT_FALSE(IsWindowEnabled(ChildWithText(progress, "安装")));
+    EXPECT_FALSE(IsWindowEnabled(ChildWithText(progress, "<  上一步")));
+    Screenshot("road-3-installing");
     HWND finish = WaitForPage(setup.Id(), Page::Finish, 120000);
     ASSERT_NE(finish, nullptr);
     Screenshot("road-4-finish");
