@@ -310,3 +310,28 @@ TEST_F(Wizard, ClosingTheDirectoryPageEndsTheProgram) {
     PostMessageA(directory, WM_CLOSE, 0, 0);
     EXPECT_TRUE(setup.WaitForExit(10000));
 }
+
+TEST_F(Wizard, CancellingTheFolderChooserKeepsTheFieldAndSaysSo) {
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    ASSERT_NE(agreement, nullptr);
+    Click(ChildWithText(agreement, "同意  >"));
+    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    ASSERT_NE(directory, nullptr);
+    HWND edit = ChildOfClass(directory, "Edit");
+    Type(edit, "E:\\typed by hand");
+    Click(ChildWithText(directory, "浏览..."));
+    const MessageBoxSeen chooser = WaitForMessageBox(setup.Id()); // the chooser is a dialog too
+    ASSERT_NE(chooser.window, nullptr);
+    EXPECT_EQ(chooser.owner, GetWindow(directory, GW_OWNER)); // the application window
+    Screenshot("folder-chooser");
+    Answer(chooser, IDCANCEL);
+    Sleep(300);
+    const MessageBoxSeen told = WaitForMessageBox(setup.Id());
+    ASSERT_NE(told.window, nullptr);
+    EXPECT_EQ(told.caption, "错误提示");
+    EXPECT_EQ(told.text, "您将采用默认目录安装程序");
+    EXPECT_EQ(told.owner, directory);
+    Answer(told, IDOK);
+    EXPECT_EQ(WaitForPage(setup.Id(), Page::Directory), directory);
+    EXPECT_EQ(TextOf(edit), "E:\\typed by hand");
+}
