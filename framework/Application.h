@@ -28,7 +28,6 @@ class Application {
     void Run(Form& mainForm);
     // Asks the message loop to end once the current handler has returned.
     void Terminate();
-    bool Terminated() const { return terminated_; }
     // Processes every message already waiting, without waiting.
     void ProcessMessages();
 

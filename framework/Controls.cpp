@@ -61,14 +61,17 @@ void Control::CreateWindowOf(const char* windowClass, DWORD style, DWORD exStyle
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
+Control::~Control() {
+    if (window_) {
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        DestroyWindow(window_);
+    }
+}
+
 void Control::SetText(const std::string& text) {
     text_ = text;
     if (window_)
         SetWindowTextA(window_, DisplayText(text).c_str());
-}
-
-const std::string& Control::Text() const {
-    return text_;
 }
 
 void Control::SetEnabled(bool enabled) {
@@ -83,10 +86,6 @@ bool Control::Enabled() const {
 void Control::SetVisible(bool visible) {
     if (window_)
         ShowWindow(window_, visible ? SW_SHOW : SW_HIDE);
-}
-
-bool Control::Visible() const {
-    return window_ && IsWindowVisible(window_);
 }
 
 void Control::SetFocus() {

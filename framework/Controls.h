@@ -18,16 +18,15 @@ constexpr COLORREF kBlue = RGB(0, 0, 255);
 
 class Control {
   public:
-    virtual ~Control() = default;
+    // The window goes with the control, before the form that holds it.
+    virtual ~Control();
     HWND Handle() const { return window_; }
     int Id() const { return id_; }
 
     void SetText(const std::string& text);
-    const std::string& Text() const;
     void SetEnabled(bool enabled);
     bool Enabled() const;
     void SetVisible(bool visible);
-    bool Visible() const;
     void SetFocus();
 
     // Called through the application's dispatch point.

@@ -32,7 +32,6 @@ class Form {
     // where the user left it afterwards.
     void Show();
     void Hide();
-    bool Visible() const { return IsWindowVisible(window_) != FALSE; }
 
     static void RegisterWindowClasses(HINSTANCE instance);
 

@@ -25,7 +25,6 @@ constexpr unsigned kErrorFileNotFound = 2;
 constexpr unsigned kErrorPathNotFound = 3;
 constexpr unsigned kErrorAccessDenied = 5;
 constexpr unsigned kErrorSharingViolation = 32;
-constexpr unsigned kErrorHandleEof = 38;
 constexpr unsigned kErrorDiskFull = 112;
 constexpr unsigned kErrorNoMoreFiles = 18;
 constexpr unsigned kErrorDirNotEmpty = 145;
