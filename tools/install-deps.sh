@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ googletest libgtest-dev
   g++-mingw-w64-i686-posix binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-utils imagemagick
-  fonts-wqy-microhei locales python3
+  fonts-wine fonts-wqy-microhei locales python3
 )
 
 missing=()

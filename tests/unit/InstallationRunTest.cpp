@@ -172,6 +172,17 @@ TEST(InstallationRun, DeclinedCancelGoesOnAndAsksAgainOnTheNextClick) {
     EXPECT_EQ(FileLines(dir / "Q\\Unini.dat").size(), 11u);
 }
 
+TEST(InstallationRun, ACancelSeenAtTheLastDailyEntryStillEndsTheRun) {
+    TempFolder dir;
+    RunFixture r(MakePayload(dir, 3), dir / "Q");
+    r.page.onPump = [&](int pump) { r.cancelRequested = pump == 3; };
+    ASSERT_EQ(r.Install(), "");
+    EXPECT_EQ(r.page.boxes.size(), 1u);
+    EXPECT_EQ(r.page.position, 2); // the last entry was not written
+    EXPECT_TRUE(r.page.terminated);
+    EXPECT_FALSE(rt::DirectoryExists(dir / "Q"));
+}
+
 TEST(InstallationRun, TheDesktopChoiceIsReadOnceAtTheEnd) {
     TempFolder dir;
     RunFixture r(MakePayload(dir, 3), dir / "Q");
