@@ -7,6 +7,10 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
+
+#include <windows.h>
 
 using namespace engine;
 
@@ -37,4 +41,49 @@ TEST(ResourceStore, LookupIgnoresCaseAndReportsMissingBlobs) {
     } catch (const rt::Error& e) {
         EXPECT_EQ(e.Message(), "Resource f000000 not found");
     }
+}
+
+namespace {
+
+struct ResourceCensus {
+    long blobs = 0;
+    std::vector<std::string> problems;
+};
+
+BOOL CALLBACK CountLanguage(HMODULE, LPCSTR, LPCSTR name, WORD language, LONG_PTR state) {
+    auto* census = reinterpret_cast<ResourceCensus*>(state);
+    if (language != MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED))
+        census->problems.push_back(std::string(name) + ": language " + std::to_string(language));
+    return TRUE;
+}
+
+BOOL CALLBACK CountName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR state) {
+    auto* census = reinterpret_cast<ResourceCensus*>(state);
+    ++census->blobs;
+    if (IS_INTRESOURCE(name) || engine::UpperCase(name) != name)
+        census->problems.push_back("a name not in upper case");
+    EnumResourceLanguagesA(module, type, name, CountLanguage, state);
+    return TRUE;
+}
+
+BOOL CALLBACK CountType(HMODULE module, LPSTR type, LONG_PTR state) {
+    if (!IS_INTRESOURCE(type)) // the payload's types are strings; icons and the like are numbered
+        EnumResourceNamesA(module, type, CountName, state);
+    return TRUE;
+}
+
+} // namespace
+
+TEST(ResourceStore, EveryBlobIsAnUpperCaseStringResourceInSimplifiedChinese) {
+    ResourceCensus census;
+    EnumResourceTypesA(GetModuleHandleA(nullptr), CountType, reinterpret_cast<LONG_PTR>(&census));
+    rt::TextFile manifest(std::string(PAYLOAD_DIR) + "\\Count.dat");
+    manifest.Reset();
+    long lines = 0;
+    for (; !manifest.Eof(); ++lines)
+        manifest.ReadLn();
+    manifest.Close();
+    EXPECT_EQ(census.blobs, lines); // one blob a manifest line, and no other
+
+    EXPECT_TRUE(census.problems.empty()) << census.problems.front();
 }
