@@ -32,7 +32,9 @@ set(PAYLOAD_RC ${CMAKE_BINARY_DIR}/payload.rc)
 add_custom_command(
   OUTPUT ${PAYLOAD_RC}
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/make_payload_rc.py --payload ${PAYLOAD_DIR} --out ${PAYLOAD_RC}
+          --depfile ${PAYLOAD_RC}.d
   DEPENDS payload_folder ${PAYLOAD_DIR}/Count.dat ${CMAKE_SOURCE_DIR}/tools/make_payload_rc.py
+  DEPFILE ${PAYLOAD_RC}.d
   COMMENT "Checking the payload and writing its resource script")
 add_custom_target(payload_checked DEPENDS ${PAYLOAD_RC})
 

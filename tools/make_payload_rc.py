@@ -73,6 +73,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--payload", required=True)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--depfile", help="where to list the blobs the script depends on, for the build tool")
     args = parser.parse_args()
 
     entries = blob_entries(args.payload, read_manifest(args.payload))
@@ -80,14 +81,13 @@ def main():
 
     script = ["// Generated from the payload folder's manifest; do not edit.", "LANGUAGE 4, 2"]
     script += [f'{name} {kind} "{path}"' for kind, name, path in entries]
-    content = "\n".join(script) + "\n"
-    try:
-        if open(args.out).read() == content:
-            return
-    except OSError:
-        pass
     with open(args.out, "w") as out:
-        out.write(content)
+        out.write("\n".join(script) + "\n")
+    if args.depfile:
+        # Any blob that changes, comes or goes makes the build check and embed again.
+        escaped = [path.replace(" ", "\\ ") for _, _, path in entries]
+        with open(args.depfile, "w") as dep:
+            dep.write(args.out.replace(" ", "\\ ") + ": " + " \\\n  ".join(escaped) + "\n")
 
 
 if __name__ == "__main__":
