@@ -10,6 +10,8 @@
 #ifdef _WIN32
 #include <windows.h>
 #else
+#include <ctime>
+#include <sys/time.h>
 #include <unistd.h>
 #endif
 
@@ -88,6 +90,34 @@ void PutFile(const std::string& path, const std::string& bytes) {
     std::size_t written;
     os::Write(file, bytes.data(), bytes.size(), written);
     os::Close(file);
+}
+
+void SetLastWriteYear(const std::string& path, int year) {
+#ifdef _WIN32
+    SYSTEMTIME when = {};
+    when.wYear = static_cast<WORD>(year);
+    when.wMonth = 6;
+    when.wDay = 1;
+    FILETIME local, utc;
+    SystemTimeToFileTime(&when, &local);
+    LocalFileTimeToFileTime(&local, &utc);
+    HANDLE file =
+        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    SetFileTime(file, nullptr, nullptr, &utc);
+    CloseHandle(file);
+#else
+    std::tm when = {};
+    when.tm_year = year - 1900;
+    when.tm_mon = 5;
+    when.tm_mday = 1;
+    when.tm_isdst = -1;
+    const timeval times[2] = {{std::mktime(&when), 0}, {std::mktime(&when), 0}};
+    std::string unix = path.substr(2);
+    for (char& c : unix)
+        if (c == '\\')
+            c = '/';
+    utimes(unix.c_str(), times);
+#endif
 }
 
 std::string FileContent(const std::string& path) {

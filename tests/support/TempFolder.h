@@ -23,6 +23,8 @@ class TempFolder {
 
 // Writes bytes to a file (test set-up; raises nothing, asserts nothing).
 void PutFile(const std::string& path, const std::string& bytes);
+// Sets the file's last-write time to 1 June of the given year, local time.
+void SetLastWriteYear(const std::string& path, int year);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string FileContent(const std::string& path);
 

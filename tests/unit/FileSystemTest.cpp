@@ -22,6 +22,17 @@ TEST(Existence, FilesAndFoldersAreToldApart) {
     EXPECT_FALSE(DirectoryExists(dir / "missing"));
 }
 
+TEST(Existence, AFileCountsOnlyWithALastWriteTimeADosDateCanHold) {
+    TempFolder dir;
+    PutFile(dir / "f", "x");
+    testing_support::SetLastWriteYear(dir / "f", 1975);
+    EXPECT_FALSE(FileExists(dir / "f"));
+    testing_support::SetLastWriteYear(dir / "f", 1980);
+    EXPECT_TRUE(FileExists(dir / "f"));
+    testing_support::SetLastWriteYear(dir / "f", 2107);
+    EXPECT_TRUE(FileExists(dir / "f"));
+}
+
 TEST(ForceDirectories, CreatesMissingParentsAndRecordsThem) {
     TempFolder dir;
     std::vector<std::string> created;
