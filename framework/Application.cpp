@@ -100,12 +100,11 @@ void Application::ProcessMessages() {
     }
 }
 
-bool Application::HandleMessage(MSG& message) {
+void Application::HandleMessage(MSG& message) {
     if (IsDialogKey(message))
-        return true;
+        return;
     TranslateMessage(&message);
     DispatchMessageA(&message);
-    return true;
 }
 
 bool Application::IsDialogKey(MSG& message) {

@@ -44,7 +44,7 @@ class Application {
     void Minimize();
 
   private:
-    bool HandleMessage(MSG& message);
+    void HandleMessage(MSG& message);
     bool IsDialogKey(MSG& message);
 
     HINSTANCE instance_ = nullptr;

@@ -130,12 +130,16 @@ HWND WaitForPage(DWORD processId, Page page, DWORD milliseconds) {
     return VisiblePage(processId, &window) == page ? window : nullptr;
 }
 
-HWND GoToProgressPage(const SetupProcess& setup, const std::string& folder) {
+HWND GoToDirectoryPage(const SetupProcess& setup) {
     HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
     if (!agreement)
         return nullptr;
     Click(ChildWithText(agreement, "同意  >"));
-    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    return WaitForPage(setup.Id(), Page::Directory);
+}
+
+HWND GoToProgressPage(const SetupProcess& setup, const std::string& folder) {
+    HWND directory = GoToDirectoryPage(setup);
     if (!directory)
         return nullptr;
     Type(ChildOfClass(directory, "Edit"), folder);

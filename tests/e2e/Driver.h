@@ -36,8 +36,9 @@ Page VisiblePage(DWORD processId, HWND* window = nullptr);
 // Waits until that page is the visible one; returns its window or nullptr.
 HWND WaitForPage(DWORD processId, Page page, DWORD milliseconds = 20000);
 
-// From the agreement page to the progress page, with folder typed into the field;
-// nullptr when a page did not come.
+// From the agreement page ("同意  >") to the directory page; nullptr when a page did not come.
+HWND GoToDirectoryPage(const SetupProcess& setup);
+// On to the progress page, with folder typed into the field; nullptr when a page did not come.
 HWND GoToProgressPage(const SetupProcess& setup, const std::string& folder);
 
 // A child control of a page by its text (buttons, check boxes, labels).

@@ -114,9 +114,7 @@ TEST_F(Wizard, DisagreeingTouchesNothing) {
 }
 
 TEST_F(Wizard, ABlankFolderIsRefusedAndBackAndForthKeepsWhatWasTyped) {
-    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
-    Click(ChildWithText(agreement, "同意  >"));
-    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    HWND directory = GoToDirectoryPage(setup);
     ASSERT_NE(directory, nullptr);
     HWND edit = ChildOfClass(directory, "Edit");
     EXPECT_EQ(TextOf(edit), shell::DefaultInstallFolder(shell::SystemDriveLetter()));
@@ -133,10 +131,7 @@ TEST_F(Wizard, ABlankFolderIsRefusedAndBackAndForthKeepsWhatWasTyped) {
 
     Type(edit, " D:\\My Stocks ");
     Click(ChildWithText(directory, "<  上一步"));
-    agreement = WaitForPage(setup.Id(), Page::Agreement);
-    ASSERT_NE(agreement, nullptr);
-    Click(ChildWithText(agreement, "同意  >"));
-    ASSERT_EQ(WaitForPage(setup.Id(), Page::Directory), directory);
+    ASSERT_EQ(GoToDirectoryPage(setup), directory); // the same page, as it was left
     EXPECT_EQ(TextOf(edit), " D:\\My Stocks ");
     Click(ChildWithText(directory, "取消"));
     EXPECT_TRUE(setup.WaitForExit(10000));
@@ -302,20 +297,14 @@ TEST_F(Wizard, ClosingTheProgressPageDuringTheRunHidesItAndTheRunGoesOn) {
 }
 
 TEST_F(Wizard, ClosingTheDirectoryPageEndsTheProgram) {
-    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
-    ASSERT_NE(agreement, nullptr);
-    Click(ChildWithText(agreement, "同意  >"));
-    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    HWND directory = GoToDirectoryPage(setup);
     ASSERT_NE(directory, nullptr);
     PostMessageA(directory, WM_CLOSE, 0, 0);
     EXPECT_TRUE(setup.WaitForExit(10000));
 }
 
 TEST_F(Wizard, CancellingTheFolderChooserKeepsTheFieldAndSaysSo) {
-    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
-    ASSERT_NE(agreement, nullptr);
-    Click(ChildWithText(agreement, "同意  >"));
-    HWND directory = WaitForPage(setup.Id(), Page::Directory);
+    HWND directory = GoToDirectoryPage(setup);
     ASSERT_NE(directory, nullptr);
     HWND edit = ChildOfClass(directory, "Edit");
     Type(edit, "E:\\typed by hand");
