@@ -7,6 +7,8 @@
 
 namespace engine {
 
+class RunJournal;
+
 // Buttons and styles of the run's message boxes (the values MessageBoxA uses).
 constexpr int kButtonOk = 1;
 constexpr unsigned kStyleOk = 0;
@@ -35,12 +37,15 @@ class InstallPage {
     virtual void Terminate() = 0;
 };
 
-// The shortcut operations the success ending calls.
+// The shortcut operations the success ending calls. Each records in the run's journal
+// the link file (setting aside one that was there) and the product folder it makes,
+// before making them, so that a rollback removes them again.
 class ShortcutMaker {
   public:
     virtual ~ShortcutMaker() = default;
-    virtual void CreateProgramsShortcut(std::string TargetPath, std::string LinkName) = 0;
-    virtual void CreateDesktopShortcut(std::string TargetPath, std::string LinkName) = 0;
+    virtual void CreateProgramsShortcut(std::string TargetPath, std::string LinkName,
+                                        RunJournal& journal) = 0;
+    virtual void CreateDesktopShortcut(std::string TargetPath, std::string LinkName, RunJournal& journal) = 0;
 };
 
 } // namespace engine

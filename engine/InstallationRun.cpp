@@ -43,7 +43,7 @@ void InstallationRun::Install() {
 bool InstallationRun::CreateFolders() {
     try {
         for (const std::string& folder : {installDir_, DataFolder(installDir_), DailyFolder(installDir_)}) {
-            if (!rt::DirectoryExists(folder) && !rt::ForceDirectories(folder, &createdFolders_))
+            if (!rt::DirectoryExists(folder) && !journal_.CreateFolders(folder))
                 return false;
         }
         return true;
@@ -53,7 +53,8 @@ bool InstallationRun::CreateFolders() {
 }
 
 void InstallationRun::CopyManifest() {
-    WriteNewFile(ManifestCopyPath(installDir_), store_.Open(kManifestName, kManifestType));
+    const Blob manifest = store_.Open(kManifestName, kManifestType);
+    WriteNewFile(ManifestCopyPath(installDir_), manifest.Data(), manifest.Size());
 }
 
 long InstallationRun::CountManifestLines() {
@@ -96,28 +97,29 @@ void InstallationRun::ExtractEntry(const std::string& line, long lineNumber) {
     const ManifestEntry entry = SplitManifestLine(line);
     const std::string target = EntryPath(installDir_, ClassOfLine(lineNumber), entry.fileName);
     page_.SetProgressText(kProgressIndent + target);
-    WriteNewFile(target, store_.Open(entry.name, entry.type));
+    const Blob blob = store_.Open(entry.name, entry.type);
+    WriteNewFile(target, blob.Data(), blob.Size());
     uninstallList_.push_back(target);
 }
 
-void InstallationRun::WriteNewFile(const std::string& path, const Blob& blob) {
-    rt::NewFile file(path);
-    createdFiles_.push_back(path); // from here on the file is the run's, whole or not
-    file.WriteAll(blob.Data(), blob.Size());
+void InstallationRun::WriteNewFile(const std::string& path, const char* data, std::size_t size) {
+    rt::NewFile file;
+    journal_.CreateFile(path, file); // from here on the file is the run's, whole or not
+    file.WriteAll(data, size);
 }
 
 void InstallationRun::SucceedEnding() {
-    const std::string uninstallList = UninstallListPath(installDir_);
-    rt::WriteTextsToFile(uninstallList, uninstallList_);
-    createdFiles_.push_back(uninstallList);
-    shortcuts_.CreateProgramsShortcut(installDir_ + "\\readme.txt", "软件说明文件");
-    shortcuts_.CreateProgramsShortcut(installDir_ + "\\UnInstall.exe", "Marluxa卸载");
-    shortcuts_.CreateProgramsShortcut(installDir_ + "\\Quenvale.exe", "Marluxa");
+    const std::string uninstallList = rt::JoinLines(uninstallList_);
+    WriteNewFile(UninstallListPath(installDir_), uninstallList.data(), uninstallList.size());
+    shortcuts_.CreateProgramsShortcut(installDir_ + "\\readme.txt", "软件说明文件", journal_);
+    shortcuts_.CreateProgramsShortcut(installDir_ + "\\UnInstall.exe", "Marluxa卸载", journal_);
+    shortcuts_.CreateProgramsShortcut(installDir_ + "\\Quenvale.exe", "Marluxa", journal_);
     if (page_.DesktopShortcutChecked())
-        shortcuts_.CreateDesktopShortcut(installDir_ + "\\Quenvale.exe", "\\Marluxa");
+        shortcuts_.CreateDesktopShortcut(installDir_ + "\\Quenvale.exe", "\\Marluxa", journal_);
     const std::string manifestCopy = ManifestCopyPath(installDir_);
     if (rt::FileExists(manifestCopy))
         rt::RemoveFile(manifestCopy);
+    journal_.DropSetAsideFiles(); // nothing can fail any more: the earlier files go
     page_.ShowFinishPage();
 }
 
@@ -127,13 +129,8 @@ void InstallationRun::CancelEnding() {
     page_.Terminate();
 }
 
-void InstallationRun::RollBack() {
-    for (auto file = createdFiles_.rbegin(); file != createdFiles_.rend(); ++file)
-        rt::RemoveFile(*file);
-    for (auto folder = createdFolders_.rbegin(); folder != createdFolders_.rend(); ++folder)
-        rt::RemoveDir(*folder);
-    createdFiles_.clear();
-    createdFolders_.clear();
+int InstallationRun::RollBack() {
+    return journal_.RollBack();
 }
 
 } // namespace engine

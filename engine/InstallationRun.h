@@ -5,6 +5,7 @@
 
 #include "engine/InstallPage.h"
 #include "engine/PayloadStore.h"
+#include "engine/RunJournal.h"
 
 #include <string>
 #include <vector>
@@ -28,10 +29,10 @@ class InstallationRun {
     // endings; any other failure leaves as an error, with the page as it stands.
     void Install();
 
-    // Removes exactly what the run created: every file it created (the manifest copy
-    // and a file left half-written included), then every folder it created, deepest
-    // first, when that folder is then empty. What existed before the run stays.
-    void RollBack();
+    // Undoes what the run did so far (see RunJournal): removes what it made and is
+    // still its own, shortcuts and a file left half-written included, and puts back
+    // every file it set aside. Answers how many entries it had to leave in place.
+    int RollBack();
 
   private:
     bool CreateFolders();
@@ -39,7 +40,7 @@ class InstallationRun {
     long CountManifestLines();
     void ExtractEntries();
     void ExtractEntry(const std::string& line, long lineNumber);
-    void WriteNewFile(const std::string& path, const Blob& blob);
+    void WriteNewFile(const std::string& path, const char* data, std::size_t size);
     bool KeepGoingAfterCancelCheck();
     void SucceedEnding();
     void CancelEnding();
@@ -50,9 +51,8 @@ class InstallationRun {
     ShortcutMaker& shortcuts_;
     const PayloadStore& store_;
 
-    std::vector<std::string> uninstallList_;  // files written whole, in order
-    std::vector<std::string> createdFiles_;   // every file this run created
-    std::vector<std::string> createdFolders_; // outermost first
+    std::vector<std::string> uninstallList_; // files written whole, in order
+    RunJournal journal_;
 };
 
 } // namespace engine

@@ -16,7 +16,7 @@ bool FileExists(const std::string& path) {
 
 bool DirectoryExists(const std::string& path) {
     std::uint32_t attributes = 0;
-    return os::ReadAttributes(path, attributes) == 0 && (attributes & os::kAttrDirectory);
+    return ReadAttributes(path, attributes) && (attributes & os::kAttrDirectory);
 }
 
 bool ForceDirectories(std::string path, std::vector<std::string>* created) {
@@ -47,6 +47,18 @@ bool RemoveFile(const std::string& path) {
 
 bool RemoveDir(const std::string& path) {
     return os::RemoveFolder(path) == 0;
+}
+
+unsigned MoveEntry(const std::string& from, const std::string& to) {
+    return os::MoveEntry(from, to);
+}
+
+bool ReadIdentity(const std::string& path, os::FinalLink finalLink, os::Identity& identity) {
+    return os::ReadIdentity(path, finalLink, identity) == 0;
+}
+
+bool ReadAttributes(const std::string& path, std::uint32_t& attributes) {
+    return os::ReadAttributes(path, attributes) == 0;
 }
 
 unsigned FileSetAttr(const std::string& path, std::uint32_t attributes) {

@@ -28,6 +28,17 @@ void CreateDir(const std::string& path);
 bool RemoveFile(const std::string& path);
 bool RemoveDir(const std::string& path);
 
+// Renames a file or folder on its volume, never over an existing entry; answers 0 or
+// the system's error code.
+unsigned MoveEntry(const std::string& from, const std::string& to);
+
+// Reads the identity of the object at path; false when there is nothing there or it
+// cannot be read.
+bool ReadIdentity(const std::string& path, os::FinalLink finalLink, os::Identity& identity);
+
+// Reads the entry's attribute bits; false when there is no entry or they cannot be read.
+bool ReadAttributes(const std::string& path, std::uint32_t& attributes);
+
 // Sets the entry's attribute bits; answers 0 or the system's error code.
 unsigned FileSetAttr(const std::string& path, std::uint32_t attributes);
 

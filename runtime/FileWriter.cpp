@@ -4,11 +4,23 @@
 
 namespace rt {
 
+Error CannotCreateFile(const std::string& path, unsigned code) {
+    return Error(Format("Cannot create file \"%s\". %s", os::FullPathName(path).c_str(),
+                        TrimSystemMessage(os::SystemMessage(code)).c_str()));
+}
+
 NewFile::NewFile(const std::string& path) {
-    if (const unsigned code = os::CreateForWriting(path, file_)) {
-        throw Error(Format("Cannot create file \"%s\". %s", os::FullPathName(path).c_str(),
-                           TrimSystemMessage(os::SystemMessage(code)).c_str()));
-    }
+    if (const unsigned code = os::CreateForWriting(path, file_))
+        throw CannotCreateFile(path, code);
+}
+
+unsigned NewFile::CreateOnly(const std::string& path) {
+    os::Close(file_);
+    return os::CreateNewForWriting(path, file_);
+}
+
+bool NewFile::ReadIdentity(os::Identity& identity) const {
+    return file_ != os::kNoFile && os::ReadIdentity(file_, identity) == 0;
 }
 
 void NewFile::WriteAll(const void* data, std::size_t size) {
@@ -23,10 +35,15 @@ void WriteBytesToFile(const std::string& path, const void* data, std::size_t siz
     NewFile(path).WriteAll(data, size);
 }
 
-void WriteTextsToFile(const std::string& path, const std::vector<std::string>& texts) {
+std::string JoinLines(const std::vector<std::string>& texts) {
     std::string content;
     for (const std::string& text : texts)
         content.append(text).append("\r\n");
+    return content;
+}
+
+void WriteTextsToFile(const std::string& path, const std::vector<std::string>& texts) {
+    const std::string content = JoinLines(texts);
     WriteBytesToFile(path, content.data(), content.size());
 }
 

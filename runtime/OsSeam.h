@@ -27,6 +27,7 @@ constexpr unsigned kErrorAccessDenied = 5;
 constexpr unsigned kErrorSharingViolation = 32;
 constexpr unsigned kErrorDiskFull = 112;
 constexpr unsigned kErrorNoMoreFiles = 18;
+constexpr unsigned kErrorFileExists = 80;
 constexpr unsigned kErrorDirNotEmpty = 145;
 constexpr unsigned kErrorAlreadyExists = 183;
 constexpr unsigned kErrorFilenameTooLong = 206;
@@ -47,6 +48,9 @@ constexpr FileHandle kNoFile = -1;
 unsigned OpenForReading(const std::string& path, FileHandle& file);
 // Creates a file or truncates an existing one, for writing, shared with no one.
 unsigned CreateForWriting(const std::string& path, FileHandle& file);
+// Creates a file only where no entry of that name exists (80 or 183 when one does),
+// for writing, shared with no one.
+unsigned CreateNewForWriting(const std::string& path, FileHandle& file);
 unsigned Read(FileHandle file, void* buffer, std::size_t size, std::size_t& read);
 unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t& written);
 void Close(FileHandle file);
@@ -54,9 +58,29 @@ void Close(FileHandle file);
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes);
 unsigned WriteAttributes(const std::string& path, std::uint32_t attributes);
 unsigned MakeFolder(const std::string& path);
+// Renames a file or folder on its volume; never replaces an existing entry, and
+// refuses a file that is open elsewhere (32), as Windows does.
+unsigned MoveEntry(const std::string& from, const std::string& to);
 unsigned RemoveFolder(const std::string& path);
 unsigned RemoveFile(const std::string& path);
 
+// What tells one file system object from every other: its volume and its index on
+// that volume. A name can come to mean another object; an identity cannot.
+struct Identity {
+    std::uint64_t volume = 0;
+    std::uint64_t index = 0;
+    bool operator==(const Identity& other) const { return volume == other.volume && index == other.index; }
+    bool operator!=(const Identity& other) const { return !(*this == other); }
+};
+
+// Whether a link (symbolic link, junction) at the end of a path is followed; links
+// before the end always are.
+enum class FinalLink { Followed, NotFollowed };
+
+// The identity of the object a path names.
+unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& identity);
+// The identity of an open file.
+unsigned ReadIdentity(FileHandle file, Identity& identity);
 // One entry of a folder search.
 struct FoundEntry {
     std::string name;

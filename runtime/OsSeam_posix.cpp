@@ -151,6 +151,26 @@ unsigned Outcome(int result, const std::string& unixPath) {
     return result == 0 ? 0 : FromErrno(errno, unixPath);
 }
 
+// A file open elsewhere (without delete sharing) can be neither deleted nor renamed
+// on Windows; the tests' holders take an advisory lock.
+bool InUse(const std::string& unix, const struct stat& info) {
+    if (S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode))
+        return false;
+    const int fd = open(unix.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    const bool inUse = flock(fd, LOCK_EX | LOCK_NB) != 0;
+    close(fd);
+    return inUse;
+}
+
+Identity IdentityOf(const struct stat& info) {
+    Identity identity;
+    identity.volume = static_cast<std::uint64_t>(info.st_dev);
+    identity.index = static_cast<std::uint64_t>(info.st_ino);
+    return identity;
+}
+
 // Deletes a file as Windows would: never a folder, a read-only file or one in use.
 unsigned RemoveUnixFile(const std::string& unix) {
     struct stat info;
@@ -158,16 +178,8 @@ unsigned RemoveUnixFile(const std::string& unix) {
         return FromErrno(errno, unix);
     if (S_ISDIR(info.st_mode) || IsReadOnly(info))
         return kErrorAccessDenied;
-    // A file open elsewhere without delete sharing cannot be deleted on Windows.
-    if (!S_ISLNK(info.st_mode)) {
-        const int fd = open(unix.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd >= 0) {
-            const bool inUse = flock(fd, LOCK_EX | LOCK_NB) != 0;
-            close(fd);
-            if (inUse)
-                return kErrorSharingViolation;
-        }
-    }
+    if (InUse(unix, info))
+        return kErrorSharingViolation;
     return Outcome(unlink(unix.c_str()), unix);
 }
 
@@ -179,6 +191,10 @@ unsigned OpenForReading(const std::string& path, FileHandle& file) {
 
 unsigned CreateForWriting(const std::string& path, FileHandle& file) {
     return OpenFile(path, O_RDWR | O_CREAT, LOCK_EX, file);
+}
+
+unsigned CreateNewForWriting(const std::string& path, FileHandle& file) {
+    return OpenFile(path, O_RDWR | O_CREAT | O_EXCL, LOCK_EX, file);
 }
 
 unsigned Read(FileHandle file, void* buffer, std::size_t size, std::size_t& read) {
@@ -228,6 +244,40 @@ unsigned WriteAttributes(const std::string& path, std::uint32_t attributes) {
 
 unsigned MakeFolder(const std::string& path) {
     return OnUnixPath(path, [](const std::string& unix) { return Outcome(mkdir(unix.c_str(), 0755), unix); });
+}
+
+unsigned MoveEntry(const std::string& from, const std::string& to) {
+    if (!FitsMaxPath(from) || !FitsMaxPath(to))
+        return kErrorFilenameTooLong;
+    const std::string unixFrom = ToUnix(from), unixTo = ToUnix(to);
+    struct stat info;
+    if (lstat(unixFrom.c_str(), &info) != 0)
+        return FromErrno(errno, unixFrom);
+    if (InUse(unixFrom, info))
+        return kErrorSharingViolation;
+    if (lstat(unixTo.c_str(), &info) == 0)
+        return kErrorAlreadyExists; // rename() would replace it
+    return Outcome(rename(unixFrom.c_str(), unixTo.c_str()), unixTo);
+}
+
+unsigned ReadIdentity(FileHandle file, Identity& identity) {
+    struct stat info;
+    if (fstat(static_cast<int>(file), &info) != 0)
+        return FromErrno(errno, "");
+    identity = IdentityOf(info);
+    return 0;
+}
+
+unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& identity) {
+    return OnUnixPath(path, [&](const std::string& unix) {
+        struct stat info;
+        const int result =
+            finalLink == FinalLink::Followed ? stat(unix.c_str(), &info) : lstat(unix.c_str(), &info);
+        if (result != 0)
+            return FromErrno(errno, unix);
+        identity = IdentityOf(info);
+        return 0u;
+    });
 }
 
 unsigned RemoveFolder(const std::string& path) {

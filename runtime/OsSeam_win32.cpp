@@ -46,6 +46,10 @@ unsigned CreateForWriting(const std::string& path, FileHandle& file) {
     return OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, file);
 }
 
+unsigned CreateNewForWriting(const std::string& path, FileHandle& file) {
+    return OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW, file);
+}
+
 unsigned Read(FileHandle file, void* buffer, std::size_t size, std::size_t& read) {
     DWORD count = 0;
     const unsigned code = Result(ReadFile(AsHandle(file), buffer, static_cast<DWORD>(size), &count, nullptr));
@@ -85,6 +89,37 @@ unsigned MakeFolder(const std::string& path) {
     if (!FitsMaxPath(path))
         return kErrorFilenameTooLong;
     return Result(CreateDirectoryA(path.c_str(), nullptr));
+}
+
+unsigned MoveEntry(const std::string& from, const std::string& to) {
+    if (!FitsMaxPath(from) || !FitsMaxPath(to))
+        return kErrorFilenameTooLong;
+    return Result(MoveFileExA(from.c_str(), to.c_str(), 0));
+}
+
+unsigned ReadIdentity(FileHandle file, Identity& identity) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(AsHandle(file), &information))
+        return GetLastError();
+    identity.volume = information.dwVolumeSerialNumber;
+    identity.index = (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    return 0;
+}
+
+unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& identity) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    // No access asked for, every sharing allowed: reading an identity never gets in
+    // anyone's way. Folders open only with backup semantics.
+    const DWORD flags =
+        FILE_FLAG_BACKUP_SEMANTICS | (finalLink == FinalLink::NotFollowed ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
+    HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, flags, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    const unsigned code = ReadIdentity(reinterpret_cast<FileHandle>(handle), identity);
+    CloseHandle(handle);
+    return code;
 }
 
 unsigned RemoveFolder(const std::string& path) {

@@ -1,5 +1,6 @@
 #include "shell/untlink.h"
 
+#include "engine/RunJournal.h"
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "runtime/OsSeam.h"
@@ -38,12 +39,17 @@ class LinkObject {
         link_->SetWorkingDirectory(rt::FolderPart(target).c_str());
     }
 
-    // Saves the link under a path in the ANSI code page.
-    void SaveAs(const std::string& path) {
+    // Saves the link under a path in the ANSI code page, recorded in the journal. A
+    // file there is set aside first; where that cannot be done nothing is saved, as if
+    // the save had failed (its result is not looked at).
+    void SaveAs(const std::string& path, engine::RunJournal& journal) {
+        if (!journal.PrepareForeignFile(path))
+            return;
         const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
         std::vector<wchar_t> wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
         MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
         file_->Save(wide.data(), FALSE);
+        journal.AdoptWrittenFile(path);
     }
 
   private:
@@ -57,17 +63,19 @@ class LinkObject {
 
 TfrmLink::TfrmLink() : Form("frmLink", 425, 234) {}
 
-void TfrmLink::CreateDesktopShortcut(std::string TargetPath, std::string LinkName) {
+void TfrmLink::CreateDesktopShortcut(std::string TargetPath, std::string LinkName,
+                                     engine::RunJournal& journal) {
     if (!rt::FileExists(TargetPath))
         return;
     LinkObject link(TargetPath);
     const std::string desktop = shell::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
     // Without a desktop folder the link would land in the current drive's root.
     if (!desktop.empty())
-        link.SaveAs(desktop + LinkName + ".lnk");
+        link.SaveAs(desktop + LinkName + ".lnk", journal);
 }
 
-void TfrmLink::CreateProgramsShortcut(std::string TargetPath, std::string LinkName) {
+void TfrmLink::CreateProgramsShortcut(std::string TargetPath, std::string LinkName,
+                                      engine::RunJournal& journal) {
     if (!rt::FileExists(TargetPath))
         return;
     LinkObject link(TargetPath);
@@ -76,6 +84,6 @@ void TfrmLink::CreateProgramsShortcut(std::string TargetPath, std::string LinkNa
         return; // no Programs folder: nothing sound to write into
     const std::string folder = programs + kProductFolder;
     if (!rt::DirectoryExists(folder))
-        rt::CreateDir(folder);
-    link.SaveAs(folder + "\\" + LinkName + ".lnk");
+        journal.CreateFolder(folder);
+    link.SaveAs(folder + "\\" + LinkName + ".lnk", journal);
 }

@@ -14,10 +14,12 @@ class TfrmLink : public framework::Form, public engine::ShortcutMaker {
     TfrmLink();
 
     // Desktop folder + LinkName + ".lnk": LinkName brings its own leading "\".
-    void CreateDesktopShortcut(std::string TargetPath, std::string LinkName) override;
+    void CreateDesktopShortcut(std::string TargetPath, std::string LinkName,
+                               engine::RunJournal& journal) override;
     // Programs folder + "\Marluxa\" + LinkName + ".lnk"; the product folder is created
     // when missing (its failure raises the I/O error for the system's code).
-    void CreateProgramsShortcut(std::string TargetPath, std::string LinkName) override;
+    void CreateProgramsShortcut(std::string TargetPath, std::string LinkName,
+                                engine::RunJournal& journal) override;
 };
 
 extern TfrmLink* frmLink;

@@ -20,11 +20,13 @@ const engine::ResourceStore& Payload() {
 // The run's shortcut requests go to frmLink, which is created after this page.
 class ShortcutsOfFrmLink : public engine::ShortcutMaker {
   public:
-    void CreateProgramsShortcut(std::string TargetPath, std::string LinkName) override {
-        frmLink->CreateProgramsShortcut(std::move(TargetPath), std::move(LinkName));
+    void CreateProgramsShortcut(std::string TargetPath, std::string LinkName,
+                                engine::RunJournal& journal) override {
+        frmLink->CreateProgramsShortcut(std::move(TargetPath), std::move(LinkName), journal);
     }
-    void CreateDesktopShortcut(std::string TargetPath, std::string LinkName) override {
-        frmLink->CreateDesktopShortcut(std::move(TargetPath), std::move(LinkName));
+    void CreateDesktopShortcut(std::string TargetPath, std::string LinkName,
+                               engine::RunJournal& journal) override {
+        frmLink->CreateDesktopShortcut(std::move(TargetPath), std::move(LinkName), journal);
     }
 };
 

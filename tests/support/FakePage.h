@@ -3,6 +3,9 @@
 #pragma once
 
 #include "engine/InstallPage.h"
+#include "engine/RunJournal.h"
+#include "runtime/Errors.h"
+#include "runtime/FileWriter.h"
 
 #include <deque>
 #include <functional>
@@ -66,13 +69,31 @@ class FakePage : public engine::InstallPage {
 
 class FakeShortcuts : public engine::ShortcutMaker {
   public:
-    void CreateProgramsShortcut(std::string target, std::string name) override {
+    void CreateProgramsShortcut(std::string target, std::string name, engine::RunJournal& journal) override {
         calls.push_back("programs " + target + " " + name);
+        if (!linkFolder.empty())
+            WriteLink(linkFolder + "\\" + name + ".lnk", target, journal);
     }
-    void CreateDesktopShortcut(std::string target, std::string name) override {
+    void CreateDesktopShortcut(std::string target, std::string name, engine::RunJournal& journal) override {
         calls.push_back("desktop " + target + " " + name);
+        if (!linkFolder.empty())
+            WriteLink(linkFolder + name + ".lnk", target, journal);
+        if (failDesktop)
+            throw rt::Error("the shell failed");
     }
     std::vector<std::string> calls;
+    // When set, the links are written as files there, as the shell would, recorded in
+    // the journal.
+    std::string linkFolder;
+    bool failDesktop = false;
+
+  private:
+    static void WriteLink(const std::string& path, const std::string& target, engine::RunJournal& journal) {
+        if (!journal.PrepareForeignFile(path))
+            return;
+        rt::WriteBytesToFile(path, target.data(), target.size());
+        journal.AdoptWrittenFile(path);
+    }
 };
 
 } // namespace testing_support

@@ -1,3 +1,4 @@
+#include "engine/RunJournal.h"
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "shell/ComPtr.h"
@@ -8,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+using testing_support::FileContent;
 using testing_support::LinkContent;
 using testing_support::PutFile;
 using testing_support::ReadLink;
@@ -49,16 +51,17 @@ class Shortcuts : public testing::Test {
 
     TempFolder dir;
     TfrmLink form;
+    engine::RunJournal journal;
 };
 
 } // namespace
 
 TEST_F(Shortcuts, ANormalInstallationsLinksReadBackThroughTheShell) {
     const std::string q = Installed("Quenvale");
-    form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件");
-    form.CreateProgramsShortcut(q + "\\UnInstall.exe", "Marluxa卸载");
-    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa");
-    form.CreateDesktopShortcut(q + "\\Quenvale.exe", "\\Marluxa");
+    form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
+    form.CreateProgramsShortcut(q + "\\UnInstall.exe", "Marluxa卸载", journal);
+    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
+    form.CreateDesktopShortcut(q + "\\Quenvale.exe", "\\Marluxa", journal);
     const LinkContent readme = ReadLink(ProductFolder() + "\\软件说明文件.lnk");
     EXPECT_EQ(readme.path, q + "\\readme.txt");
     EXPECT_EQ(readme.workingDirectory, q + "\\");
@@ -71,9 +74,9 @@ TEST_F(Shortcuts, ANormalInstallationsLinksReadBackThroughTheShell) {
 
 TEST_F(Shortcuts, AMissingTargetOrAFolderMakesNothing) {
     const std::string q = Installed("Quenvale");
-    form.CreateProgramsShortcut(q + "\\missing.exe", "Marluxa");
-    form.CreateProgramsShortcut(q, "Marluxa");
-    form.CreateDesktopShortcut(q + "\\missing.exe", "\\Marluxa");
+    form.CreateProgramsShortcut(q + "\\missing.exe", "Marluxa", journal);
+    form.CreateProgramsShortcut(q, "Marluxa", journal);
+    form.CreateDesktopShortcut(q + "\\missing.exe", "\\Marluxa", journal);
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
     EXPECT_FALSE(rt::FileExists(Desktop() + "\\Marluxa.lnk"));
 }
@@ -82,7 +85,7 @@ TEST_F(Shortcuts, AnExistingProductFolderIsReused) {
     const std::string q = Installed("Quenvale");
     rt::CreateDir(ProductFolder());
     PutFile(ProductFolder() + "\\other.txt", "keep");
-    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa");
+    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
     EXPECT_EQ(ReadLink(ProductFolder() + "\\Marluxa.lnk").path, q + "\\Quenvale.exe");
     EXPECT_TRUE(rt::FileExists(ProductFolder() + "\\other.txt"));
     rt::RemoveFile(ProductFolder() + "\\other.txt");
@@ -92,7 +95,7 @@ TEST_F(Shortcuts, AFileNamedLikeTheProductFolderIsIoError183) {
     const std::string q = Installed("Quenvale");
     PutFile(ProductFolder(), "in the way");
     try {
-        form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件");
+        form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
         FAIL();
     } catch (const rt::IoError& e) {
         EXPECT_EQ(e.Code(), 183u);
@@ -101,9 +104,34 @@ TEST_F(Shortcuts, AFileNamedLikeTheProductFolderIsIoError183) {
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
 }
 
+TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
+    const std::string q = Installed("Quenvale");
+    form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
+    form.CreateDesktopShortcut(q + "\\readme.txt", "\\Marluxa", journal);
+    journal.DropSetAsideFiles(); // an earlier installation's links
+    const std::string earlierDesktop = FileContent(Desktop() + "\\Marluxa.lnk");
+
+    const std::string newer = Installed("Newer");
+    form.CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", journal);
+    form.CreateProgramsShortcut(newer + "\\Quenvale.exe", "Marluxa", journal);
+    form.CreateDesktopShortcut(newer + "\\Quenvale.exe", "\\Marluxa", journal);
+    EXPECT_EQ(ReadLink(Desktop() + "\\Marluxa.lnk").path, newer + "\\Quenvale.exe");
+    EXPECT_EQ(journal.RollBack(), 0);
+    EXPECT_EQ(ReadLink(ProductFolder() + "\\软件说明文件.lnk").path, q + "\\readme.txt");
+    EXPECT_FALSE(rt::FileExists(ProductFolder() + "\\Marluxa.lnk"));
+    EXPECT_EQ(FileContent(Desktop() + "\\Marluxa.lnk"), earlierDesktop);
+    EXPECT_FALSE(rt::FileExists(Desktop() + "\\Marluxa.lnk.bak"));
+
+    // A product folder the run made goes with its links.
+    RemoveProductFolderAndDesktopLink();
+    form.CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", journal);
+    EXPECT_EQ(journal.RollBack(), 0);
+    EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
+}
+
 TEST_F(Shortcuts, ATrailByte5CInTheFolderNameKeepsTheWorkingDirectoryWhole) {
     const std::string q = Installed("\x95\x5C\xB1\xED");
-    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa");
+    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
     const LinkContent link = ReadLink(ProductFolder() + "\\Marluxa.lnk");
     EXPECT_EQ(link.path, q + "\\Quenvale.exe");
     EXPECT_EQ(link.workingDirectory, q + "\\");
