@@ -46,6 +46,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     TfrmLink link;
     frmLink = &link;
 
+    framework::App().SetCloseRequestHandler([&progress] { progress.ApplicationCloseRequested(); });
     framework::App().Run(agreement);
     return 0;
 }

@@ -16,7 +16,7 @@ const char* const kApplicationClass = "SetupApplication";
 
 LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
-        App().Terminate();
+        App().RequestClose();
         return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
@@ -85,18 +85,30 @@ void Application::Run(Form& mainForm) {
 }
 
 void Application::Terminate() {
-    if (!terminated_)
-        PostQuitMessage(0);
+    if (terminated_ || quitPosted_)
+        return;
+    quitPosted_ = true;
+    PostQuitMessage(0);
+}
+
+void Application::RequestClose() {
+    if (closeRequested_)
+        Dispatch(closeRequested_);
+    else
+        Terminate();
 }
 
 void Application::ProcessMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
+        if (message.message == WM_QUIT && quitPosted_) {
             terminated_ = true;
             return;
         }
-        HandleMessage(message);
+        if (message.message == WM_QUIT)
+            RequestClose();
+        else
+            HandleMessage(message);
     }
 }
 

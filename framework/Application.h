@@ -28,8 +28,15 @@ class Application {
     void Run(Form& mainForm);
     // Asks the message loop to end once the current handler has returned.
     void Terminate();
-    // Processes every message already waiting, without waiting.
+    // Processes every message already waiting, without waiting. A quit request that
+    // is not the program's own (posted by another program) is taken as a close
+    // request, so that it is neither lost nor ends a run half-way.
     void ProcessMessages();
+
+    // What a request to close the application (the task bar's Close) does; by default
+    // it terminates. Runs through the dispatch point.
+    void SetCloseRequestHandler(std::function<void()> handler) { closeRequested_ = std::move(handler); }
+    void RequestClose();
 
     // Runs an event handler. Any error it raises ends it and is shown by the default
     // error report; nothing propagates to the caller (a window procedure).
@@ -51,6 +58,8 @@ class Application {
     HWND window_ = nullptr;
     std::string title_;
     bool terminated_ = false;
+    bool quitPosted_ = false; // by Terminate, not by another program
+    std::function<void()> closeRequested_;
     std::vector<Form*> forms_;
 };
 

@@ -80,10 +80,18 @@ void TfrmInstall03::Install() {
         run_.Install();
     } catch (...) {
         state_ = State::Stopped;
+        ShowAgainIfHidden(); // before the error report, so that its way out is there
         throw;
     }
-    if (state_ == State::Installing)
+    if (state_ == State::Installing) {
         state_ = State::Stopped; // the folders could not be created
+        ShowAgainIfHidden();
+    }
+}
+
+void TfrmInstall03::ShowAgainIfHidden() {
+    if (!IsWindowVisible(Handle()))
+        Show();
 }
 
 void TfrmInstall03::Button2Click() {
@@ -91,6 +99,13 @@ void TfrmInstall03::Button2Click() {
         AbandonStoppedRun();
     else
         CancelRequested = true;
+}
+
+void TfrmInstall03::ApplicationCloseRequested() {
+    if (state_ == State::Installing || state_ == State::Stopped)
+        Button2Click();
+    else
+        framework::App().Terminate();
 }
 
 void TfrmInstall03::Button3Click() {
@@ -115,9 +130,15 @@ void TfrmInstall03::FormClose() {
 }
 
 void TfrmInstall03::AbandonStoppedRun() {
-    if (AskOnPage(engine::kCancelQuestionText, engine::kCancelQuestionCaption,
-                  engine::kStyleOkCancelInformation) != engine::kButtonOk)
+    if (askingToAbandon_)
         return;
+    askingToAbandon_ = true;
+    const int answer =
+        AskOnPage(engine::kCancelQuestionText, engine::kCancelQuestionCaption, engine::kStyleOkCancelInformation);
+    askingToAbandon_ = false;
+    if (answer != engine::kButtonOk || state_ != State::Stopped)
+        return;
+    state_ = State::Ended;
     run_.RollBack();
     framework::App().Terminate();
 }
@@ -147,6 +168,7 @@ void TfrmInstall03::ProcessMessages() {
 }
 
 int TfrmInstall03::AskOnPage(const std::string& text, const std::string& caption, unsigned style) {
+    ShowAgainIfHidden(); // a question about the run is asked on its page
     return MessageBoxA(Handle(), text.c_str(), caption.c_str(), style);
 }
 

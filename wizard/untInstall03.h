@@ -25,6 +25,10 @@ class TfrmInstall03 : public TPageFrame, public engine::InstallPage {
     // The installation run over this page.
     void Install();
 
+    // A request to close the application (the task bar's Close): while the run goes
+    // or has stopped it acts like "取消"; otherwise it ends the program.
+    void ApplicationCloseRequested();
+
     // What the run needs of its page.
     void SetProgressText(const std::string& text) override;
     void SetProgressRange(long minimum, long maximum) override;
@@ -50,11 +54,14 @@ class TfrmInstall03 : public TPageFrame, public engine::InstallPage {
     void Button2Click();
     void Button3Click();
     void FormClose() override;
-    // In the stopped state: asks the cancel question; on OK removes what the run
-    // created and ends the program.
+    // In the stopped state: asks the cancel question; on OK undoes what the run did
+    // and ends the program. Once only, however often "取消" or Close arrive.
     void AbandonStoppedRun();
+    // The page comes back when the run needs it and it was closed meanwhile.
+    void ShowAgainIfHidden();
 
     State state_ = State::Ready;
+    bool askingToAbandon_ = false;
     engine::InstallationRun run_;
 };
 

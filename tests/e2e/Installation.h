@@ -2,9 +2,10 @@
 // and snapshots of folders to compare before and after a case.
 #pragma once
 
+#include "tests/support/FolderSnapshot.h"
+
 #include <windows.h>
 
-#include <map>
 #include <string>
 
 namespace e2e {
@@ -17,9 +18,7 @@ void RemoveShortcuts();
 // names them in order, and the manifest copy is gone (gtest expectations).
 void ExpectCompleteInstallation(const std::string& target);
 
-// Every entry under folder: relative path -> "folder", or size, content hash and the
-// read-only and hidden attributes of a file.
-using Snapshot = std::map<std::string, std::string>;
-Snapshot TakeSnapshot(const std::string& folder);
+using testing_support::Snapshot;
+using testing_support::TakeSnapshot;
 
 } // namespace e2e

@@ -11,6 +11,7 @@
 #include <windows.h>
 #else
 #include <ctime>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
 #endif
@@ -36,6 +37,16 @@ std::string TempRoot() {
     return root;
 #endif
 }
+
+#ifndef _WIN32
+std::string UnixPath(const std::string& path) {
+    std::string unix = path.substr(2);
+    for (char& c : unix)
+        if (c == '\\')
+            c = '/';
+    return unix;
+}
+#endif
 
 int ProcessId() {
 #ifdef _WIN32
@@ -112,11 +123,21 @@ void SetLastWriteYear(const std::string& path, int year) {
     when.tm_mday = 1;
     when.tm_isdst = -1;
     const timeval times[2] = {{std::mktime(&when), 0}, {std::mktime(&when), 0}};
-    std::string unix = path.substr(2);
-    for (char& c : unix)
-        if (c == '\\')
-            c = '/';
-    utimes(unix.c_str(), times);
+    utimes(UnixPath(path).c_str(), times);
+#endif
+}
+
+long long LastWriteTime(const std::string& path) {
+#ifdef _WIN32
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return 0;
+    return (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+#else
+    struct stat info;
+    if (stat(UnixPath(path).c_str(), &info) != 0)
+        return 0;
+    return static_cast<long long>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 #endif
 }
 

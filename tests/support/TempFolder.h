@@ -25,6 +25,8 @@ class TempFolder {
 void PutFile(const std::string& path, const std::string& bytes);
 // Sets the file's last-write time to 1 June of the given year, local time.
 void SetLastWriteYear(const std::string& path, int year);
+// The file's last-write time in the system's own units (0 when it cannot be read).
+long long LastWriteTime(const std::string& path);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string FileContent(const std::string& path);
 

@@ -4,11 +4,18 @@
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "runtime/TextFile.h"
+#include "runtime/FileWriter.h"
 #include "tests/support/FakePage.h"
+#include "tests/support/FolderSnapshot.h"
 #include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
+
+#ifndef _WIN32
+#include <csignal>
+#include <sys/resource.h>
+#endif
 
 using namespace engine;
 using testing_support::FakePage;
@@ -16,6 +23,9 @@ using testing_support::FakeShortcuts;
 using testing_support::FileContent;
 using testing_support::FileLines;
 using testing_support::PutFile;
+using testing_support::SetLastWriteYear;
+using testing_support::Snapshot;
+using testing_support::TakeSnapshot;
 using testing_support::TempFolder;
 
 namespace {
@@ -256,3 +266,111 @@ TEST(InstallationRun, ExistingFilesOfTheSameNameAreReplacedOthersStay) {
     EXPECT_EQ(FileContent(dir / "Q\\Quenvale.exe"), "blob of Quenvale.exe");
     EXPECT_EQ(FileContent(dir / "Q\\mine.txt"), "mine");
 }
+
+namespace {
+
+// A complete earlier installation of a small payload in dir\Q, its links in dir\links,
+// touched by its user since: a readme of their own (hidden), an older daily file, and a
+// file of their own under the name a set-aside readme would take.
+struct EarlierInstallation {
+    explicit EarlierInstallation(const TempFolder& dir)
+        : payload(MakePayload(dir, 6)), target(dir / "Q"), links(dir / "links") {
+        rt::CreateDir(links);
+        RunFixture first(payload, target);
+        first.shortcuts.linkFolder = links;
+        EXPECT_EQ(first.Install(), "");
+        PutFile(target + "\\readme.txt", "my own notes");
+        rt::FileSetAttr(target + "\\readme.txt", os::kAttrHidden);
+        SetLastWriteYear(target + "\\data\\day\\000001.day", 2001);
+        PutFile(target + "\\readme.txt.bak", "kept by hand");
+    }
+    Snapshot Now() const {
+        Snapshot both = TakeSnapshot(target);
+        for (const auto& link : TakeSnapshot(links))
+            both["links\\" + link.first] = link.second;
+        return both;
+    }
+    std::string payload, target, links;
+};
+
+} // namespace
+
+TEST(InstallationRun, AReinstallCancelledInTheMiddleLeavesTheEarlierInstallationAsItWas) {
+    TempFolder dir;
+    const EarlierInstallation earlier(dir);
+    const Snapshot before = earlier.Now();
+    RunFixture r(earlier.payload, earlier.target);
+    r.shortcuts.linkFolder = earlier.links;
+    r.page.onPump = [&](int pump) { r.cancelRequested = pump == 4; };
+    ASSERT_EQ(r.Install(), "");
+    EXPECT_TRUE(r.page.terminated);
+    EXPECT_EQ(earlier.Now(), before);
+}
+
+TEST(InstallationRun, AFailureInTheSuccessEndingIsUndoneLinksIncluded) {
+    TempFolder dir;
+    const EarlierInstallation earlier(dir);
+    const Snapshot before = earlier.Now();
+    RunFixture r(earlier.payload, earlier.target);
+    r.shortcuts.linkFolder = earlier.links;
+    r.shortcuts.failDesktop = true; // after the three Programs links and the desktop's
+    EXPECT_EQ(r.Install(), "the shell failed");
+    EXPECT_EQ(FileContent(earlier.links + "\\Marluxa.lnk"), earlier.target + "\\Quenvale.exe");
+    EXPECT_TRUE(rt::FileExists(earlier.links + "\\Marluxa.lnk.bak"));
+    EXPECT_EQ(r.run.RollBack(), 0);
+    EXPECT_EQ(earlier.Now(), before);
+    EXPECT_EQ(r.run.RollBack(), 0); // a second abandon finds nothing to do
+    EXPECT_EQ(earlier.Now(), before);
+}
+
+TEST(InstallationRun, ASuccessfulReinstallDropsWhatItSetAsideAndNothingElse) {
+    TempFolder dir;
+    const EarlierInstallation earlier(dir);
+    RunFixture r(earlier.payload, earlier.target);
+    r.shortcuts.linkFolder = earlier.links;
+    ASSERT_EQ(r.Install(), "");
+    EXPECT_TRUE(r.page.finishShown);
+    EXPECT_EQ(FileContent(earlier.target + "\\readme.txt"), "blob of readme.txt");
+    EXPECT_EQ(FileContent(earlier.target + "\\readme.txt.bak"), "kept by hand");
+    const Snapshot after = earlier.Now();
+    for (const auto& entry : after)
+        EXPECT_TRUE(entry.first == "readme.txt.bak" || entry.first.find(".bak") == std::string::npos)
+            << entry.first;
+}
+
+TEST(InstallationRun, AReadOnlyFileUnderAPayloadNameIsRefusedAndKept) {
+    TempFolder dir;
+    const std::string target = dir / "Q";
+    rt::CreateDir(target);
+    PutFile(target + "\\update.exe", "my update");
+    rt::FileSetAttr(target + "\\update.exe", os::kAttrReadOnly);
+    const std::string payload = MakePayload(dir, 2);
+    const Snapshot before = TakeSnapshot(target);
+    RunFixture r(payload, target);
+    EXPECT_EQ(r.Install(), rt::CannotCreateFile(target + "\\update.exe", os::kErrorAccessDenied).Message());
+    EXPECT_EQ(r.run.RollBack(), 0);
+    EXPECT_EQ(TakeSnapshot(target), before);
+    rt::FileSetAttr(target + "\\update.exe", 0);
+}
+
+#ifndef _WIN32
+// The disk fills while the uninstall list is written: the run is stopped with the list
+// half there, and abandoning it removes the list and the folder the run made.
+TEST(InstallationRun, AHalfWrittenUninstallListIsTheRunsToRemove) {
+    TempFolder dir;
+    const std::string target = dir / std::string(120, 'q');
+    RunFixture r(MakePayload(dir, 5), target);
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit, previous;
+    getrlimit(RLIMIT_FSIZE, &previous);
+    limit = previous;
+    limit.rlim_cur = 1024; // every blob and the manifest copy fit; the list does not
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::string error = r.Install();
+    setrlimit(RLIMIT_FSIZE, &previous);
+    EXPECT_EQ(error, "Stream write error");
+    EXPECT_EQ(FileContent(target + "\\Unini.dat").size(), 1024u);
+    EXPECT_EQ(r.run.RollBack(), 0);
+    EXPECT_FALSE(rt::DirectoryExists(target));
+}
+#endif

@@ -1,0 +1,52 @@
+#include "tests/support/FolderSnapshot.h"
+
+#include "runtime/FileSystem.h"
+#include "tests/support/TempFolder.h"
+
+#include <cstdint>
+#include <cstdio>
+
+namespace testing_support {
+
+namespace {
+
+std::uint64_t Fnv1a(const std::string& bytes) {
+    std::uint64_t hash = 1469598103934665603ull;
+    for (unsigned char c : bytes)
+        hash = (hash ^ c) * 1099511628211ull;
+    return hash;
+}
+
+void Walk(const std::string& root, const std::string& relative, Snapshot& snapshot) {
+    rt::FolderListing listing;
+    const std::string folder = relative.empty() ? root : root + "\\" + relative;
+    for (unsigned code = listing.Open(folder + "\\*", rt::FolderListing::kAllEntries); code == 0;
+         code = listing.Next()) {
+        const std::string name = listing.Name();
+        if (name == "." || name == "..")
+            continue;
+        const std::string path = relative.empty() ? name : relative + "\\" + name;
+        const std::uint32_t attributes = listing.Attributes();
+        if (attributes & os::kAttrDirectory) {
+            snapshot[path] = "folder";
+            Walk(root, path, snapshot);
+            continue;
+        }
+        const std::string content = FileContent(root + "\\" + path);
+        char description[128];
+        std::snprintf(description, sizeof description, "%zu bytes, hash %016llx, attributes %02x, written %lld",
+                      content.size(), static_cast<unsigned long long>(Fnv1a(content)),
+                      attributes & (os::kAttrReadOnly | os::kAttrHidden), LastWriteTime(root + "\\" + path));
+        snapshot[path] = description;
+    }
+}
+
+} // namespace
+
+Snapshot TakeSnapshot(const std::string& folder) {
+    Snapshot snapshot;
+    Walk(folder, "", snapshot);
+    return snapshot;
+}
+
+} // namespace testing_support
