@@ -126,10 +126,14 @@ void RunJournal::NoteContainingFolder(const std::string& path) {
 
 // A folder that leads elsewhere than when the run wrote into it (a link or junction
 // put in its place, or retargeted) is not entered.
-bool RunJournal::StillTheFolderWrittenInto(const std::string& path) const {
-    const auto found = foldersWrittenInto_.find(ContainingFolder(path));
-    FolderSeen now;
-    return found != foldersWrittenInto_.end() && Look(found->first, now) && now == found->second;
+std::set<std::string> RunJournal::FoldersStillAsWrittenInto() const {
+    std::set<std::string> still;
+    for (const auto& [folder, seen] : foldersWrittenInto_) {
+        FolderSeen now;
+        if (Look(folder, now) && now == seen)
+            still.insert(folder);
+    }
+    return still;
 }
 
 void RunJournal::DropSetAsideFiles() {
@@ -146,8 +150,9 @@ void RunJournal::DropSetAsideFiles() {
 
 int RunJournal::RollBack() {
     int left = 0;
+    const std::set<std::string> enterable = FoldersStillAsWrittenInto();
     for (auto record = files_.rbegin(); record != files_.rend(); ++record)
-        left += UndoFile(*record);
+        left += UndoFile(*record, enterable);
     for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
         left += UndoFolder(*folder);
     files_.clear();
@@ -157,8 +162,8 @@ int RunJournal::RollBack() {
 }
 
 // Each undo step answers how many entries it had to leave (0 or more).
-int RunJournal::UndoFile(const FileRecord& record) const {
-    if (!StillTheFolderWrittenInto(record.path))
+int RunJournal::UndoFile(const FileRecord& record, const std::set<std::string>& enterable) const {
+    if (!enterable.count(ContainingFolder(record.path)))
         return record.made + !record.setAsideAs.empty();
     int left = 0;
     os::Identity now;

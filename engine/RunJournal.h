@@ -14,6 +14,7 @@
 #include "runtime/OsSeam.h"
 
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -69,8 +70,9 @@ class RunJournal {
     // Moves the file at path aside; answers 0 or the system's code.
     unsigned SetAside(FileRecord& record);
     void NoteContainingFolder(const std::string& path);
-    bool StillTheFolderWrittenInto(const std::string& path) const;
-    int UndoFile(const FileRecord& record) const;
+    // The folders the run wrote into that still lead where they led then.
+    std::set<std::string> FoldersStillAsWrittenInto() const;
+    int UndoFile(const FileRecord& record, const std::set<std::string>& enterable) const;
     int UndoFolder(const FolderRecord& record) const;
 
     std::vector<FileRecord> files_;

@@ -69,7 +69,10 @@ unsigned RemoveFile(const std::string& path);
 struct Identity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
-    bool operator==(const Identity& other) const { return volume == other.volume && index == other.index; }
+    std::uint64_t indexHigh = 0; // file systems with 128-bit file identifiers
+    bool operator==(const Identity& other) const {
+        return volume == other.volume && index == other.index && indexHigh == other.indexHigh;
+    }
     bool operator!=(const Identity& other) const { return !(*this == other); }
 };
 

@@ -1,5 +1,7 @@
 #include "tests/e2e/Driver.h"
 
+#include <commctrl.h>
+
 #include <vector>
 
 namespace e2e {
@@ -43,6 +45,14 @@ std::vector<HWND> VisibleTopLevelWindows(DWORD processId) {
     WindowSearch search{processId, {}};
     EnumWindows(CollectVisibleWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+std::vector<HWND> MessageBoxes(DWORD processId) {
+    std::vector<HWND> boxes;
+    for (HWND window : VisibleTopLevelWindows(processId))
+        if (ClassOf(window) == "#32770")
+            boxes.push_back(window);
+    return boxes;
 }
 
 std::vector<HWND> Children(HWND parent) {
@@ -172,9 +182,8 @@ void PressEnter(HWND control) {
 MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD milliseconds) {
     MessageBoxSeen seen;
     Poll(milliseconds, [&] {
-        for (HWND window : VisibleTopLevelWindows(processId))
-            if (ClassOf(window) == "#32770")
-                seen.window = window;
+        const std::vector<HWND> boxes = MessageBoxes(processId);
+        seen.window = boxes.empty() ? nullptr : boxes.back();
         return seen.window != nullptr;
     });
     if (!seen.window)
@@ -199,6 +208,22 @@ MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD milliseconds) {
 void Answer(const MessageBoxSeen& box, int button) {
     PostMessageA(box.window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(box.window, button)));
+}
+
+int MessageBoxCount(DWORD processId) {
+    return static_cast<int>(MessageBoxes(processId).size());
+}
+
+void CloseFromTaskBar(DWORD processId) {
+    for (HWND window : VisibleTopLevelWindows(processId))
+        if (ClassOf(window) == "SetupApplication")
+            PostMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+}
+
+long WaitForBarPosition(HWND page, long position, DWORD milliseconds) {
+    HWND bar = ChildOfClass(page, PROGRESS_CLASSA);
+    Poll(milliseconds, [&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= position; });
+    return static_cast<long>(SendMessageA(bar, PBM_GETPOS, 0, 0));
 }
 
 void Screenshot(const std::string& name) {

@@ -68,6 +68,13 @@ struct MessageBoxSeen {
 MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD milliseconds = 20000);
 void Answer(const MessageBoxSeen& box, int button); // IDOK or IDCANCEL
 
+// The task bar's Close on the process's application window (the owner of the pages).
+void CloseFromTaskBar(DWORD processId);
+// Waits until the page's progress bar stands at position or beyond; answers where it stands.
+long WaitForBarPosition(HWND page, long position, DWORD milliseconds = 60000);
+// How many message boxes of the process are up.
+int MessageBoxCount(DWORD processId);
+
 // Saves the whole screen as name.bmp in the artefacts folder.
 void Screenshot(const std::string& name);
 

@@ -22,20 +22,6 @@ namespace {
 
 const char* const kTitle = "Marluxa安装程序";
 
-std::string SystemMessage(DWORD code) {
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        code, 0, text, sizeof text, nullptr);
-    std::string message(text, length);
-    while (!message.empty() && (static_cast<unsigned char>(message.back()) <= ' ' || message.back() == '.'))
-        message.pop_back();
-    return message;
-}
-
-std::string CannotCreate(const std::string& path, DWORD code) {
-    return "Cannot create file \"" + path + "\". " + SystemMessage(code) + ".";
-}
-
 class FaultMatrix : public testing::Test {
   protected:
     void SetUp() override { RemoveShortcuts(); }
@@ -91,7 +77,7 @@ TEST_F(FaultMatrix, AFolderWhereTheProgramGoesNamesTheFullPath) {
     const MessageBoxSeen error = InstallAndWaitForABox(progress);
     ASSERT_NE(error.window, nullptr);
     EXPECT_EQ(error.caption, kTitle);
-    EXPECT_EQ(error.text, CannotCreate(target + "\\Quenvale.exe", ERROR_ACCESS_DENIED));
+    EXPECT_EQ(error.text, CannotCreateMessage(target + "\\Quenvale.exe", ERROR_ACCESS_DENIED));
     Screenshot("fault-folder-in-the-way");
     Answer(error, IDOK);
     AbandonFromTheStoppedState(progress, false);
@@ -108,7 +94,7 @@ TEST_F(FaultMatrix, AFileHeldOpenElsewhereStopsTheRunAndSurvives) {
     HWND progress = GoToProgressPage(setup, target);
     const MessageBoxSeen error = InstallAndWaitForABox(progress);
     ASSERT_NE(error.window, nullptr);
-    EXPECT_EQ(error.text, CannotCreate(target + "\\Quenvale.exe", ERROR_SHARING_VIOLATION));
+    EXPECT_EQ(error.text, CannotCreateMessage(target + "\\Quenvale.exe", ERROR_SHARING_VIOLATION));
     EXPECT_TRUE(error.hasIcon);
     Answer(error, IDOK);
     EXPECT_TRUE(rt::FileExists(target + "\\count1.dat")); // the run stopped there
@@ -144,7 +130,7 @@ TEST_F(FaultMatrix, PathsTooLongForTheSystemGiveAClearErrorAndNoCorruption) {
     HWND progress = GoToProgressPage(setup, target);
     const MessageBoxSeen error = InstallAndWaitForABox(progress);
     ASSERT_NE(error.window, nullptr);
-    EXPECT_EQ(error.text, CannotCreate(target + daily, ERROR_FILENAME_EXCED_RANGE));
+    EXPECT_EQ(error.text, CannotCreateMessage(target + daily, ERROR_FILENAME_EXCED_RANGE));
     Answer(error, IDOK);
     EXPECT_EQ(FileContent(target + "\\data\\sda.d").size(), 742152u); // what was written is whole
     AbandonFromTheStoppedState(progress, false);
@@ -157,8 +143,7 @@ TEST_F(FaultMatrix, CancelInTheMiddleKeepsTheUsersFilesByteForByte) {
     HWND progress = GoToProgressPage(setup, target);
     HWND bar = ChildOfClass(progress, PROGRESS_CLASSA);
     Click(ChildWithText(progress, "安装"));
-    for (int i = 0; i < 2000 && SendMessageA(bar, PBM_GETPOS, 0, 0) < 800; ++i)
-        Sleep(10);
+    WaitForBarPosition(progress, 800);
     Click(ChildWithText(progress, "取消"));
     const MessageBoxSeen question = WaitForMessageBox(setup.Id());
     ASSERT_NE(question.window, nullptr);
@@ -176,10 +161,8 @@ TEST_F(FaultMatrix, AKilledRunIsCompletedByASecondOne) {
     const std::string target = dir / "Quenvale";
     {
         HWND progress = GoToProgressPage(setup, target);
-        HWND bar = ChildOfClass(progress, PROGRESS_CLASSA);
         Click(ChildWithText(progress, "安装"));
-        for (int i = 0; i < 2000 && SendMessageA(bar, PBM_GETPOS, 0, 0) < 300; ++i)
-            Sleep(10);
+        WaitForBarPosition(progress, 300);
     }
     setup.Kill();
     EXPECT_TRUE(rt::FileExists(target + "\\count1.dat"));

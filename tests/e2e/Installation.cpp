@@ -4,6 +4,7 @@
 #include "engine/Manifest.h"
 #include "engine/TargetPaths.h"
 #include "runtime/FileSystem.h"
+#include "runtime/FileWriter.h"
 #include "runtime/TextFile.h"
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
@@ -16,7 +17,6 @@
 #include <vector>
 
 namespace e2e {
-
 
 std::string ProductFolder() {
     return shell::SpecialFolderPath(CSIDL_PROGRAMS) + "\\Marluxa";
@@ -52,6 +52,46 @@ void ExpectCompleteInstallation(const std::string& target) {
     manifest.Close();
     EXPECT_EQ(testing_support::FileLines(target + "\\Unini.dat"), expected);
     EXPECT_FALSE(rt::FileExists(target + "\\count1.dat"));
+}
+
+void PlantEarlierInstallation(const std::string& target) {
+    rt::ForceDirectories(engine::DailyFolder(target));
+    rt::TextFile manifest(std::string(PAYLOAD_DIR) + "\\Count.dat");
+    manifest.Reset();
+    manifest.ReadLn();
+    std::vector<std::string> installed;
+    for (long line = 2; !manifest.Eof(); ++line) {
+        const std::string name = engine::SplitManifestLine(manifest.ReadLn()).fileName;
+        const engine::LineClass lineClass = engine::ClassOfLine(line);
+        const std::string from =
+            std::string(PAYLOAD_DIR) + (lineClass == engine::LineClass::Daily  ? "\\data\\day\\"
+                                        : lineClass == engine::LineClass::Data ? "\\data\\"
+                                                                               : "\\");
+        installed.push_back(engine::EntryPath(target, lineClass, name));
+        CopyFileA((from + name).c_str(), installed.back().c_str(), FALSE);
+    }
+    manifest.Close();
+    rt::WriteTextsToFile(engine::UninstallListPath(target), installed);
+    rt::CreateDir(ProductFolder());
+    for (const char* name : {"软件说明文件.lnk", "Marluxa卸载.lnk", "Marluxa.lnk"})
+        testing_support::PutFile(ProductFolder() + "\\" + name, std::string("earlier link ") + name);
+    testing_support::PutFile(DesktopLink(), "earlier desktop link");
+    for (const std::string& link : {ProductFolder() + "\\Marluxa.lnk", DesktopLink()})
+        testing_support::SetLastWriteYear(link, 2001);
+}
+
+std::string SystemMessage(DWORD code) {
+    char text[512] = {};
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+                                        code, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (static_cast<unsigned char>(message.back()) <= ' ' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+std::string CannotCreateMessage(const std::string& path, DWORD code) {
+    return "Cannot create file \"" + path + "\". " + SystemMessage(code) + ".";
 }
 
 } // namespace e2e

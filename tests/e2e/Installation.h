@@ -18,6 +18,15 @@ void RemoveShortcuts();
 // names them in order, and the manifest copy is gone (gtest expectations).
 void ExpectCompleteInstallation(const std::string& target);
 
+// Lays out an earlier complete installation as Setup.exe leaves it, without running it:
+// every payload file (with the payload's time stamps), the uninstall list, and the
+// three Programs links and the desktop link (files of those names).
+void PlantEarlierInstallation(const std::string& target);
+
+// The error report's text for a file that cannot be created.
+std::string CannotCreateMessage(const std::string& path, DWORD code);
+std::string SystemMessage(DWORD code);
+
 using testing_support::Snapshot;
 using testing_support::TakeSnapshot;
 

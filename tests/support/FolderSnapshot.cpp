@@ -34,8 +34,9 @@ void Walk(const std::string& root, const std::string& relative, Snapshot& snapsh
         }
         const std::string content = FileContent(root + "\\" + path);
         char description[128];
-        std::snprintf(description, sizeof description, "%zu bytes, hash %016llx, attributes %02x, written %lld",
-                      content.size(), static_cast<unsigned long long>(Fnv1a(content)),
+        std::snprintf(description, sizeof description,
+                      "%zu bytes, hash %016llx, attributes %02x, written %lld", content.size(),
+                      static_cast<unsigned long long>(Fnv1a(content)),
                       attributes & (os::kAttrReadOnly | os::kAttrHidden), LastWriteTime(root + "\\" + path));
         snapshot[path] = description;
     }
