@@ -22,14 +22,16 @@ class NothingLost : public testing::Test {
     void SetUp() override { RemoveShortcuts(); }
     void TearDown() override { RemoveShortcuts(); }
 
-    // The test's folder, the Programs menu and the desktop.
+    // The test's folder, the Programs menu, and the desktop link with the name its
+    // set-aside copy would have (the desktop may be the user's whole home under Wine).
     Snapshot Everything() const {
         Snapshot all;
-        for (const std::string& folder :
-             {dir.Path(), rt::FolderPart(ProductFolder()), rt::FolderPart(DesktopLink())}) {
+        for (const std::string& folder : {dir.Path(), rt::FolderPart(ProductFolder())}) {
             for (const auto& entry : TakeSnapshot(folder))
                 all[folder + entry.first] = entry.second;
         }
+        for (const std::string& link : {DesktopLink(), DesktopLink() + ".bak"})
+            all[link] = testing_support::DescribeFile(link);
         return all;
     }
 

@@ -26,23 +26,28 @@ void Walk(const std::string& root, const std::string& relative, Snapshot& snapsh
         if (name == "." || name == "..")
             continue;
         const std::string path = relative.empty() ? name : relative + "\\" + name;
-        const std::uint32_t attributes = listing.Attributes();
-        if (attributes & os::kAttrDirectory) {
+        if (listing.Attributes() & os::kAttrDirectory) {
             snapshot[path] = "folder";
             Walk(root, path, snapshot);
             continue;
         }
-        const std::string content = FileContent(root + "\\" + path);
-        char description[128];
-        std::snprintf(description, sizeof description,
-                      "%zu bytes, hash %016llx, attributes %02x, written %lld", content.size(),
-                      static_cast<unsigned long long>(Fnv1a(content)),
-                      attributes & (os::kAttrReadOnly | os::kAttrHidden), LastWriteTime(root + "\\" + path));
-        snapshot[path] = description;
+        snapshot[path] = DescribeFile(root + "\\" + path);
     }
 }
 
 } // namespace
+
+std::string DescribeFile(const std::string& path) {
+    std::uint32_t attributes = 0;
+    if (!rt::ReadAttributes(path, attributes))
+        return "missing";
+    const std::string content = FileContent(path);
+    char description[128];
+    std::snprintf(description, sizeof description, "%zu bytes, hash %016llx, attributes %02x, written %lld",
+                  content.size(), static_cast<unsigned long long>(Fnv1a(content)),
+                  attributes & (os::kAttrReadOnly | os::kAttrHidden), LastWriteTime(path));
+    return description;
+}
 
 Snapshot TakeSnapshot(const std::string& folder) {
     Snapshot snapshot;

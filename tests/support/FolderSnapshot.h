@@ -10,5 +10,7 @@ namespace testing_support {
 
 using Snapshot = std::map<std::string, std::string>;
 Snapshot TakeSnapshot(const std::string& folder);
+// One file's description as a snapshot gives it; "missing" when there is none.
+std::string DescribeFile(const std::string& path);
 
 } // namespace testing_support
