@@ -293,43 +293,48 @@ struct EarlierInstallation {
     std::string payload, target, links;
 };
 
+// A second run over an earlier installation, with the state before it.
+struct Reinstall {
+    explicit Reinstall(const TempFolder& dir)
+        : earlier(dir), before(earlier.Now()), r(earlier.payload, earlier.target) {
+        r.shortcuts.linkFolder = earlier.links;
+    }
+    EarlierInstallation earlier;
+    Snapshot before;
+    RunFixture r;
+};
+
 } // namespace
 
 TEST(InstallationRun, AReinstallCancelledInTheMiddleLeavesTheEarlierInstallationAsItWas) {
     TempFolder dir;
-    const EarlierInstallation earlier(dir);
-    const Snapshot before = earlier.Now();
-    RunFixture r(earlier.payload, earlier.target);
-    r.shortcuts.linkFolder = earlier.links;
-    r.page.onPump = [&](int pump) { r.cancelRequested = pump == 4; };
-    ASSERT_EQ(r.Install(), "");
-    EXPECT_TRUE(r.page.terminated);
-    EXPECT_EQ(earlier.Now(), before);
+    Reinstall second(dir);
+    second.r.page.onPump = [&](int pump) { second.r.cancelRequested = pump == 4; };
+    ASSERT_EQ(second.r.Install(), "");
+    EXPECT_TRUE(second.r.page.terminated);
+    EXPECT_EQ(second.earlier.Now(), second.before);
 }
 
 TEST(InstallationRun, AFailureInTheSuccessEndingIsUndoneLinksIncluded) {
     TempFolder dir;
-    const EarlierInstallation earlier(dir);
-    const Snapshot before = earlier.Now();
-    RunFixture r(earlier.payload, earlier.target);
-    r.shortcuts.linkFolder = earlier.links;
-    r.shortcuts.failDesktop = true; // after the three Programs links and the desktop's
-    EXPECT_EQ(r.Install(), "the shell failed");
+    Reinstall second(dir);
+    const EarlierInstallation& earlier = second.earlier;
+    second.r.shortcuts.failDesktop = true; // after the three Programs links and the desktop's
+    EXPECT_EQ(second.r.Install(), "the shell failed");
     EXPECT_EQ(FileContent(earlier.links + "\\Marluxa.lnk"), earlier.target + "\\Quenvale.exe");
     EXPECT_TRUE(rt::FileExists(earlier.links + "\\Marluxa.lnk.bak"));
-    EXPECT_EQ(r.run.RollBack(), 0);
-    EXPECT_EQ(earlier.Now(), before);
-    EXPECT_EQ(r.run.RollBack(), 0); // a second abandon finds nothing to do
-    EXPECT_EQ(earlier.Now(), before);
+    EXPECT_EQ(second.r.run.RollBack(), 0);
+    EXPECT_EQ(earlier.Now(), second.before);
+    EXPECT_EQ(second.r.run.RollBack(), 0); // a second abandon finds nothing to do
+    EXPECT_EQ(earlier.Now(), second.before);
 }
 
 TEST(InstallationRun, ASuccessfulReinstallDropsWhatItSetAsideAndNothingElse) {
     TempFolder dir;
-    const EarlierInstallation earlier(dir);
-    RunFixture r(earlier.payload, earlier.target);
-    r.shortcuts.linkFolder = earlier.links;
-    ASSERT_EQ(r.Install(), "");
-    EXPECT_TRUE(r.page.finishShown);
+    Reinstall second(dir);
+    const EarlierInstallation& earlier = second.earlier;
+    ASSERT_EQ(second.r.Install(), "");
+    EXPECT_TRUE(second.r.page.finishShown);
     EXPECT_EQ(FileContent(earlier.target + "\\readme.txt"), "blob of readme.txt");
     EXPECT_EQ(FileContent(earlier.target + "\\readme.txt.bak"), "kept by hand");
     const Snapshot after = earlier.Now();
