@@ -66,13 +66,12 @@ unsigned RemoveFile(const std::string& path);
 
 // What tells one file system object from every other: its volume and its index on
 // that volume. A name can come to mean another object; an identity cannot.
+// The Win32 seam reads the index only (reading the volume costs a volume query per
+// call); the POSIX seam reads both.
 struct Identity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
-    std::uint64_t indexHigh = 0; // file systems with 128-bit file identifiers
-    bool operator==(const Identity& other) const {
-        return volume == other.volume && index == other.index && indexHigh == other.indexHigh;
-    }
+    bool operator==(const Identity& other) const { return volume == other.volume && index == other.index; }
     bool operator!=(const Identity& other) const { return !(*this == other); }
 };
 

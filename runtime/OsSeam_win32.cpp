@@ -3,8 +3,6 @@
 
 #include <windows.h>
 
-#include <cstring>
-
 namespace os {
 
 namespace {
@@ -38,19 +36,17 @@ void Fill(const WIN32_FIND_DATAA& data, FoundEntry& entry) {
                                  FileTimeToDosDateTime(&local, &dosDate, &dosTime);
 }
 
-// GetFileInformationByHandleEx's FileIdInfo (Windows 8 on): volume and file identifier
-// without the name and volume queries of GetFileInformationByHandle, which cost a
-// round trip each (under Wine several). Looked up at run time: older systems lack it.
-struct FileIdInformation {
-    ULONGLONG volumeSerialNumber;
-    BYTE fileId[16];
-};
-constexpr int kFileIdInfoClass = 18;
-using GetInformationEx = BOOL(WINAPI*)(HANDLE, int, void*, DWORD);
+// NtQueryInformationFile's FileInternalInformation: the file's index on its volume, from
+// the open handle alone. GetFileInformationByHandle would also ask for the volume's
+// serial number, a query that costs more than writing a small file under Wine; the
+// journal compares a file only with what stands at the same path, in a folder whose
+// own identity it checks once, so the index is what tells files apart.
+constexpr int kFileInternalInformation = 6;
+using QueryInformationFile = LONG(WINAPI*)(HANDLE, void* status, void* information, ULONG length, int kind);
 
-GetInformationEx FileInformationEx() {
-    static const auto function = reinterpret_cast<GetInformationEx>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
+QueryInformationFile NtQueryInformationFile() {
+    static const auto function = reinterpret_cast<QueryInformationFile>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
     return function;
 }
 
@@ -116,17 +112,20 @@ unsigned MoveEntry(const std::string& from, const std::string& to) {
 }
 
 unsigned ReadIdentity(FileHandle file, Identity& identity) {
-    FileIdInformation id;
-    if (FileInformationEx() && FileInformationEx()(AsHandle(file), kFileIdInfoClass, &id, sizeof id)) {
-        identity.volume = id.volumeSerialNumber;
-        std::memcpy(&identity.index, id.fileId, sizeof identity.index);
-        std::memcpy(&identity.indexHigh, id.fileId + sizeof identity.index, sizeof identity.indexHigh);
+    identity = Identity();
+    struct {
+        ULONG_PTR status;
+        ULONG_PTR information;
+    } result;
+    LARGE_INTEGER index;
+    if (NtQueryInformationFile() && NtQueryInformationFile()(AsHandle(file), &result, &index, sizeof index,
+                                                             kFileInternalInformation) == 0) {
+        identity.index = static_cast<std::uint64_t>(index.QuadPart);
         return 0;
     }
     BY_HANDLE_FILE_INFORMATION information;
     if (!GetFileInformationByHandle(AsHandle(file), &information))
         return GetLastError();
-    identity.volume = information.dwVolumeSerialNumber;
     identity.index = (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     return 0;
 }
