@@ -104,7 +104,7 @@ void InstallationRun::ExtractEntry(const std::string& line, long lineNumber) {
 
 void InstallationRun::WriteNewFile(const std::string& path, const char* data, std::size_t size) {
     rt::NewFile file;
-    journal_.CreateFile(path, file); // from here on the file is the run's, whole or not
+    journal_.OpenNewFile(path, file); // from here on the file is the run's, whole or not
     file.WriteAll(data, size);
 }
 

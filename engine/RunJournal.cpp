@@ -40,7 +40,7 @@ bool IsLink(const std::string& path) {
 
 } // namespace
 
-void RunJournal::CreateFile(const std::string& path, rt::NewFile& file) {
+void RunJournal::OpenNewFile(const std::string& path, rt::NewFile& file) {
     NoteContainingFolder(path);
     files_.emplace_back(path);
     FileRecord& record = files_.back();
@@ -120,8 +120,8 @@ bool RunJournal::Look(const std::string& folder, FolderSeen& seen) {
 void RunJournal::NoteContainingFolder(const std::string& path) {
     const std::string folder = ContainingFolder(path);
     FolderSeen seen;
-    if (!foldersWrittenInto_.count(folder) && Look(folder, seen))
-        foldersWrittenInto_[folder] = seen;
+    if (foldersWrittenInto_.find(folder) == foldersWrittenInto_.end() && Look(folder, seen))
+        foldersWrittenInto_.emplace(folder, seen);
 }
 
 // A folder that leads elsewhere than when the run wrote into it (a link or junction
@@ -163,8 +163,9 @@ int RunJournal::RollBack() {
 
 // Each undo step answers how many entries it had to leave (0 or more).
 int RunJournal::UndoFile(const FileRecord& record, const std::set<std::string>& enterable) const {
+    const bool setAside = !record.setAsideAs.empty();
     if (!enterable.count(ContainingFolder(record.path)))
-        return record.made + !record.setAsideAs.empty();
+        return (record.made ? 1 : 0) + (setAside ? 1 : 0);
     int left = 0;
     os::Identity now;
     if (record.made && rt::ReadIdentity(record.path, os::FinalLink::NotFollowed, now)) {
@@ -175,7 +176,7 @@ int RunJournal::UndoFile(const FileRecord& record, const std::set<std::string>& 
             left += !rt::RemoveFile(record.path);
         }
     }
-    if (!record.setAsideAs.empty() && rt::MoveEntry(record.setAsideAs, record.path) != 0)
+    if (setAside && rt::MoveEntry(record.setAsideAs, record.path) != 0)
         ++left; // it stays under its set-aside name, whole
     return left;
 }

@@ -1,6 +1,6 @@
 // The record of what one installation run made and what it set aside, so that the run
 // can be undone exactly. Every file and folder is recorded before it is made, and the
-// identity of what was made (volume and file index) right after: undoing removes a path
+// identity of what was made (os::Identity) right after: undoing removes a path
 // only while it still names that object, and only through folders that are still the
 // ones the run wrote into (a folder turned into a link or junction since is not entered).
 //
@@ -26,10 +26,10 @@ class RunJournal {
     // A folder or a read-only file in the way is refused as replacing it would be
     // ("Access is denied"), and so is a file held open elsewhere. Raises the
     // file-creation error of rt::NewFile.
-    void CreateFile(const std::string& path, rt::NewFile& file);
+    void OpenNewFile(const std::string& path, rt::NewFile& file);
 
     // For a file that another component writes (a shell link): sets a file in the way
-    // aside, as CreateFile does, and records the path; false when something that is not
+    // aside, as OpenNewFile does, and records the path; false when something that is not
     // set aside (a folder) is in the way, and then nothing is recorded. After the write,
     // AdoptWrittenFile records what is there as the run's own.
     bool PrepareForeignFile(const std::string& path);
@@ -67,16 +67,6 @@ class RunJournal {
         os::Identity identity;
     };
 
-    // Moves the file at path aside; answers 0 or the system's code.
-    unsigned SetAside(FileRecord& record);
-    void NoteContainingFolder(const std::string& path);
-    // The folders the run wrote into that still lead where they led then.
-    std::set<std::string> FoldersStillAsWrittenInto() const;
-    int UndoFile(const FileRecord& record, const std::set<std::string>& enterable) const;
-    int UndoFolder(const FolderRecord& record) const;
-
-    std::vector<FileRecord> files_;
-    std::vector<FolderRecord> folders_; // outermost first
     // A folder as the run found it when it first wrote into it: the identity of the
     // folder the path led to, and whether the path ended in a link then.
     struct FolderSeen {
@@ -88,6 +78,16 @@ class RunJournal {
     };
     static bool Look(const std::string& folder, FolderSeen& seen);
 
+    // Moves the file at path aside; answers 0 or the system's code.
+    unsigned SetAside(FileRecord& record);
+    void NoteContainingFolder(const std::string& path);
+    // The folders the run wrote into that still lead where they led then.
+    std::set<std::string> FoldersStillAsWrittenInto() const;
+    int UndoFile(const FileRecord& record, const std::set<std::string>& enterable) const;
+    int UndoFolder(const FolderRecord& record) const;
+
+    std::vector<FileRecord> files_;
+    std::vector<FolderRecord> folders_; // outermost first
     // Every folder the run wrote a file into.
     std::map<std::string, FolderSeen> foldersWrittenInto_;
 };

@@ -101,14 +101,14 @@ void Application::RequestClose() {
 void Application::ProcessMessages() {
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT && quitPosted_) {
+        if (message.message != WM_QUIT) {
+            HandleMessage(message);
+        } else if (quitPosted_) {
             terminated_ = true;
             return;
-        }
-        if (message.message == WM_QUIT)
+        } else {
             RequestClose();
-        else
-            HandleMessage(message);
+        }
     }
 }
 

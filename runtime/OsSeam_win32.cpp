@@ -44,7 +44,7 @@ void Fill(const WIN32_FIND_DATAA& data, FoundEntry& entry) {
 constexpr int kFileInternalInformation = 6;
 using QueryInformationFile = LONG(WINAPI*)(HANDLE, void* status, void* information, ULONG length, int kind);
 
-QueryInformationFile NtQueryInformationFile() {
+QueryInformationFile QueryFileInformation() {
     static const auto function = reinterpret_cast<QueryInformationFile>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
     return function;
@@ -118,8 +118,8 @@ unsigned ReadIdentity(FileHandle file, Identity& identity) {
         ULONG_PTR information;
     } result;
     LARGE_INTEGER index;
-    if (NtQueryInformationFile() && NtQueryInformationFile()(AsHandle(file), &result, &index, sizeof index,
-                                                             kFileInternalInformation) == 0) {
+    if (QueryFileInformation() && QueryFileInformation()(AsHandle(file), &result, &index, sizeof index,
+                                                         kFileInternalInformation) == 0) {
         identity.index = static_cast<std::uint64_t>(index.QuadPart);
         return 0;
     }

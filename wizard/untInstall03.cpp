@@ -79,14 +79,16 @@ void TfrmInstall03::Install() {
     try {
         run_.Install();
     } catch (...) {
-        state_ = State::Stopped;
-        ShowAgainIfHidden(); // before the error report, so that its way out is there
+        EnterStoppedState(); // before the error report, so that its way out is there
         throw;
     }
-    if (state_ == State::Installing) {
-        state_ = State::Stopped; // the folders could not be created
-        ShowAgainIfHidden();
-    }
+    if (state_ == State::Installing)
+        EnterStoppedState(); // the folders could not be created
+}
+
+void TfrmInstall03::EnterStoppedState() {
+    state_ = State::Stopped;
+    ShowAgainIfHidden();
 }
 
 void TfrmInstall03::ShowAgainIfHidden() {
@@ -133,10 +135,10 @@ void TfrmInstall03::AbandonStoppedRun() {
     if (askingToAbandon_)
         return;
     askingToAbandon_ = true;
-    const int answer =
-        AskOnPage(engine::kCancelQuestionText, engine::kCancelQuestionCaption, engine::kStyleOkCancelInformation);
+    const int answer = AskOnPage(engine::kCancelQuestionText, engine::kCancelQuestionCaption,
+                                 engine::kStyleOkCancelInformation);
     askingToAbandon_ = false;
-    if (answer != engine::kButtonOk || state_ != State::Stopped)
+    if (answer != engine::kButtonOk)
         return;
     state_ = State::Ended;
     run_.RollBack();

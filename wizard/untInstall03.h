@@ -57,6 +57,8 @@ class TfrmInstall03 : public TPageFrame, public engine::InstallPage {
     // In the stopped state: asks the cancel question; on OK undoes what the run did
     // and ends the program. Once only, however often "取消" or Close arrive.
     void AbandonStoppedRun();
+    // The run stopped without finishing; the page is shown again if it was closed.
+    void EnterStoppedState();
     // The page comes back when the run needs it and it was closed meanwhile.
     void ShowAgainIfHidden();
 

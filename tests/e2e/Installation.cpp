@@ -63,12 +63,10 @@ void PlantEarlierInstallation(const std::string& target) {
     for (long line = 2; !manifest.Eof(); ++line) {
         const std::string name = engine::SplitManifestLine(manifest.ReadLn()).fileName;
         const engine::LineClass lineClass = engine::ClassOfLine(line);
-        const std::string from =
-            std::string(PAYLOAD_DIR) + (lineClass == engine::LineClass::Daily  ? "\\data\\day\\"
-                                        : lineClass == engine::LineClass::Data ? "\\data\\"
-                                                                               : "\\");
         installed.push_back(engine::EntryPath(target, lineClass, name));
-        CopyFileA((from + name).c_str(), installed.back().c_str(), FALSE);
+        // The payload folder is laid out as an installation is.
+        const std::string from = engine::EntryPath(PAYLOAD_DIR, lineClass, name);
+        CopyFileA(from.c_str(), installed.back().c_str(), FALSE);
     }
     manifest.Close();
     rt::WriteTextsToFile(engine::UninstallListPath(target), installed);

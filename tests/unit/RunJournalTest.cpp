@@ -22,7 +22,7 @@ namespace {
 
 void Write(RunJournal& journal, const std::string& path, const std::string& bytes) {
     rt::NewFile file;
-    journal.CreateFile(path, file);
+    journal.OpenNewFile(path, file);
     file.WriteAll(bytes.data(), bytes.size());
 }
 
