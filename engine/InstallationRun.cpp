@@ -5,7 +5,10 @@
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
+#include "runtime/Text.h"
 #include "runtime/TextFile.h"
+
+#include <algorithm>
 
 namespace engine {
 
@@ -18,6 +21,9 @@ namespace {
 
 const char* const kProgressIndent = "    ";
 
+// The system's longest path of a file, in bytes without the terminating zero.
+constexpr std::size_t kLongestFilePath = 259;
+
 } // namespace
 
 InstallationRun::InstallationRun(const std::string& installDir, bool& cancelRequested, InstallPage& page,
@@ -27,7 +33,7 @@ InstallationRun::InstallationRun(const std::string& installDir, bool& cancelRequ
 
 void InstallationRun::Install() {
     uninstallList_.clear();
-    if (!CreateFolders()) {
+    if (!TargetCanHoldTheInstallation() || !CreateFolders()) {
         page_.ShowOnFocusWindow(kFolderFailureText, kFolderFailureCaption, kStyleOk);
         return;
     }
@@ -40,6 +46,25 @@ void InstallationRun::Install() {
         SucceedEnding();
 }
 
+// A target the run could only partly fill is refused before anything is made: one
+// that depends on the current folder or drive (its files and the uninstall list would
+// then hold relative paths), or one too long for the deepest file the run writes.
+bool InstallationRun::TargetCanHoldTheInstallation() const {
+    if (!rt::IsRootedPath(installDir_))
+        return false;
+    const Blob manifest = store_.Open(kManifestName, kManifestType);
+    std::vector<std::string> lines = rt::SplitLines(std::string(manifest.Data(), manifest.Size()));
+    lines.resize(std::max<std::size_t>(lines.size(), kMinimumManifestLines)); // as the run reads them
+    std::size_t longest =
+        std::max(ManifestCopyPath(installDir_).size(), UninstallListPath(installDir_).size());
+    for (std::size_t line = 2; line <= lines.size(); ++line) {
+        const std::string fileName = SplitManifestLine(lines[line - 1]).fileName;
+        longest =
+            std::max(longest, EntryPath(installDir_, ClassOfLine(static_cast<long>(line)), fileName).size());
+    }
+    return longest <= kLongestFilePath;
+}
+
 bool InstallationRun::CreateFolders() {
     try {
         for (const std::string& folder : {installDir_, DataFolder(installDir_), DailyFolder(installDir_)}) {
@@ -48,7 +73,7 @@ bool InstallationRun::CreateFolders() {
         }
         return true;
     } catch (const rt::Error&) {
-        return false; // a folder text without a drive ends its chain of parents in an empty name
+        return false; // a chain of parents that ends in an empty name ("//server/share" written with "/")
     }
 }
 

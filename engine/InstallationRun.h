@@ -35,6 +35,7 @@ class InstallationRun {
     int RollBack();
 
   private:
+    bool TargetCanHoldTheInstallation() const;
     bool CreateFolders();
     void CopyManifest();
     long CountManifestLines();

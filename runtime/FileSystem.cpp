@@ -19,20 +19,29 @@ bool DirectoryExists(const std::string& path) {
     return ReadAttributes(path, attributes) && (attributes & os::kAttrDirectory);
 }
 
-bool ForceDirectories(std::string path, std::vector<std::string>* created) {
-    if (path.empty())
-        throw Error("Unable to create directory");
-    if (path.back() == '\\')
-        path.pop_back();
-    const std::string parent = FolderPart(path);
-    if (path.size() < 3 || DirectoryExists(path) || parent == path)
-        return true;
-    if (!ForceDirectories(parent, created))
-        return false;
-    if (os::MakeFolder(path) != 0)
-        return false;
-    if (created)
-        created->push_back(path);
+bool ForceDirectories(const std::string& path, std::vector<std::string>* created) {
+    // Walks up to the first folder that exists, then makes the missing ones downward: a
+    // loop rather than a recursion, so that no folder text, however deep, can exhaust
+    // the stack. Every folder on the way is a prefix of path; only lengths are kept.
+    std::vector<std::size_t> missing; // deepest first
+    for (std::string folder = path;;) {
+        if (folder.empty())
+            throw Error("Unable to create directory");
+        if (EndsWithSeparator(folder))
+            folder.pop_back();
+        std::string parent = FolderPart(folder);
+        if (folder.size() < 3 || parent == folder || DirectoryExists(folder))
+            break;
+        missing.push_back(folder.size());
+        folder = std::move(parent);
+    }
+    for (auto length = missing.rbegin(); length != missing.rend(); ++length) {
+        const std::string folder = path.substr(0, *length);
+        if (os::MakeFolder(folder) != 0)
+            return false;
+        if (created)
+            created->push_back(folder);
+    }
     return true;
 }
 

@@ -20,7 +20,7 @@ bool DirectoryExists(const std::string& path);
 // Creates a folder and its missing parents. Raises "Unable to create directory" for
 // an empty name; otherwise reports by result. When created is given, every folder
 // this call made is appended to it, outermost first.
-bool ForceDirectories(std::string path, std::vector<std::string>* created = nullptr);
+bool ForceDirectories(const std::string& path, std::vector<std::string>* created = nullptr);
 
 // Creates one folder; raises the I/O error for the system's code when that fails.
 void CreateDir(const std::string& path);

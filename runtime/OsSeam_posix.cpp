@@ -4,6 +4,7 @@
 // emulated with advisory locks and the read-only attribute with the owner's write bit
 // (which is honoured here even for root, as Windows would).
 #include "runtime/OsSeam.h"
+#include "runtime/Text.h"
 
 #include <cerrno>
 #include <cstring>
@@ -23,9 +24,12 @@ std::string ToUnix(const std::string& path) {
     std::string unix = path;
     if (unix.size() >= 2 && unix[1] == ':')
         unix.erase(0, 2);
-    for (char& c : unix)
-        if (c == '\\')
-            c = '/';
+    for (std::size_t i = 0; i < unix.size(); ++i) {
+        if (rt::IsLeadByte(static_cast<unsigned char>(unix[i])) && i + 1 < unix.size())
+            ++i; // a trail byte 0x5C is part of its character, not a separator
+        else if (unix[i] == '\\')
+            unix[i] = '/';
+    }
     return unix;
 }
 

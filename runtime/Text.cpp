@@ -1,8 +1,14 @@
 #include "runtime/Text.h"
 
+#include <cctype>
+
 namespace rt {
 
 namespace {
+
+bool IsSeparator(char c) {
+    return c == '\\' || c == '/';
+}
 
 bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= 0x20;
@@ -40,6 +46,51 @@ std::string FolderPart(const std::string& path) {
 
 std::string FileNamePart(const std::string& path) {
     return path.substr(EndOfFolderPart(path));
+}
+
+bool EndsWithSeparator(const std::string& path) {
+    return !path.empty() && path.back() == '\\' && EndOfFolderPart(path) == path.size();
+}
+
+bool IsRootedPath(const std::string& path) {
+    const bool driveRoot = path.size() >= 3 && std::isalpha(static_cast<unsigned char>(path[0])) &&
+                           path[1] == ':' && IsSeparator(path[2]);
+    if (driveRoot || path.size() < 2 || !IsSeparator(path[0]) || !IsSeparator(path[1]))
+        return driveRoot;
+    // "\\server\share": two names of at least one byte each after the leading pair.
+    std::size_t names = 0, length = 0;
+    for (std::size_t i = 2; i < path.size() && names < 2; ++i) {
+        if (IsSeparator(path[i])) {
+            names += length > 0;
+            length = 0;
+            continue;
+        }
+        if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size())
+            ++i;
+        ++length;
+    }
+    return names + (length > 0) >= 2;
+}
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::string line;
+    bool open = false; // a line has begun and not yet ended
+    for (const char c : text) {
+        if (c == 0x1A)
+            break;
+        open = true;
+        if (c == '\n') {
+            lines.push_back(std::move(line));
+            line.clear();
+            open = false;
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+    if (open)
+        lines.push_back(std::move(line));
+    return lines;
 }
 
 std::size_t Pos(const std::string& part, const std::string& text) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace rt {
 
@@ -20,6 +21,19 @@ std::string FolderPart(const std::string& path);
 
 // Text after that separator; the whole text when there is none.
 std::string FileNamePart(const std::string& path);
+
+// True when the last byte is a "\" of its own, not the trail byte of a two-byte
+// character (such as the second byte of 淺).
+bool EndsWithSeparator(const std::string& path);
+
+// True for a path that does not depend on the current folder or drive: a drive letter
+// with its root ("C:\...") or a UNC name with server and share ("\\server\share...").
+// "/" counts as a separator, as the system takes it.
+bool IsRootedPath(const std::string& path);
+
+// The lines of a text by the text file's rules: a line ends at LF or CR LF, a CR not
+// followed by LF is dropped, and byte 0x1A ends the text.
+std::vector<std::string> SplitLines(const std::string& text);
 
 // 1-based position of the first occurrence of part in text; 0 when absent or when
 // either is empty.

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <set>
 
 using namespace rt;
@@ -61,10 +63,30 @@ TEST(ForceDirectories, ReportsFailureWithoutRaisingAndRaisesOnlyForAnEmptyName) 
     EXPECT_THROW(ForceDirectories("Quenvale"), Error);
 }
 
+TEST(ForceDirectories, ANameEndingInTrailByte5CIsMadeAsTyped) {
+    TempFolder dir;
+    const std::string folder = dir / "new\\\x9C\x5C"; // "淺"
+    std::vector<std::string> created;
+    EXPECT_TRUE(ForceDirectories(folder, &created));
+    FolderListing listing; // exactly that one folder, nothing beside it
+    std::vector<std::string> names;
+    for (unsigned code = listing.Open(dir / "new\\*", FolderListing::kAllEntries); code == 0;
+         code = listing.Next())
+        names.push_back(listing.Name());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "\x9C\x5C"}));
+    EXPECT_EQ(created, (std::vector<std::string>{dir / "new", folder}));
+}
+
 TEST(ForceDirectories, TooLongAPathFailsCleanly) {
     TempFolder dir;
     EXPECT_FALSE(ForceDirectories(dir / std::string(300, 'a')));
     EXPECT_FALSE(ForceDirectories(dir / (std::string(120, 'b') + "\\" + std::string(150, 'c'))));
+    // 15,000 levels: a loop, not one stack frame per level.
+    std::string deep;
+    for (int level = 0; level < 15000; ++level)
+        deep += "a\\";
+    EXPECT_FALSE(ForceDirectories(dir / deep));
 }
 
 TEST(CreateDir, RaisesTheSystemsCode) {

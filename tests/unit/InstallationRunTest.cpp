@@ -237,7 +237,7 @@ TEST(InstallationRun, FolderCreationFailureShowsItsMessageAndWritesNothing) {
     TempFolder dir;
     const std::string payload = MakePayload(dir, 1);
     PutFile(dir / "file", "x");
-    Lines targets = {"Quenvale", dir / "file\\Quenvale"};
+    Lines targets = {"Quenvale", "..\\Quenvale", "C:Quenvale", "\\Quenvale", dir / "file\\Quenvale"};
 #ifdef _WIN32
     targets.push_back("Q:\\no such drive\\Quenvale");
 #endif
@@ -254,6 +254,23 @@ TEST(InstallationRun, FolderCreationFailureShowsItsMessageAndWritesNothing) {
         EXPECT_FALSE(r.page.finishShown);
     }
     EXPECT_FALSE(rt::DirectoryExists("Quenvale"));
+}
+
+TEST(InstallationRun, ATargetTooLongForItsDeepestFileIsRefusedBeforeAnythingIsMade) {
+    TempFolder dir;
+    const std::string payload = MakePayload(dir, 2);
+    const std::string daily = "\\data\\day\\000002.day";
+    const std::string fits = dir / std::string(259 - (dir.Path().size() + 1) - daily.size(), 'L');
+    ASSERT_EQ((fits + daily).size(), 259u);
+    RunFixture refused(payload, fits + "M");
+    ASSERT_EQ(refused.Install(), "");
+    ASSERT_EQ(refused.page.boxes.size(), 1u);
+    EXPECT_EQ(refused.page.boxes[0].text, "创建安装目录失败!");
+    EXPECT_FALSE(rt::DirectoryExists(fits + "M"));
+    RunFixture installed(payload, fits);
+    EXPECT_EQ(installed.Install(), "");
+    EXPECT_TRUE(installed.page.finishShown);
+    EXPECT_EQ(FileContent(fits + daily), "day 000002");
 }
 
 TEST(InstallationRun, ExistingFilesOfTheSameNameAreReplacedOthersStay) {

@@ -32,6 +32,27 @@ TEST(PathParts, TrailByte5CIsNoSeparator) {
     EXPECT_EQ(FolderPart("\x95\x5C"), "");
     // A lone lead byte at the end has no trail byte to hide a separator.
     EXPECT_EQ(FolderPart("a\\\x95"), "a\\");
+    EXPECT_FALSE(EndsWithSeparator(folder + "\\\x9C\x5C")); // "淺"
+    EXPECT_TRUE(EndsWithSeparator(folder + "\\\x9C\x5C\\"));
+    EXPECT_FALSE(EndsWithSeparator(""));
+}
+
+TEST(PathParts, OnlyADriveRootOrAUncNameIsRooted) {
+    for (const char* rooted :
+         {"C:\\", "c:\\Q", "C:/Q", "\\\\server\\share", "\\\\s\\\x9C\x5C\\x", "//s/share"})
+        EXPECT_TRUE(IsRootedPath(rooted)) << rooted;
+    for (const char* relative : {"", "Q", "..\\Q", ".\\Q", "C:Q", "C:", "\\Q", "\\\\server", "\\\\server\\",
+                                 "\\\\\\share", "1:\\Q", " C:\\Q"})
+        EXPECT_FALSE(IsRootedPath(relative)) << relative;
+}
+
+TEST(SplitLines, EndAtLfOrCrLfAndAtEndOfText) {
+    EXPECT_EQ(SplitLines("a\r\nb\nc"), (std::vector<std::string>{"a", "b", "c"}));
+    EXPECT_EQ(SplitLines("a\n\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
+    EXPECT_EQ(SplitLines("a\rb\x1A"
+                         "c\nd"),
+              (std::vector<std::string>{"ab"}));
+    EXPECT_TRUE(SplitLines("").empty());
 }
 
 TEST(Ranges, PosCopyAndDeleteClampToTheText) {
