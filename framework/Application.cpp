@@ -147,8 +147,22 @@ void Application::Dispatch(const std::function<void()>& handler) {
 }
 
 void Application::ShowError(const std::string& message) {
-    ThreadWindowsDisabled disabled;
-    MessageBoxA(window_, ErrorReportText(message).c_str(), title_.c_str(), MB_OK | MB_ICONSTOP);
+    RunModal(
+        [&] { MessageBoxA(window_, ErrorReportText(message).c_str(), title_.c_str(), MB_OK | MB_ICONSTOP); });
+}
+
+void Application::RunModal(const std::function<void()>& showModal) {
+    HWND focus = GetFocus();
+    {
+        ThreadWindowsDisabled disabled;
+        showModal();
+    }
+    // Closing the modal window activates its owner, the application window, which has
+    // no controls: the page that had the focus gets it back.
+    if (focus && IsWindow(focus) && IsWindowVisible(GetAncestor(focus, GA_ROOT))) {
+        SetActiveWindow(GetAncestor(focus, GA_ROOT));
+        SetFocus(focus);
+    }
 }
 
 } // namespace framework

@@ -42,8 +42,13 @@ class Application {
     // error report; nothing propagates to the caller (a window procedure).
     void Dispatch(const std::function<void()>& handler);
     // The default error report: a modal box owned by the application window, caption
-    // the application title, stop icon, one OK button, every window disabled meanwhile.
+    // the application title, stop icon, one OK button, shown through RunModal.
     void ShowError(const std::string& message);
+    // Runs a modal window of the whole application (a box or the folder chooser owned by
+    // the application window): every window of the wizard is disabled meanwhile, so no
+    // page acts inside the modal window's own message loop, and the focus goes back to
+    // the control that had it.
+    void RunModal(const std::function<void()>& showModal);
 
     // Forms register themselves so that the loop can give them dialog keys.
     void AddForm(Form* form) { forms_.push_back(form); }

@@ -71,15 +71,13 @@ void Form::SendToBack(Control& control) {
 }
 
 void Form::Show() {
-    if (!placed_) {
+    if (!placed_) { // centred on the screen the first time, wherever the task bar is
         RECT frame;
         GetWindowRect(window_, &frame);
-        RECT work;
-        SystemParametersInfoA(SPI_GETWORKAREA, 0, &work, 0);
         const int width = frame.right - frame.left;
         const int height = frame.bottom - frame.top;
-        SetWindowPos(window_, nullptr, work.left + (work.right - work.left - width) / 2,
-                     work.top + (work.bottom - work.top - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+        SetWindowPos(window_, nullptr, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
+                     (GetSystemMetrics(SM_CYSCREEN) - height) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
         placed_ = true;
     }
     ShowWindow(window_, SW_SHOW);

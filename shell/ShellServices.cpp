@@ -45,8 +45,9 @@ std::string BrowseForFolder(HWND owner) {
     return PathOf(chosen.Get());
 }
 
-void OpenInShell(HWND OwnerWindow, const std::string& Target) {
-    ShellExecuteA(OwnerWindow, "open", Target.c_str(), nullptr, nullptr, SW_SHOW);
+void OpenInShell(HWND owner, const std::string& target, const std::string& workingFolder) {
+    ShellExecuteA(owner, "open", target.c_str(), nullptr,
+                  workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOW);
 }
 
 std::string SpecialFolderPath(int folder) {

@@ -21,7 +21,8 @@ std::string DefaultInstallFolder(const std::string& driveLetter);
 std::string BrowseForFolder(HWND owner);
 
 // The "open" verb on a file or a web address; nothing waited for, nothing reported.
-void OpenInShell(HWND OwnerWindow, const std::string& Target);
+// A program opened starts in workingFolder (the system's choice when it is empty).
+void OpenInShell(HWND owner, const std::string& target, const std::string& workingFolder = "");
 
 // The file-system path of a special folder of the current user (CSIDL_*), or "" when
 // the shell cannot name it.

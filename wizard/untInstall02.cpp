@@ -42,7 +42,8 @@ void TfrmInstall02::FormCreate() {
 }
 
 void TfrmInstall02::SpeedButton1Click() {
-    const std::string chosen = shell::BrowseForFolder(framework::App().Handle());
+    std::string chosen;
+    framework::App().RunModal([&chosen] { chosen = shell::BrowseForFolder(framework::App().Handle()); });
     if (!chosen.empty())
         Edit1.SetText(chosen);
     else

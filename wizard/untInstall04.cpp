@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "payload/ProductInfo.h"
 #include "runtime/FileSystem.h"
+#include "runtime/Text.h"
 #include "shell/ShellServices.h"
 #include "wizard/untVar.h"
 
@@ -37,7 +38,7 @@ void TfrmInstall04::Button2Click() {
          {std::pair{&CheckBox2, "\\Quenvale.exe"}, std::pair{&CheckBox3, "\\readme.txt"}}) {
         const std::string path = InstallDir + file;
         if (box->Checked() && rt::FileExists(path))
-            shell::OpenInShell(Handle(), path);
+            shell::OpenInShell(Handle(), path, rt::FolderPart(path)); // the program finds its data\ there
     }
     framework::App().Terminate();
 }

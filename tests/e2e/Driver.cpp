@@ -1,25 +1,13 @@
 #include "tests/e2e/Driver.h"
 
 #include <commctrl.h>
+#include <winternl.h>
 
 #include <vector>
 
 namespace e2e {
 
 namespace {
-
-constexpr DWORD kPollMilliseconds = 25;
-
-template <class Found> bool Poll(DWORD milliseconds, Found found) {
-    const DWORD start = GetTickCount();
-    for (;;) {
-        if (found())
-            return true;
-        if (GetTickCount() - start > milliseconds)
-            return false;
-        Sleep(kPollMilliseconds);
-    }
-}
 
 std::string ClassOf(HWND window) {
     char name[64] = {};
@@ -136,7 +124,7 @@ Page VisiblePage(DWORD processId, HWND* window) {
 
 HWND WaitForPage(DWORD processId, Page page, DWORD milliseconds) {
     HWND window = nullptr;
-    Poll(milliseconds, [&] { return VisiblePage(processId, &window) == page; });
+    WaitUntil(milliseconds, [&] { return VisiblePage(processId, &window) == page; });
     return VisiblePage(processId, &window) == page ? window : nullptr;
 }
 
@@ -181,7 +169,7 @@ void PressEnter(HWND control) {
 
 MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD milliseconds) {
     MessageBoxSeen seen;
-    Poll(milliseconds, [&] {
+    WaitUntil(milliseconds, [&] {
         const std::vector<HWND> boxes = MessageBoxes(processId);
         seen.window = boxes.empty() ? nullptr : boxes.back();
         return seen.window != nullptr;
@@ -222,7 +210,7 @@ void CloseFromTaskBar(DWORD processId) {
 
 long WaitForBarPosition(HWND page, long position, DWORD milliseconds) {
     HWND bar = ChildOfClass(page, PROGRESS_CLASSA);
-    Poll(milliseconds, [&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= position; });
+    WaitUntil(milliseconds, [&] { return SendMessageA(bar, PBM_GETPOS, 0, 0) >= position; });
     return static_cast<long>(SendMessageA(bar, PBM_GETPOS, 0, 0));
 }
 
@@ -265,8 +253,41 @@ void Screenshot(const std::string& name) {
 
 HWND WaitForWindow(const char* windowClass, const char* title, DWORD milliseconds) {
     HWND window = nullptr;
-    Poll(milliseconds, [&] { return (window = FindWindowA(windowClass, title)) != nullptr; });
+    WaitUntil(milliseconds, [&] { return (window = FindWindowA(windowClass, title)) != nullptr; });
     return window;
+}
+
+HWND FocusOf(HWND page) {
+    GUITHREADINFO thread = {};
+    thread.cbSize = sizeof thread;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(page, nullptr), &thread) ? thread.hwndFocus : nullptr;
+}
+
+std::string CurrentFolderOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, processId);
+    if (!process)
+        return "";
+    // PEB.ProcessParameters at 0x10; its CurrentDirectory.DosPath, a UNICODE_STRING, at 0x24.
+    PROCESS_BASIC_INFORMATION basic = {};
+    DWORD parameters = 0;
+    UNICODE_STRING dosPath = {};
+    std::wstring folder;
+    if (NtQueryInformationProcess(process, ProcessBasicInformation, &basic, sizeof basic, nullptr) == 0 &&
+        ReadProcessMemory(process, reinterpret_cast<char*>(basic.PebBaseAddress) + 0x10, &parameters,
+                          sizeof parameters, nullptr) &&
+        ReadProcessMemory(process, reinterpret_cast<void*>(parameters + 0x24), &dosPath, sizeof dosPath,
+                          nullptr)) {
+        folder.resize(dosPath.Length / sizeof(wchar_t));
+        if (!ReadProcessMemory(process, dosPath.Buffer, &folder[0], dosPath.Length, nullptr))
+            folder.clear();
+    }
+    CloseHandle(process);
+    char bytes[MAX_PATH * 2] = {};
+    WideCharToMultiByte(CP_ACP, 0, folder.c_str(), static_cast<int>(folder.size()), bytes, sizeof bytes - 1,
+                        nullptr, nullptr);
+    return bytes;
 }
 
 } // namespace e2e

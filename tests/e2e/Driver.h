@@ -81,4 +81,23 @@ void Screenshot(const std::string& name);
 // Waits for a top-level window of a class and title (any process).
 HWND WaitForWindow(const char* windowClass, const char* title, DWORD milliseconds);
 
+// The window that has the keyboard focus in the page's thread.
+HWND FocusOf(HWND page);
+
+// Asks found() every 25 ms until it answers true (true) or the time is up (false).
+template <class Found> bool WaitUntil(DWORD milliseconds, Found found) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (found())
+            return true;
+        if (GetTickCount() - start > milliseconds)
+            return false;
+        Sleep(25);
+    }
+}
+
+// The current folder of the (32-bit) process that owns the window, read from its
+// process parameters; "" when it cannot be read.
+std::string CurrentFolderOf(HWND window);
+
 } // namespace e2e

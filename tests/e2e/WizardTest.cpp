@@ -50,8 +50,7 @@ TEST_F(Wizard, TheWholeRoadWithTheDefaultChoices) {
     GetClientRect(agreement, &client);
     EXPECT_EQ(client.right, 489);
     EXPECT_EQ(client.bottom, 325);
-    const int screenWidth = GetSystemMetrics(SM_CXSCREEN);
-    EXPECT_NEAR((frame.left + frame.right) / 2, screenWidth / 2, 2); // centred
+    EXPECT_NEAR((frame.left + frame.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1); // centred
 
     Screenshot("road-1-agreement");
     Click(ChildWithText(agreement, "同意  >"));
@@ -94,8 +93,10 @@ TEST_F(Wizard, TheWholeRoadWithTheDefaultChoices) {
     // The installed program and the read-me were opened.
     HWND program = WaitForWindow("QuenvaleSample", "Marluxa", 20000);
     EXPECT_NE(program, nullptr);
-    if (program)
+    if (program) {
+        EXPECT_EQ(CurrentFolderOf(program), target + "\\"); // where it finds its data
         PostMessageA(program, WM_CLOSE, 0, 0);
+    }
     HWND readme = WaitForWindow("Notepad", nullptr, 20000);
     EXPECT_NE(readme, nullptr);
     if (readme)
@@ -312,6 +313,7 @@ TEST_F(Wizard, CancellingTheFolderChooserKeepsTheFieldAndSaysSo) {
     const MessageBoxSeen chooser = WaitForMessageBox(setup.Id()); // the chooser is a dialog too
     ASSERT_NE(chooser.window, nullptr);
     EXPECT_EQ(chooser.owner, GetWindow(directory, GW_OWNER)); // the application window
+    EXPECT_FALSE(IsWindowEnabled(directory)); // "下一步" cannot start the run inside the chooser
     Screenshot("folder-chooser");
     Answer(chooser, IDCANCEL);
     Sleep(300);
@@ -323,4 +325,21 @@ TEST_F(Wizard, CancellingTheFolderChooserKeepsTheFieldAndSaysSo) {
     Answer(told, IDOK);
     EXPECT_EQ(WaitForPage(setup.Id(), Page::Directory), directory);
     EXPECT_EQ(TextOf(edit), "E:\\typed by hand");
+    EXPECT_TRUE(IsWindowEnabled(directory));
+}
+
+TEST_F(Wizard, AFolderChosenFillsTheFieldAndTheFocusComesBack) {
+    HWND directory = GoToDirectoryPage(setup);
+    ASSERT_NE(directory, nullptr);
+    HWND edit = ChildOfClass(directory, "Edit");
+    HWND focus = FocusOf(directory);
+    ASSERT_TRUE(focus == directory || IsChild(directory, focus));
+    Click(ChildWithText(directory, "浏览..."));
+    const MessageBoxSeen chooser = WaitForMessageBox(setup.Id());
+    ASSERT_NE(chooser.window, nullptr);
+    EXPECT_FALSE(IsWindowEnabled(directory));
+    Answer(chooser, IDOK); // the chooser's first selection, a folder of the file system
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowEnabled(directory) && FocusOf(directory) == focus; }));
+    EXPECT_EQ(MessageBoxCount(setup.Id()), 0);
+    EXPECT_NE(TextOf(edit), shell::DefaultInstallFolder(shell::SystemDriveLetter()));
 }
