@@ -2,6 +2,7 @@
 // forms in order (each running its creation handler), run the message loop.
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/SystemLibraries.h"
 #include "shell/ComPtr.h"
 #include "shell/untlink.h"
 #include "wizard/untInstall01.h"
@@ -11,26 +12,8 @@
 
 #include <windows.h>
 
-namespace {
-
-// The installer is often started from a downloads folder: no DLL is to be loaded from
-// the program's own folder or the current one. Where the system offers it, the search
-// is confined to the system folder; elsewhere the current folder is taken out of it.
-void ConfineDllSearchToSystemFolder() {
-    HMODULE kernel = GetModuleHandleA("kernel32.dll");
-    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = reinterpret_cast<SetDefaultDirectories>(
-        reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
-    const DWORD kSearchSystem32 = 0x00000800; // LOAD_LIBRARY_SEARCH_SYSTEM32
-    if (setDefault)
-        setDefault(kSearchSystem32);
-    SetDllDirectoryA("");
-}
-
-} // namespace
-
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    ConfineDllSearchToSystemFolder();
+    framework::ConfineDllSearchToSystemFolder();
     shell::ComInitialization com;
     framework::InitializeCommonControls();
     framework::App().Initialize(instance);

@@ -1,5 +1,6 @@
 #include "framework/Controls.h"
 
+#include "framework/SystemLibraries.h"
 #include "runtime/Errors.h"
 
 #include <commctrl.h>
@@ -315,11 +316,10 @@ void Animate::Play() {
 }
 
 void InitializeCommonControls() {
-    // Loaded by name at run time, after start-up has confined the DLL search to the
-    // system folder: comctl32 is not one of the system's known DLLs, so an import would
-    // be looked for beside the program first. The library stays loaded for the program's
-    // life, as its window classes must.
-    HMODULE library = LoadLibraryA("comctl32.dll");
+    // Loaded from the system folder at run time: comctl32 is not one of the system's
+    // known DLLs, so an import would be looked for beside the program first. It stays
+    // loaded for the program's life, as its window classes must.
+    HMODULE library = LoadSystemLibrary("comctl32.dll");
     using Initialize = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
     const auto initialize = reinterpret_cast<Initialize>(
         reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));

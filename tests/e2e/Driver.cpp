@@ -1,6 +1,7 @@
 #include "tests/e2e/Driver.h"
 
 #include <commctrl.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <vector>
@@ -255,6 +256,19 @@ HWND WaitForWindow(const char* windowClass, const char* title, DWORD millisecond
     HWND window = nullptr;
     WaitUntil(milliseconds, [&] { return (window = FindWindowA(windowClass, title)) != nullptr; });
     return window;
+}
+
+std::vector<std::string> ModulesOf(DWORD processId) {
+    std::vector<std::string> modules;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return modules;
+    MODULEENTRY32 module = {};
+    module.dwSize = sizeof module;
+    for (BOOL more = Module32First(snapshot, &module); more; more = Module32Next(snapshot, &module))
+        modules.push_back(module.szExePath);
+    CloseHandle(snapshot);
+    return modules;
 }
 
 HWND FocusOf(HWND page) {

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace e2e {
 
@@ -95,6 +96,9 @@ template <class Found> bool WaitUntil(DWORD milliseconds, Found found) {
         Sleep(25);
     }
 }
+
+// The full paths of the modules the process has loaded.
+std::vector<std::string> ModulesOf(DWORD processId);
 
 // The current folder of the (32-bit) process that owns the window, read from its
 // process parameters; "" when it cannot be read.

@@ -1,13 +1,15 @@
 // The built Setup.exe as a file: a 32-bit GUI program that imports only system DLLs
-// and carries its version record.
+// and carries its application manifest and version record.
 #include "ProductInfo.h"
 
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <xmllite.h>
 
 #include <algorithm>
 #include <cctype>
+#include <cstring>
 #include <set>
 #include <string>
 #include <vector>
@@ -33,6 +35,53 @@ std::string VersionString(const std::vector<char>& record, const char* name) {
     if (!VerQueryValueA(record.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || !value)
         return "<missing>";
     return std::string(value);
+}
+
+// The elements of an XML text, each as its name followed by " name=value" for every
+// attribute, in document order; empty when the text is not well-formed.
+std::vector<std::string> XmlElements(const std::string& xml) {
+    using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
+    const auto create = reinterpret_cast<Create>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("xmllite.dll"), "CreateXmlReader")));
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, xml.size());
+    std::memcpy(GlobalLock(memory), xml.data(), xml.size());
+    GlobalUnlock(memory);
+    IStream* stream = nullptr;
+    IXmlReader* reader = nullptr;
+    std::vector<std::string> elements;
+    if (create && SUCCEEDED(CreateStreamOnHGlobal(memory, TRUE, &stream)) &&
+        SUCCEEDED(create(__uuidof(IXmlReader), reinterpret_cast<void**>(&reader), nullptr)) &&
+        SUCCEEDED(reader->SetInput(stream))) {
+        auto text = [](const wchar_t* wide) {
+            char bytes[512] = {};
+            WideCharToMultiByte(CP_UTF8, 0, wide, -1, bytes, sizeof bytes - 1, nullptr, nullptr);
+            return std::string(bytes);
+        };
+        XmlNodeType node;
+        HRESULT read;
+        while ((read = reader->Read(&node)) == S_OK) {
+            if (node != XmlNodeType_Element)
+                continue;
+            const wchar_t* name = nullptr;
+            reader->GetLocalName(&name, nullptr);
+            std::string element = text(name);
+            for (HRESULT more = reader->MoveToFirstAttribute(); more == S_OK;
+                 more = reader->MoveToNextAttribute()) {
+                const wchar_t* value = nullptr;
+                reader->GetLocalName(&name, nullptr);
+                reader->GetValue(&value, nullptr);
+                element += " " + text(name) + "=" + text(value);
+            }
+            elements.push_back(element);
+        }
+        if (FAILED(read))
+            elements.clear();
+    }
+    if (reader)
+        reader->Release();
+    if (stream)
+        stream->Release();
+    return elements;
 }
 
 } // namespace
@@ -88,4 +137,30 @@ TEST(SetupFile, CarriesItsVersionRecord) {
     EXPECT_EQ(VersionString(record, "Comments"), AUTHOR_LINE);
     EXPECT_EQ(VersionString(record, "FileVersion"), "2.2.0.0");
     EXPECT_EQ(VersionString(record, "ProductVersion"), "2.2.0.0");
+}
+
+TEST(SetupFile, CarriesAWellFormedApplicationManifest) {
+    HMODULE image = LoadLibraryExA(SETUP_EXE, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    HRSRC found = FindResourceA(image, MAKEINTRESOURCEA(1), MAKEINTRESOURCEA(24)); // the one read at start
+    ASSERT_NE(found, nullptr);
+    const std::string xml(static_cast<const char*>(LockResource(LoadResource(image, found))),
+                          SizeofResource(image, found));
+    FreeLibrary(image);
+    const std::vector<std::string> elements = XmlElements(xml);
+    ASSERT_FALSE(elements.empty()) << xml;
+    EXPECT_EQ(elements.front(), "assembly xmlns=urn:schemas-microsoft-com:asm.v1 manifestVersion=1.0");
+    auto count = [&](const std::string& element) {
+        return std::count(elements.begin(), elements.end(), element);
+    };
+    EXPECT_EQ(count("requestedExecutionLevel level=requireAdministrator uiAccess=false"), 1);
+    EXPECT_EQ(count("supportedOS Id={8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"), 1); // 10 and later
+    EXPECT_EQ(std::count_if(elements.begin(), elements.end(),
+                            [](const std::string& e) { return e.rfind("supportedOS ", 0) == 0; }),
+              5); // Vista to 10
+    // No side-by-side dependency, so no newer common controls: the classic look stays.
+    EXPECT_EQ(std::count_if(elements.begin(), elements.end(),
+                            [](const std::string& e) { return e.rfind("dependen", 0) == 0; }),
+              0);
+    EXPECT_TRUE(XmlElements(xml.substr(0, xml.size() - 3)).empty()); // the reader does tell a broken text
 }

@@ -1,0 +1,46 @@
+#include "framework/SystemLibraries.h"
+
+#include <string>
+
+namespace framework {
+
+namespace {
+
+// Systems with the LOAD_LIBRARY_SEARCH_* flags (and SetDefaultDllDirectories) export
+// AddDllDirectory. A test build acts as a system without them.
+bool SearchFlagsOffered() {
+#ifdef SETUP_AS_IF_WITHOUT_SEARCH_FLAGS
+    return false;
+#else
+    return GetProcAddress(GetModuleHandleA("kernel32.dll"), "AddDllDirectory") != nullptr;
+#endif
+}
+
+} // namespace
+
+void ConfineDllSearchToSystemFolder() {
+    SetDllDirectoryA("");
+    if (!SearchFlagsOffered())
+        return;
+    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultDirectories>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
+HMODULE LoadSystemLibrary(const char* name) {
+    char folder[MAX_PATH];
+    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH)
+        return nullptr;
+    const std::string path = std::string(folder, length) + "\\" + name;
+    // Without the search flags, a full path with LOAD_WITH_ALTERED_SEARCH_PATH puts the
+    // DLL's own folder, the system folder, first in the search for its imports, ahead
+    // of the program's folder.
+    return LoadLibraryExA(path.c_str(), nullptr,
+                          SearchFlagsOffered() ? LOAD_LIBRARY_SEARCH_SYSTEM32
+                                               : LOAD_WITH_ALTERED_SEARCH_PATH);
+}
+
+} // namespace framework

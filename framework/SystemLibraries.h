@@ -1,0 +1,20 @@
+// Where DLLs come from. The installer is often started from a downloads folder, where
+// anyone may have left a DLL named like a system one: none is to be loaded from the
+// program's own folder or the current one, neither for the program nor for the DLLs
+// that its DLLs pull in.
+#pragma once
+
+#include <windows.h>
+
+namespace framework {
+
+// Start-up's first step: takes the current folder out of the search and, where the
+// system offers it, confines the default search to the system folder.
+void ConfineDllSearchToSystemFolder();
+
+// Loads a DLL of the system folder by its full path, so that its own imports are looked
+// for in the system folder too (first, on a system without the confined search);
+// nullptr when it cannot be loaded. The library stays loaded for the program's life.
+HMODULE LoadSystemLibrary(const char* name);
+
+} // namespace framework
