@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
+
 using namespace e2e;
 using testing_support::FileContent;
 using testing_support::PutFile;
@@ -136,6 +138,24 @@ TEST_F(Wizard, ABlankFolderIsRefusedAndBackAndForthKeepsWhatWasTyped) {
     EXPECT_EQ(TextOf(edit), " D:\\My Stocks ");
     Click(ChildWithText(directory, "取消"));
     EXPECT_TRUE(setup.WaitForExit(10000));
+}
+
+TEST_F(Wizard, AFolderNameEndingInTrailByte5CIsTheOneInstalledInto) {
+    const std::string parent = dir / "\xC8\xED\xBC\xFE"; // "软件"
+    const std::string target = parent + "\\\x9C\x5C";    // "淺", whose second byte is "\"
+    HWND progress = GoToProgressPage(target);
+    ASSERT_NE(progress, nullptr);
+    Click(ChildWithText(progress, "安装"));
+    ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
+    ExpectCompleteInstallation(target);
+    rt::FolderListing listing; // and no folder beside it
+    std::vector<std::string> names;
+    for (unsigned code = listing.Open(parent + "\\*", rt::FolderListing::kAllEntries); code == 0;
+         code = listing.Next())
+        names.push_back(listing.Name());
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "\x9C\x5C"}));
+    EXPECT_EQ(ReadLink(DesktopLink()).path, target + "\\Quenvale.exe");
 }
 
 TEST_F(Wizard, CancelConfirmedBeforeTheFirstDailyFileRemovesTheNewFolder) {
