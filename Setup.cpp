@@ -1,14 +1,10 @@
-// Start-up: confine the DLL search, initialise COM and the framework, create the five
-// forms in order (each running its creation handler), run the message loop.
+// Start-up: confine the DLL search, initialise COM and the framework, build the wizard
+// (its four pages in order) and run it.
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/SystemLibraries.h"
 #include "shell/ComPtr.h"
-#include "shell/untlink.h"
-#include "wizard/untInstall01.h"
-#include "wizard/untInstall02.h"
-#include "wizard/untInstall03.h"
-#include "wizard/untInstall04.h"
+#include "wizard/Wizard.h"
 
 #include <windows.h>
 
@@ -17,19 +13,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     shell::ComInitialization com;
     framework::InitializeCommonControls();
     framework::App().Initialize(instance);
-
-    TfrmInstall01 agreement;
-    frmInstall01 = &agreement;
-    TfrmInstall02 directory;
-    frmInstall02 = &directory;
-    TfrmInstall03 progress;
-    frmInstall03 = &progress;
-    TfrmInstall04 finish;
-    frmInstall04 = &finish;
-    TfrmLink link;
-    frmLink = &link;
-
-    framework::App().SetCloseRequestHandler([&progress] { progress.ApplicationCloseRequested(); });
-    framework::App().Run(agreement);
+    wizard::Wizard wizard;
+    wizard.Run();
     return 0;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/Manifest.h"
 #include "engine/TargetPaths.h"
+#include "payload/ProductInfo.h"
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
@@ -12,38 +13,30 @@
 
 namespace engine {
 
-const char* const kFolderFailureText = "创建安装目录失败!";
-const char* const kFolderFailureCaption = "信息";
-const char* const kCancelQuestionText = "是否真的结束安装?";
-const char* const kCancelQuestionCaption = "安装提示";
-
 namespace {
-
-const char* const kProgressIndent = "    ";
 
 // The system's longest path of a file, in bytes without the terminating zero.
 constexpr std::size_t kLongestFilePath = 259;
 
 } // namespace
 
-InstallationRun::InstallationRun(const std::string& installDir, bool& cancelRequested, InstallPage& page,
-                                 ShortcutMaker& shortcuts, const PayloadStore& store)
-    : installDir_(installDir), cancelRequested_(cancelRequested), page_(page), shortcuts_(shortcuts),
-      store_(store) {}
+InstallationRun::InstallationRun(const std::string& installDir, ShortcutMaker& shortcuts,
+                                 const PayloadStore& store)
+    : installDir_(installDir), shortcuts_(shortcuts), store_(store) {}
 
-void InstallationRun::Install() {
+RunOutcome InstallationRun::Install(RunObserver& observer) {
     uninstallList_.clear();
-    if (!TargetCanHoldTheInstallation() || !CreateFolders()) {
-        page_.ShowOnFocusWindow(kFolderFailureText, kFolderFailureCaption, kStyleOk);
-        return;
-    }
+    if (!TargetCanHoldTheInstallation() || !CreateFolders())
+        return RunOutcome::FoldersNotCreated;
     CopyManifest();
-    page_.SetProgressRange(0, CountManifestLines() - 1);
-    ExtractEntries();
-    if (cancelRequested_)
-        CancelEnding();
-    else
-        SucceedEnding();
+    observer.RangeKnown(CountManifestLines() - 1);
+    if (!ExtractEntries(observer)) {
+        uninstallList_.clear();
+        RollBack();
+        return RunOutcome::Cancelled;
+    }
+    SucceedEnding(observer);
+    return RunOutcome::Succeeded;
 }
 
 // A target the run could only partly fill is refused before anything is made: one
@@ -92,36 +85,27 @@ long InstallationRun::CountManifestLines() {
     return count;
 }
 
-void InstallationRun::ExtractEntries() {
+bool InstallationRun::ExtractEntries(RunObserver& observer) {
     rt::TextFile manifest(ManifestCopyPath(installDir_));
     manifest.Reset();
     manifest.ReadLn(); // the manifest's own entry
     // Lines 2 to 6 are read without an end-of-text test.
     for (long lineNumber = 2; lineNumber <= kMinimumManifestLines; ++lineNumber)
-        ExtractEntry(manifest.ReadLn(), lineNumber);
+        ExtractEntry(manifest.ReadLn(), lineNumber, observer);
     for (long lineNumber = kMinimumManifestLines + 1; !manifest.Eof(); ++lineNumber) {
-        page_.ProcessMessages();
-        if (!KeepGoingAfterCancelCheck())
-            break;
-        ExtractEntry(manifest.ReadLn(), lineNumber);
-        page_.SetProgressPosition(page_.ProgressPosition() + 1);
+        if (!observer.MayGoOn())
+            return false;
+        ExtractEntry(manifest.ReadLn(), lineNumber, observer);
+        observer.DailyEntryWritten();
     }
     manifest.Close();
-}
-
-bool InstallationRun::KeepGoingAfterCancelCheck() {
-    if (!cancelRequested_)
-        return true;
-    if (page_.AskOnPage(kCancelQuestionText, kCancelQuestionCaption, kStyleOkCancelInformation) == kButtonOk)
-        return false;
-    cancelRequested_ = false;
     return true;
 }
 
-void InstallationRun::ExtractEntry(const std::string& line, long lineNumber) {
+void InstallationRun::ExtractEntry(const std::string& line, long lineNumber, RunObserver& observer) {
     const ManifestEntry entry = SplitManifestLine(line);
     const std::string target = EntryPath(installDir_, ClassOfLine(lineNumber), entry.fileName);
-    page_.SetProgressText(kProgressIndent + target);
+    observer.EntryStarting(target);
     const Blob blob = store_.Open(entry.name, entry.type);
     WriteNewFile(target, blob.Data(), blob.Size());
     uninstallList_.push_back(target);
@@ -133,25 +117,18 @@ void InstallationRun::WriteNewFile(const std::string& path, const char* data, st
     file.WriteAll(data, size);
 }
 
-void InstallationRun::SucceedEnding() {
+void InstallationRun::SucceedEnding(RunObserver& observer) {
     const std::string uninstallList = rt::JoinLines(uninstallList_);
     WriteNewFile(UninstallListPath(installDir_), uninstallList.data(), uninstallList.size());
-    shortcuts_.CreateProgramsShortcut(installDir_ + "\\readme.txt", "软件说明文件", journal_);
-    shortcuts_.CreateProgramsShortcut(installDir_ + "\\UnInstall.exe", "Marluxa卸载", journal_);
-    shortcuts_.CreateProgramsShortcut(installDir_ + "\\Quenvale.exe", "Marluxa", journal_);
-    if (page_.DesktopShortcutChecked())
-        shortcuts_.CreateDesktopShortcut(installDir_ + "\\Quenvale.exe", "\\Marluxa", journal_);
+    shortcuts_.CreateProgramsShortcut(installDir_ + "\\readme.txt", README_LINK_NAME, journal_);
+    shortcuts_.CreateProgramsShortcut(installDir_ + "\\UnInstall.exe", UNINSTALL_LINK_NAME, journal_);
+    shortcuts_.CreateProgramsShortcut(installDir_ + "\\" PROGRAM_FILE, PRODUCT_NAME, journal_);
+    if (observer.DesktopShortcutWanted())
+        shortcuts_.CreateDesktopShortcut(installDir_ + "\\" PROGRAM_FILE, "\\" PRODUCT_NAME, journal_);
     const std::string manifestCopy = ManifestCopyPath(installDir_);
     if (rt::FileExists(manifestCopy))
         rt::RemoveFile(manifestCopy);
     journal_.DropSetAsideFiles(); // nothing can fail any more: the earlier files go
-    page_.ShowFinishPage();
-}
-
-void InstallationRun::CancelEnding() {
-    uninstallList_.clear();
-    RollBack();
-    page_.Terminate();
 }
 
 int InstallationRun::RollBack() {

@@ -1,33 +1,31 @@
 // The installation run: folders, the manifest copy, the count pass, the extraction
 // pass with its cancel check, and the two endings. It runs synchronously on the
-// user-interface thread and reaches the page only through InstallPage.
+// calling thread, tells its observer how it goes and returns how it ended.
 #pragma once
 
-#include "engine/InstallPage.h"
 #include "engine/PayloadStore.h"
 #include "engine/RunJournal.h"
+#include "engine/RunObserver.h"
 
 #include <string>
 #include <vector>
 
 namespace engine {
 
-// Texts of the run's own message boxes.
-extern const char* const kFolderFailureText; // "创建安装目录失败!"
-extern const char* const kFolderFailureCaption;
-extern const char* const kCancelQuestionText; // "是否真的结束安装?"
-extern const char* const kCancelQuestionCaption;
+enum class RunOutcome {
+    FoldersNotCreated, // the target cannot hold the installation; nothing was made
+    Cancelled,         // the observer said no at a cancel check; everything was undone
+    Succeeded,         // every file, the uninstall list and the shortcuts are in place
+};
 
 class InstallationRun {
   public:
-    // installDir and cancelRequested are the wizard's shared globals, read (and the
-    // flag cleared) while the run goes on.
-    InstallationRun(const std::string& installDir, bool& cancelRequested, InstallPage& page,
-                    ShortcutMaker& shortcuts, const PayloadStore& store);
+    // installDir is the wizard's target folder, read when the run starts.
+    InstallationRun(const std::string& installDir, ShortcutMaker& shortcuts, const PayloadStore& store);
 
-    // The whole run. Returns after the folder-creation message or one of the two
-    // endings; any other failure leaves as an error, with the page as it stands.
-    void Install();
+    // The whole run. Any other failure (an I/O error, a missing blob) leaves as an
+    // error, with what was written so far in place until RollBack.
+    RunOutcome Install(RunObserver& observer);
 
     // Undoes what the run did so far (see RunJournal): removes what it made and is
     // still its own, shortcuts and a file left half-written included, and puts back
@@ -39,16 +37,12 @@ class InstallationRun {
     bool CreateFolders();
     void CopyManifest();
     long CountManifestLines();
-    void ExtractEntries();
-    void ExtractEntry(const std::string& line, long lineNumber);
+    bool ExtractEntries(RunObserver& observer); // false when cancelled
+    void ExtractEntry(const std::string& line, long lineNumber, RunObserver& observer);
     void WriteNewFile(const std::string& path, const char* data, std::size_t size);
-    bool KeepGoingAfterCancelCheck();
-    void SucceedEnding();
-    void CancelEnding();
+    void SucceedEnding(RunObserver& observer);
 
     const std::string& installDir_;
-    bool& cancelRequested_;
-    InstallPage& page_;
     ShortcutMaker& shortcuts_;
     const PayloadStore& store_;
 

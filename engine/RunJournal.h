@@ -10,6 +10,7 @@
 // renames it back; success deletes it. A run that is killed leaves it there.
 #pragma once
 
+#include "runtime/CreationRecorder.h"
 #include "runtime/FileWriter.h"
 #include "runtime/OsSeam.h"
 
@@ -20,7 +21,7 @@
 
 namespace engine {
 
-class RunJournal {
+class RunJournal : public rt::CreationRecorder {
   public:
     // Creates path for writing as the run's own file, setting aside a file in the way.
     // A folder or a read-only file in the way is refused as replacing it would be
@@ -32,14 +33,14 @@ class RunJournal {
     // aside, as OpenNewFile does, and records the path; false when something that is not
     // set aside (a folder) is in the way, and then nothing is recorded. After the write,
     // AdoptWrittenFile records what is there as the run's own.
-    bool PrepareForeignFile(const std::string& path);
-    void AdoptWrittenFile(const std::string& path);
+    bool PrepareForeignFile(const std::string& path) override;
+    void AdoptWrittenFile(const std::string& path) override;
 
     // Creates a folder and its missing parents, recording each one made; reports as
     // rt::ForceDirectories does.
     bool CreateFolders(const std::string& path);
     // Creates one folder; raises the I/O error for the system's code.
-    void CreateFolder(const std::string& path);
+    void CreateFolder(const std::string& path) override;
 
     // After a successful run: deletes the files set aside. The run's own stay.
     void DropSetAsideFiles();

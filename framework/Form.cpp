@@ -139,7 +139,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         ::SetFocus(GetNextDlgTabItem(window_, GetFocus(), wParam != 0));
         return 0;
     case WM_CLOSE:
-        App().Dispatch([this] { FormClose(); });
+        App().Dispatch([this] { CloseBoxPressed(); });
         return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE) {

@@ -43,7 +43,7 @@ class Form {
     // Keeps the panels underneath every other control.
     void SendToBack(Control& control);
     // What the close box (and Alt+F4) does; by default the form hides.
-    virtual void FormClose() { Hide(); }
+    virtual void CloseBoxPressed() { Hide(); }
 
   private:
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -1,5 +1,6 @@
 #include "shell/ShellServices.h"
 
+#include "payload/ProductInfo.h"
 #include "shell/ComPtr.h"
 
 #include <shellapi.h>
@@ -28,7 +29,7 @@ std::string SystemDriveLetter() {
 }
 
 std::string DefaultInstallFolder(const std::string& driveLetter) {
-    return driveLetter + ":\\Program Files\\Quenvale";
+    return driveLetter + DEFAULT_FOLDER_TAIL;
 }
 
 std::string BrowseForFolder(HWND owner) {

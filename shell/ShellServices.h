@@ -12,7 +12,7 @@ namespace shell {
 // system cannot name its directory, so that the default folder is always sound).
 std::string SystemDriveLetter();
 
-// The drive letter followed by ":\Program Files\Quenvale".
+// The drive letter followed by the product's default folder (":\Program Files\Quenvale").
 std::string DefaultInstallFolder(const std::string& driveLetter);
 
 // Shows the shell's folder chooser owned by owner (the application window), titled

@@ -3,7 +3,7 @@
 #include "payload/ProductInfo.h"
 #include "shell/ShellServices.h"
 
-const char* const kSetupTitle = "Marluxa安装程序";
+namespace wizard {
 
 namespace {
 
@@ -16,45 +16,46 @@ constexpr int kSetupIcon = 1;
 
 } // namespace
 
-TPageFrame::TPageFrame(int introductionHeight) : Form(kSetupTitle, kClientWidth, kClientHeight) {
-    Place(Panel1, {0, 0, kClientWidth, kBannerHeight});
-    Image1.LoadBitmapResource("BANNER");
-    Image1.SetBackground(framework::kWhite);
-    Place(Image1, {1, 1, 188, 63});
-    Image2.LoadIconResource(kSetupIcon, 32, 32);
-    Image2.SetBackground(framework::kWhite);
-    Place(Image2, {422, 1, 66, 63});
-    StaticText2.SetText("版本 V2.X");
-    StaticText2.SetFont("隶书", 29, FW_BOLD, true, GB2312_CHARSET);
-    StaticText2.SetTextColor(framework::kBlue);
-    StaticText2.SetBackground(framework::kWhite);
-    Place(StaticText2, {220, 15, 185, 33});
-    Place(Panel2, {0, kBannerHeight, kClientWidth, 227});
-    Place(StaticText1, InBody(2, 2, 485, introductionHeight));
-    for (framework::Control* banner :
-         {static_cast<framework::Control*>(&Panel1), static_cast<framework::Control*>(&Image1),
-          static_cast<framework::Control*>(&Image2), static_cast<framework::Control*>(&StaticText2)})
-        banner->OnClick = [this] { Panel1Click(); };
+PageFrame::PageFrame(int introductionHeight) : Form(SETUP_TITLE, kClientWidth, kClientHeight) {
+    Place(banner_, {0, 0, kClientWidth, kBannerHeight});
+    artwork_.LoadBitmapResource("BANNER");
+    artwork_.SetBackground(framework::kWhite);
+    Place(artwork_, {1, 1, 188, 63});
+    setupPicture_.LoadIconResource(kSetupIcon, 32, 32);
+    setupPicture_.SetBackground(framework::kWhite);
+    Place(setupPicture_, {422, 1, 66, 63});
+    versionLabel_.SetText("版本 V2.X");
+    versionLabel_.SetFont("隶书", 29, FW_BOLD, true, GB2312_CHARSET);
+    versionLabel_.SetTextColor(framework::kBlue);
+    versionLabel_.SetBackground(framework::kWhite);
+    Place(versionLabel_, {220, 15, 185, 33});
+    Place(body_, {0, kBannerHeight, kClientWidth, 227});
+    Place(introduction_, InBody(2, 2, 485, introductionHeight));
+    for (framework::Control* part :
+         std::initializer_list<framework::Control*>{&banner_, &artwork_, &setupPicture_, &versionLabel_})
+        part->OnClick = [this] { OpenProductSite(); };
 }
 
-framework::Bounds TPageFrame::InBody(int left, int top, int width, int height) {
+framework::Bounds PageFrame::InBody(int left, int top, int width, int height) {
     return {left, kBannerHeight + top, width, height};
 }
 
-framework::Bounds TPageFrame::ButtonAt(int left, int top) {
+framework::Bounds PageFrame::ButtonAt(int left, int top) {
     return {left, top, kButtonWidth, kButtonHeight};
 }
 
-void TPageFrame::PlaceAuthorLine(framework::Label& label, int left) {
+void PageFrame::PlaceAuthorLine(framework::Label& label, int left) {
     label.SetText(AUTHOR_LINE);
     Place(label, {left, 301, 283, 17});
 }
 
-void TPageFrame::FinishLayout() {
-    SendToBack(Panel2);
-    SendToBack(Panel1);
+void PageFrame::FinishLayout() {
+    SendToBack(body_);
+    SendToBack(banner_);
 }
 
-void TPageFrame::Panel1Click() {
+void PageFrame::OpenProductSite() {
     shell::OpenInShell(Handle(), PRODUCT_URL);
 }
+
+} // namespace wizard

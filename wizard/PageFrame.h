@@ -1,23 +1,26 @@
-// The frame every wizard page shares: the white banner (Panel1 with the artwork, the
-// setup picture and the version label, all opening the product web site), the
-// bevelled body panel with the page's introduction text, and the button row.
+// The frame every wizard page shares: the white banner (the artwork, the setup picture
+// and the version label, all opening the product web site), the bevelled body panel
+// with the page's introduction text, and the button row. A page tells the navigator
+// through its three events that the user moves on, goes back or leaves.
 #pragma once
 
 #include "framework/Controls.h"
 #include "framework/Form.h"
 
-class TPageFrame : public framework::Form {
+#include <functional>
+
+namespace wizard {
+
+class PageFrame : public framework::Form {
   public:
-    framework::Panel Panel1{framework::Panel::Bevel::RaisedOuter, framework::kWhite};
-    framework::Image Image1;
-    framework::Image Image2;
-    framework::Label StaticText2;
-    framework::Panel Panel2{framework::Panel::Bevel::Etched, GetSysColor(COLOR_BTNFACE)};
-    framework::Label StaticText1;
+    // Set by the navigator.
+    std::function<void()> onNext;
+    std::function<void()> onBack;
+    std::function<void()> onQuit;
 
   protected:
     // Places the banner, the body and the introduction label of the given height.
-    explicit TPageFrame(int introductionHeight);
+    explicit PageFrame(int introductionHeight);
 
     // Positions within the body panel, and of the buttons along the bottom edge.
     static framework::Bounds InBody(int left, int top, int width, int height);
@@ -27,8 +30,16 @@ class TPageFrame : public framework::Form {
     // Puts the panels beneath the controls once every control is placed.
     void FinishLayout();
 
-    void Panel1Click();
+    framework::Label introduction_;
+
+  private:
+    void OpenProductSite();
+
+    framework::Panel banner_{framework::Panel::Bevel::RaisedOuter, framework::kWhite};
+    framework::Image artwork_;
+    framework::Image setupPicture_;
+    framework::Label versionLabel_;
+    framework::Panel body_{framework::Panel::Bevel::Etched, GetSysColor(COLOR_BTNFACE)};
 };
 
-// The page caption and the application title.
-extern const char* const kSetupTitle; // "Marluxa安装程序"
+} // namespace wizard

@@ -1,5 +1,5 @@
 // The installation run's own cost beside the file system's: the whole sample payload
-// through the run (with a page that does nothing), next to a plain loop that writes the
+// through the run (with an observer that only counts), next to a plain loop that writes the
 // same bytes to the same paths with the same calls, alternating, in one process; and a
 // second run over the complete installation the first one left (every file set aside,
 // then the set-aside files dropped). Prints the median of each and their ratios. Not a
@@ -9,7 +9,7 @@
 #include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
 #include "tests/bench/PlainLoop.h"
-#include "tests/support/FakePage.h"
+#include "tests/support/RecordingObserver.h"
 #include "tests/support/TempFolder.h"
 
 #include <cstdio>
@@ -17,10 +17,9 @@
 namespace {
 
 void Run(const bench::PayloadInMemory& payload, const std::string& target) {
-    bool cancelRequested = false;
-    testing_support::FakePage page;
+    testing_support::RecordingObserver observer;
     testing_support::FakeShortcuts shortcuts;
-    engine::InstallationRun(target, cancelRequested, page, shortcuts, payload).Install();
+    engine::InstallationRun(target, shortcuts, payload).Install(observer);
 }
 
 } // namespace

@@ -5,9 +5,9 @@
 #include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
 #include "runtime/TextFile.h"
-#include "tests/support/FakePage.h"
 #include "tests/support/FolderSnapshot.h"
 #include "tests/support/Readers.h"
+#include "tests/support/RecordingObserver.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -18,11 +18,11 @@
 #endif
 
 using namespace engine;
-using testing_support::FakePage;
 using testing_support::FakeShortcuts;
 using testing_support::FileContent;
 using testing_support::FileLines;
 using testing_support::PutFile;
+using testing_support::RecordingObserver;
 using testing_support::SetLastWriteYear;
 using testing_support::Snapshot;
 using testing_support::TakeSnapshot;
@@ -59,12 +59,12 @@ std::string MakePayload(const TempFolder& dir, int dailyCount, const std::string
 
 struct RunFixture {
     explicit RunFixture(const std::string& payload, std::string target)
-        : store(payload), installDir(std::move(target)),
-          run(installDir, cancelRequested, page, shortcuts, store) {}
+        : store(payload), installDir(std::move(target)), run(installDir, shortcuts, store) {}
 
+    // The run's error message, or "" when it returned (its outcome is then in outcome).
     std::string Install() {
         try {
-            run.Install();
+            outcome = run.Install(observer);
         } catch (const rt::Error& e) {
             return e.Message();
         }
@@ -73,24 +73,23 @@ struct RunFixture {
 
     FolderStore store;
     std::string installDir;
-    bool cancelRequested = false;
-    FakePage page;
+    RecordingObserver observer;
     FakeShortcuts shortcuts;
     InstallationRun run;
+    RunOutcome outcome = RunOutcome::FoldersNotCreated;
 };
 
 } // namespace
 
-TEST(InstallationRun, SamplePayloadFillsTheFolderAndEndsOnTheFinishPage) {
+TEST(InstallationRun, SamplePayloadFillsTheFolderAndSucceeds) {
     TempFolder dir;
     RunFixture r(SAMPLE_PAYLOAD_DIR, dir / "Quenvale");
     ASSERT_EQ(r.Install(), "");
-    EXPECT_EQ(r.page.minimum, 0);
-    EXPECT_EQ(r.page.maximum, 1754);
-    EXPECT_EQ(r.page.position, 1749);
-    EXPECT_EQ(r.page.pumps, 1749);
-    EXPECT_TRUE(r.page.finishShown);
-    EXPECT_FALSE(r.page.terminated);
+    EXPECT_EQ(r.outcome, RunOutcome::Succeeded);
+    EXPECT_EQ(r.observer.maximum, 1754);
+    EXPECT_EQ(r.observer.position, 1749);
+    EXPECT_EQ(r.observer.checks, 1749);
+    EXPECT_EQ(r.observer.entriesStarted, 1754);
 
     const Lines uninstall = FileLines(dir / "Quenvale\\Unini.dat");
     ASSERT_EQ(uninstall.size(), 1754u);
@@ -98,7 +97,7 @@ TEST(InstallationRun, SamplePayloadFillsTheFolderAndEndsOnTheFinishPage) {
     EXPECT_EQ(uninstall[4], dir / "Quenvale\\data\\sda.d");
     EXPECT_EQ(uninstall[5], dir / "Quenvale\\data\\day\\000001.day");
     EXPECT_EQ(uninstall.back(), dir / "Quenvale\\data\\day\\999999.day");
-    EXPECT_EQ(r.page.progressText, "    " + uninstall.back());
+    EXPECT_EQ(r.observer.currentEntry, uninstall.back());
     EXPECT_FALSE(rt::FileExists(dir / "Quenvale\\count1.dat"));
 
     const std::string sample = SAMPLE_PAYLOAD_DIR;
@@ -111,7 +110,7 @@ TEST(InstallationRun, SamplePayloadFillsTheFolderAndEndsOnTheFinishPage) {
         r.shortcuts.calls,
         (Lines{"programs " + q + "\\readme.txt 软件说明文件", "programs " + q + "\\UnInstall.exe Marluxa卸载",
                "programs " + q + "\\Quenvale.exe Marluxa", "desktop " + q + "\\Quenvale.exe \\Marluxa"}));
-    EXPECT_EQ(r.page.desktopChoiceReads, 1);
+    EXPECT_EQ(r.observer.desktopChoiceReads, 1);
 }
 
 TEST(TargetPaths, BlanksAroundTheFolderAreStrippedOnlyWhereTheRunStripsThem) {
@@ -130,17 +129,11 @@ TEST(TargetPaths, BlanksAroundTheFolderAreStrippedOnlyWhereTheRunStripsThem) {
 TEST(InstallationRun, ConfirmedCancelAtTheFirstDailyEntryRemovesTheNewFolder) {
     TempFolder dir;
     RunFixture r(MakePayload(dir, 5), dir / "new\\Quenvale");
-    r.cancelRequested = true; // clicked before the run started
+    r.observer.stopAtCheck = 1;
     ASSERT_EQ(r.Install(), "");
-    ASSERT_EQ(r.page.boxes.size(), 1u);
-    EXPECT_EQ(r.page.boxes[0].owner, "page");
-    EXPECT_EQ(r.page.boxes[0].text, "是否真的结束安装?");
-    EXPECT_EQ(r.page.boxes[0].caption, "安装提示");
-    EXPECT_EQ(r.page.boxes[0].style, 65u);
-    EXPECT_EQ(r.page.pumps, 1);
-    EXPECT_TRUE(r.cancelRequested);
-    EXPECT_TRUE(r.page.terminated);
-    EXPECT_FALSE(r.page.finishShown);
+    EXPECT_EQ(r.outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(r.observer.checks, 1);
+    EXPECT_EQ(r.observer.position, 0);
     EXPECT_TRUE(r.shortcuts.calls.empty());
     EXPECT_FALSE(rt::DirectoryExists(dir / "new")); // parents the run made go too
     EXPECT_TRUE(rt::DirectoryExists(dir.Path()));
@@ -154,9 +147,9 @@ TEST(InstallationRun, ConfirmedCancelKeepsEverythingTheUserHad) {
     PutFile(target + "\\data\\notes.txt", "my notes");
     rt::FileSetAttr(target + "\\letter.txt", os::kAttrReadOnly);
     RunFixture r(MakePayload(dir, 5), target);
-    r.page.onPump = [&](int pump) { r.cancelRequested = pump == 3; };
+    r.observer.stopAtCheck = 3;
     ASSERT_EQ(r.Install(), "");
-    EXPECT_TRUE(r.page.terminated);
+    EXPECT_EQ(r.outcome, RunOutcome::Cancelled);
     EXPECT_EQ(FileContent(target + "\\letter.txt"), "my letter");
     EXPECT_EQ(FileContent(target + "\\data\\notes.txt"), "my notes");
     EXPECT_TRUE(rt::DirectoryExists(target + "\\data\\mine"));
@@ -167,41 +160,23 @@ TEST(InstallationRun, ConfirmedCancelKeepsEverythingTheUserHad) {
     rt::FileSetAttr(target + "\\letter.txt", 0);
 }
 
-TEST(InstallationRun, DeclinedCancelGoesOnAndAsksAgainOnTheNextClick) {
-    TempFolder dir;
-    RunFixture r(MakePayload(dir, 6), dir / "Q");
-    r.page.answers = {2, 2}; // Cancel, Cancel
-    r.page.onPump = [&](int pump) {
-        if (pump == 2 || pump == 5)
-            r.cancelRequested = true;
-    };
-    ASSERT_EQ(r.Install(), "");
-    EXPECT_EQ(r.page.boxes.size(), 2u);
-    EXPECT_FALSE(r.cancelRequested);
-    EXPECT_TRUE(r.page.finishShown);
-    EXPECT_EQ(FileLines(dir / "Q\\Unini.dat").size(), 11u);
-}
-
 TEST(InstallationRun, ACancelSeenAtTheLastDailyEntryStillEndsTheRun) {
     TempFolder dir;
     RunFixture r(MakePayload(dir, 3), dir / "Q");
-    r.page.onPump = [&](int pump) { r.cancelRequested = pump == 3; };
+    r.observer.stopAtCheck = 3;
     ASSERT_EQ(r.Install(), "");
-    EXPECT_EQ(r.page.boxes.size(), 1u);
-    EXPECT_EQ(r.page.position, 2); // the last entry was not written
-    EXPECT_TRUE(r.page.terminated);
+    EXPECT_EQ(r.outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(r.observer.position, 2); // the last entry was not written
     EXPECT_FALSE(rt::DirectoryExists(dir / "Q"));
 }
 
 TEST(InstallationRun, TheDesktopChoiceIsReadOnceAtTheEnd) {
     TempFolder dir;
     RunFixture r(MakePayload(dir, 3), dir / "Q");
-    r.page.onPump = [&](int pump) {
-        EXPECT_EQ(r.page.desktopChoiceReads, 0);
-        r.page.desktopChecked = pump != 3;
-    };
+    r.observer.desktopWanted = false;
+    r.observer.onDesktopChoice = [&] { EXPECT_EQ(r.shortcuts.calls.size(), 3u); }; // after the Programs links
     ASSERT_EQ(r.Install(), "");
-    EXPECT_EQ(r.page.desktopChoiceReads, 1);
+    EXPECT_EQ(r.observer.desktopChoiceReads, 1);
     EXPECT_EQ(r.shortcuts.calls.size(), 3u);
 }
 
@@ -214,9 +189,7 @@ TEST(InstallationRun, AMissingDailyBlobStopsTheRunAndKeepsWhatWasWritten) {
     EXPECT_TRUE(rt::FileExists(dir / "Q\\count1.dat"));
     EXPECT_FALSE(rt::FileExists(dir / "Q\\data\\day\\000001.day"));
     EXPECT_FALSE(rt::FileExists(dir / "Q\\Unini.dat"));
-    EXPECT_EQ(r.page.progressText, "    " + (dir / "Q\\data\\day\\000001.day"));
-    EXPECT_FALSE(r.page.finishShown);
-    EXPECT_FALSE(r.page.terminated);
+    EXPECT_EQ(r.observer.currentEntry, dir / "Q\\data\\day\\000001.day");
     EXPECT_TRUE(r.shortcuts.calls.empty());
     // Abandoning the stopped run removes what it created, and only that.
     r.run.RollBack();
@@ -244,14 +217,9 @@ TEST(InstallationRun, FolderCreationFailureShowsItsMessageAndWritesNothing) {
     for (const std::string& target : targets) {
         RunFixture r(payload, target);
         ASSERT_EQ(r.Install(), "") << target;
-        ASSERT_EQ(r.page.boxes.size(), 1u) << target;
-        EXPECT_EQ(r.page.boxes[0].owner, "focus");
-        EXPECT_EQ(r.page.boxes[0].text, "创建安装目录失败!");
-        EXPECT_EQ(r.page.boxes[0].caption, "信息");
-        EXPECT_EQ(r.page.boxes[0].style, 0u);
-        EXPECT_EQ(r.page.maximum, -1);
-        EXPECT_FALSE(r.page.terminated);
-        EXPECT_FALSE(r.page.finishShown);
+        EXPECT_EQ(r.outcome, RunOutcome::FoldersNotCreated) << target;
+        EXPECT_EQ(r.observer.maximum, -1);
+        EXPECT_EQ(r.observer.entriesStarted, 0);
     }
     EXPECT_FALSE(rt::DirectoryExists("Quenvale"));
 }
@@ -264,12 +232,11 @@ TEST(InstallationRun, ATargetTooLongForItsDeepestFileIsRefusedBeforeAnythingIsMa
     ASSERT_EQ((fits + daily).size(), 259u);
     RunFixture refused(payload, fits + "M");
     ASSERT_EQ(refused.Install(), "");
-    ASSERT_EQ(refused.page.boxes.size(), 1u);
-    EXPECT_EQ(refused.page.boxes[0].text, "创建安装目录失败!");
+    EXPECT_EQ(refused.outcome, RunOutcome::FoldersNotCreated);
     EXPECT_FALSE(rt::DirectoryExists(fits + "M"));
     RunFixture installed(payload, fits);
     EXPECT_EQ(installed.Install(), "");
-    EXPECT_TRUE(installed.page.finishShown);
+    EXPECT_EQ(installed.outcome, RunOutcome::Succeeded);
     EXPECT_EQ(FileContent(fits + daily), "day 000002");
 }
 
@@ -326,9 +293,9 @@ struct Reinstall {
 TEST(InstallationRun, AReinstallCancelledInTheMiddleLeavesTheEarlierInstallationAsItWas) {
     TempFolder dir;
     Reinstall second(dir);
-    second.r.page.onPump = [&](int pump) { second.r.cancelRequested = pump == 4; };
+    second.r.observer.stopAtCheck = 4;
     ASSERT_EQ(second.r.Install(), "");
-    EXPECT_TRUE(second.r.page.terminated);
+    EXPECT_EQ(second.r.outcome, RunOutcome::Cancelled);
     EXPECT_EQ(second.earlier.Now(), second.before);
 }
 
@@ -351,7 +318,7 @@ TEST(InstallationRun, ASuccessfulReinstallDropsWhatItSetAsideAndNothingElse) {
     Reinstall second(dir);
     const EarlierInstallation& earlier = second.earlier;
     ASSERT_EQ(second.r.Install(), "");
-    EXPECT_TRUE(second.r.page.finishShown);
+    EXPECT_EQ(second.r.outcome, RunOutcome::Succeeded);
     EXPECT_EQ(FileContent(earlier.target + "\\readme.txt"), "blob of readme.txt");
     EXPECT_EQ(FileContent(earlier.target + "\\readme.txt.bak"), "kept by hand");
     const Snapshot after = earlier.Now();

@@ -3,7 +3,7 @@
 #include "runtime/FileSystem.h"
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
-#include "shell/untlink.h"
+#include "shell/Shortcuts.h"
 #include "tests/support/ShellLinks.h"
 #include "tests/support/TempFolder.h"
 
@@ -50,7 +50,6 @@ class Shortcuts : public testing::Test {
     }
 
     TempFolder dir;
-    TfrmLink form;
     engine::RunJournal journal;
 };
 
@@ -58,10 +57,10 @@ class Shortcuts : public testing::Test {
 
 TEST_F(Shortcuts, ANormalInstallationsLinksReadBackThroughTheShell) {
     const std::string q = Installed("Quenvale");
-    form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
-    form.CreateProgramsShortcut(q + "\\UnInstall.exe", "Marluxa卸载", journal);
-    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
-    form.CreateDesktopShortcut(q + "\\Quenvale.exe", "\\Marluxa", journal);
+    shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
+    shell::CreateProgramsShortcut(q + "\\UnInstall.exe", "Marluxa卸载", journal);
+    shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
+    shell::CreateDesktopShortcut(q + "\\Quenvale.exe", "\\Marluxa", journal);
     const LinkContent readme = ReadLink(ProductFolder() + "\\软件说明文件.lnk");
     EXPECT_EQ(readme.path, q + "\\readme.txt");
     EXPECT_EQ(readme.workingDirectory, q + "\\");
@@ -74,9 +73,9 @@ TEST_F(Shortcuts, ANormalInstallationsLinksReadBackThroughTheShell) {
 
 TEST_F(Shortcuts, AMissingTargetOrAFolderMakesNothing) {
     const std::string q = Installed("Quenvale");
-    form.CreateProgramsShortcut(q + "\\missing.exe", "Marluxa", journal);
-    form.CreateProgramsShortcut(q, "Marluxa", journal);
-    form.CreateDesktopShortcut(q + "\\missing.exe", "\\Marluxa", journal);
+    shell::CreateProgramsShortcut(q + "\\missing.exe", "Marluxa", journal);
+    shell::CreateProgramsShortcut(q, "Marluxa", journal);
+    shell::CreateDesktopShortcut(q + "\\missing.exe", "\\Marluxa", journal);
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
     EXPECT_FALSE(rt::FileExists(Desktop() + "\\Marluxa.lnk"));
 }
@@ -85,7 +84,7 @@ TEST_F(Shortcuts, AnExistingProductFolderIsReused) {
     const std::string q = Installed("Quenvale");
     rt::CreateDir(ProductFolder());
     PutFile(ProductFolder() + "\\other.txt", "keep");
-    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
+    shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
     EXPECT_EQ(ReadLink(ProductFolder() + "\\Marluxa.lnk").path, q + "\\Quenvale.exe");
     EXPECT_TRUE(rt::FileExists(ProductFolder() + "\\other.txt"));
     rt::RemoveFile(ProductFolder() + "\\other.txt");
@@ -95,7 +94,7 @@ TEST_F(Shortcuts, AFileNamedLikeTheProductFolderIsIoError183) {
     const std::string q = Installed("Quenvale");
     PutFile(ProductFolder(), "in the way");
     try {
-        form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
+        shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
         FAIL();
     } catch (const rt::IoError& e) {
         EXPECT_EQ(e.Code(), 183u);
@@ -106,15 +105,15 @@ TEST_F(Shortcuts, AFileNamedLikeTheProductFolderIsIoError183) {
 
 TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     const std::string q = Installed("Quenvale");
-    form.CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
-    form.CreateDesktopShortcut(q + "\\readme.txt", "\\Marluxa", journal);
+    shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
+    shell::CreateDesktopShortcut(q + "\\readme.txt", "\\Marluxa", journal);
     journal.DropSetAsideFiles(); // an earlier installation's links
     const std::string earlierDesktop = FileContent(Desktop() + "\\Marluxa.lnk");
 
     const std::string newer = Installed("Newer");
-    form.CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", journal);
-    form.CreateProgramsShortcut(newer + "\\Quenvale.exe", "Marluxa", journal);
-    form.CreateDesktopShortcut(newer + "\\Quenvale.exe", "\\Marluxa", journal);
+    shell::CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", journal);
+    shell::CreateProgramsShortcut(newer + "\\Quenvale.exe", "Marluxa", journal);
+    shell::CreateDesktopShortcut(newer + "\\Quenvale.exe", "\\Marluxa", journal);
     EXPECT_EQ(ReadLink(Desktop() + "\\Marluxa.lnk").path, newer + "\\Quenvale.exe");
     EXPECT_EQ(journal.RollBack(), 0);
     EXPECT_EQ(ReadLink(ProductFolder() + "\\软件说明文件.lnk").path, q + "\\readme.txt");
@@ -124,14 +123,14 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
 
     // A product folder the run made goes with its links.
     RemoveProductFolderAndDesktopLink();
-    form.CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", journal);
+    shell::CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", journal);
     EXPECT_EQ(journal.RollBack(), 0);
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
 }
 
 TEST_F(Shortcuts, ATrailByte5CInTheFolderNameKeepsTheWorkingDirectoryWhole) {
     const std::string q = Installed("\x95\x5C\xB1\xED");
-    form.CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
+    shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
     const LinkContent link = ReadLink(ProductFolder() + "\\Marluxa.lnk");
     EXPECT_EQ(link.path, q + "\\Quenvale.exe");
     EXPECT_EQ(link.workingDirectory, q + "\\");

@@ -1,6 +1,6 @@
-#include "shell/untlink.h"
+#include "shell/Shortcuts.h"
 
-#include "engine/RunJournal.h"
+#include "payload/ProductInfo.h"
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "runtime/OsSeam.h"
@@ -10,11 +10,9 @@
 
 #include <vector>
 
-TfrmLink* frmLink = nullptr;
+namespace shell {
 
 namespace {
-
-const char* const kProductFolder = "\\Marluxa";
 
 // The system's text for a failure code, cut as error messages quote it, or
 // "OLE error %.8x" when the system has none.
@@ -39,51 +37,51 @@ class LinkObject {
         link_->SetWorkingDirectory(rt::FolderPart(target).c_str());
     }
 
-    // Saves the link under a path in the ANSI code page, recorded in the journal. A
-    // file there is set aside first; where that cannot be done nothing is saved, as if
-    // the save had failed (its result is not looked at).
-    void SaveAs(const std::string& path, engine::RunJournal& journal) {
-        if (!journal.PrepareForeignFile(path))
+    // Saves the link under a path in the ANSI code page, recorded. A file there is set
+    // aside first; where that cannot be done nothing is saved, as if the save had failed
+    // (its result is not looked at).
+    void SaveAs(const std::string& path, rt::CreationRecorder& recorder) {
+        if (!recorder.PrepareForeignFile(path))
             return;
         const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
         std::vector<wchar_t> wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
         MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
         file_->Save(wide.data(), FALSE);
-        journal.AdoptWrittenFile(path);
+        recorder.AdoptWrittenFile(path);
     }
 
   private:
     // Released in reverse order: the persist-file and link interfaces, then the object.
-    shell::ComPtr<IUnknown> object_;
-    shell::ComPtr<IShellLinkA> link_;
-    shell::ComPtr<IPersistFile> file_;
+    ComPtr<IUnknown> object_;
+    ComPtr<IShellLinkA> link_;
+    ComPtr<IPersistFile> file_;
 };
 
 } // namespace
 
-TfrmLink::TfrmLink() : Form("frmLink", 425, 234) {}
-
-void TfrmLink::CreateDesktopShortcut(std::string TargetPath, std::string LinkName,
-                                     engine::RunJournal& journal) {
-    if (!rt::FileExists(TargetPath))
+void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
+                           rt::CreationRecorder& recorder) {
+    if (!rt::FileExists(target))
         return;
-    LinkObject link(TargetPath);
-    const std::string desktop = shell::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+    LinkObject link(target);
+    const std::string desktop = SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
     // Without a desktop folder the link would land in the current drive's root.
     if (!desktop.empty())
-        link.SaveAs(desktop + LinkName + ".lnk", journal);
+        link.SaveAs(desktop + linkName + ".lnk", recorder);
 }
 
-void TfrmLink::CreateProgramsShortcut(std::string TargetPath, std::string LinkName,
-                                      engine::RunJournal& journal) {
-    if (!rt::FileExists(TargetPath))
+void CreateProgramsShortcut(const std::string& target, const std::string& linkName,
+                            rt::CreationRecorder& recorder) {
+    if (!rt::FileExists(target))
         return;
-    LinkObject link(TargetPath);
-    const std::string programs = shell::SpecialFolderPath(CSIDL_PROGRAMS);
+    LinkObject link(target);
+    const std::string programs = SpecialFolderPath(CSIDL_PROGRAMS);
     if (programs.empty())
         return; // no Programs folder: nothing sound to write into
-    const std::string folder = programs + kProductFolder;
+    const std::string folder = programs + "\\" PRODUCT_NAME;
     if (!rt::DirectoryExists(folder))
-        journal.CreateFolder(folder);
-    link.SaveAs(folder + "\\" + LinkName + ".lnk", journal);
+        recorder.CreateFolder(folder);
+    link.SaveAs(folder + "\\" + linkName + ".lnk", recorder);
 }
+
+} // namespace shell

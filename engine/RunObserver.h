@@ -1,0 +1,39 @@
+// What the installation run tells and asks while it goes, and what its success ending
+// needs from the shell. The run knows nothing of windows: the progress page is its
+// observer and decides what the screen does; tests hand it a recording one.
+#pragma once
+
+#include "runtime/CreationRecorder.h"
+
+#include <string>
+
+namespace engine {
+
+class RunObserver {
+  public:
+    virtual ~RunObserver() = default;
+
+    // The daily entries are about to be written: the bar runs from 0 to maximum.
+    virtual void RangeKnown(long maximum) = 0;
+    // The file about to be written, for every entry.
+    virtual void EntryStarting(const std::string& path) = 0;
+    // A daily entry was written whole: one step along the bar.
+    virtual void DailyEntryWritten() = 0;
+    // Asked before each daily entry: false ends the run the cancel way.
+    virtual bool MayGoOn() = 0;
+    // Whether a desktop shortcut is wanted; read once, when the shortcuts are made.
+    virtual bool DesktopShortcutWanted() = 0;
+};
+
+// The shortcuts the success ending makes. Each link file, and the product folder made
+// for it, is recorded before it is made, so that a rollback removes it again.
+class ShortcutMaker {
+  public:
+    virtual ~ShortcutMaker() = default;
+    virtual void CreateProgramsShortcut(const std::string& target, const std::string& linkName,
+                                        rt::CreationRecorder& recorder) = 0;
+    virtual void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
+                                       rt::CreationRecorder& recorder) = 0;
+};
+
+} // namespace engine

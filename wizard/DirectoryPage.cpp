@@ -1,0 +1,62 @@
+#include "wizard/DirectoryPage.h"
+
+#include "framework/Application.h"
+#include "payload/ProductInfo.h"
+#include "runtime/Text.h"
+#include "shell/ShellServices.h"
+
+namespace wizard {
+
+namespace {
+
+const char* const kErrorCaption = "错误提示";
+
+} // namespace
+
+DirectoryPage::DirectoryPage(SharedState& state) : PageFrame(55), state_(state) {
+    Place(folderField_, InBody(16, 100, 417, 21));
+    nextButton_.SetText("下一步  >");
+    Place(nextButton_, ButtonAt(292, 296));
+    cancelButton_.SetText("取消");
+    Place(cancelButton_, ButtonAt(393, 296));
+    backButton_.SetText("<  上一步");
+    Place(backButton_, ButtonAt(190, 296));
+    browseButton_.SetText("浏览...");
+    browseButton_.SetHint("选择目录");
+    Place(browseButton_, InBody(433, 100, 53, 21));
+    SetDefaultButton(nextButton_);
+    FinishLayout();
+    browseButton_.OnClick = [this] { ChooseFolder(); };
+    nextButton_.OnClick = [this] { CommitFolderAndGoOn(); };
+    cancelButton_.OnClick = [this] { onQuit(); };
+    backButton_.OnClick = [this] { onBack(); };
+    introduction_.SetText("\r    请选择程序安装目录\r\r    请选择安装  " PRODUCT_NAME
+                          "  的文件夹,然后单击下一步。");
+    folderField_.SetText(shell::DefaultInstallFolder(shell::SystemDriveLetter()));
+}
+
+void DirectoryPage::ChooseFolder() {
+    std::string chosen;
+    framework::App().RunModal([&chosen] { chosen = shell::BrowseForFolder(framework::App().Handle()); });
+    if (!chosen.empty())
+        folderField_.SetText(chosen);
+    else
+        MessageBoxA(Handle(), "您将采用默认目录安装程序", kErrorCaption, MB_OK | MB_ICONINFORMATION);
+}
+
+void DirectoryPage::CommitFolderAndGoOn() {
+    const std::string typed = folderField_.CurrentText();
+    if (rt::StripBlanks(typed).empty()) {
+        MessageBoxA(Handle(), "请选择安装目录", kErrorCaption, MB_OK | MB_ICONINFORMATION);
+        folderField_.SetFocus();
+        return;
+    }
+    state_.installDir = typed;
+    onNext();
+}
+
+void DirectoryPage::CloseBoxPressed() {
+    onQuit();
+}
+
+} // namespace wizard

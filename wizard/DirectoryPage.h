@@ -1,0 +1,27 @@
+// The directory page: the target folder, typed or chosen in the shell's folder
+// chooser, committed to the shared target folder when the user moves on.
+#pragma once
+
+#include "wizard/PageFrame.h"
+#include "wizard/SharedState.h"
+
+namespace wizard {
+
+class DirectoryPage : public PageFrame {
+  public:
+    explicit DirectoryPage(SharedState& state);
+
+  private:
+    void ChooseFolder();
+    void CommitFolderAndGoOn();
+    void CloseBoxPressed() override; // as "取消"
+
+    SharedState& state_;
+    framework::Edit folderField_;
+    framework::SpeedButton browseButton_;
+    framework::Button backButton_;
+    framework::Button nextButton_{true};
+    framework::Button cancelButton_;
+};
+
+} // namespace wizard

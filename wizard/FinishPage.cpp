@@ -1,0 +1,44 @@
+#include "wizard/FinishPage.h"
+
+#include "payload/ProductInfo.h"
+#include "runtime/FileSystem.h"
+#include "runtime/Text.h"
+#include "shell/ShellServices.h"
+
+namespace wizard {
+
+FinishPage::FinishPage(const SharedState& state) : PageFrame(79), state_(state) {
+    visitSiteBox_.SetText("去软件官方网站看看");
+    Place(visitSiteBox_, InBody(32, 128, 185, 17));
+    runProgramBox_.SetText("运行" PRODUCT_NAME);
+    Place(runProgramBox_, InBody(32, 159, 185, 17));
+    runProgramBox_.SetChecked(true);
+    readReadmeBox_.SetText("我要阅读说明文件");
+    Place(readReadmeBox_, InBody(32, 191, 137, 17));
+    readReadmeBox_.SetChecked(true);
+    finishButton_.SetText("完成");
+    Place(finishButton_, ButtonAt(393, 296));
+    PlaceAuthorLine(authorLine_, 8);
+    SetDefaultButton(finishButton_);
+    FinishLayout();
+    finishButton_.OnClick = [this] { OpenWhatIsTickedAndEnd(); };
+    introduction_.SetText("\r    " PRODUCT_NAME "  安装完成\r\r    单击完成按钮退出安装程序。");
+}
+
+void FinishPage::OpenWhatIsTickedAndEnd() {
+    if (visitSiteBox_.Checked())
+        shell::OpenInShell(Handle(), PRODUCT_URL);
+    for (const auto& [box, file] :
+         {std::pair{&runProgramBox_, "\\" PROGRAM_FILE}, std::pair{&readReadmeBox_, "\\readme.txt"}}) {
+        const std::string path = state_.installDir + file;
+        if (box->Checked() && rt::FileExists(path))
+            shell::OpenInShell(Handle(), path, rt::FolderPart(path)); // the program finds its data\ there
+    }
+    onQuit();
+}
+
+void FinishPage::CloseBoxPressed() {
+    onQuit();
+}
+
+} // namespace wizard

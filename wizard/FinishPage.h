@@ -1,0 +1,26 @@
+// The finish page: the installation is complete; on "完成" it opens the web site,
+// starts the program and shows the read-me as ticked, then ends the program.
+#pragma once
+
+#include "wizard/PageFrame.h"
+#include "wizard/SharedState.h"
+
+namespace wizard {
+
+class FinishPage : public PageFrame {
+  public:
+    explicit FinishPage(const SharedState& state);
+
+  private:
+    void OpenWhatIsTickedAndEnd();
+    void CloseBoxPressed() override; // ends the program without opening anything
+
+    const SharedState& state_;
+    framework::CheckBox visitSiteBox_;
+    framework::CheckBox runProgramBox_;
+    framework::CheckBox readReadmeBox_;
+    framework::Button finishButton_{true};
+    framework::Label authorLine_;
+};
+
+} // namespace wizard

@@ -1,0 +1,160 @@
+#include "wizard/ProgressPage.h"
+
+#include "framework/Application.h"
+#include "payload/ProductInfo.h"
+
+namespace wizard {
+
+namespace {
+
+const char* const kCancelQuestion = "是否真的结束安装?";
+const char* const kCancelCaption = "安装提示";
+const char* const kFolderFailure = "创建安装目录失败!";
+const char* const kFolderFailureCaption = "信息";
+const char* const kFileIndent = "    ";
+
+} // namespace
+
+ProgressPage::ProgressPage(SharedState& state, engine::InstallationRun& run)
+    : PageFrame(63), state_(state), run_(run) {
+    desktopShortcutBox_.SetText("在桌面创建快捷方式");
+    Place(desktopShortcutBox_, InBody(14, 191, 147, 17));
+    desktopShortcutBox_.SetChecked(true);
+    cancelButton_.SetText("取消");
+    Place(cancelButton_, ButtonAt(393, 296));
+    installButton_.SetText("安装");
+    Place(installButton_, ButtonAt(293, 296));
+    backButton_.SetText("<  上一步");
+    Place(backButton_, ButtonAt(192, 297));
+    Place(currentFile_, InBody(2, 65, 485, 40));
+    Place(copyAnimation_, InBody(2, 105, 485, 60));
+    Place(bar_, InBody(2, 165, 485, 12));
+    SetDefaultButton(installButton_);
+    FinishLayout();
+    installButton_.OnClick = [this] { Install(); };
+    cancelButton_.OnClick = [this] { Cancel(); };
+    backButton_.OnClick = [this] { onBack(); };
+    introduction_.SetText("\r    安装" PRODUCT_NAME "，请点击安装");
+    state_.cancelRequested = false;
+}
+
+void ProgressPage::Install() {
+    introduction_.SetText("\r    安装程序正在安装  " PRODUCT_NAME "  到您的电脑中，请等待......");
+    installButton_.SetEnabled(false);
+    backButton_.SetEnabled(false);
+    stage_ = Stage::Stopped; // until the run ends one of its two ways
+    copyAnimation_.Show();
+    copyAnimation_.Play();
+    RunAndFollowItsOutcome();
+}
+
+void ProgressPage::RunAndFollowItsOutcome() {
+    stage_ = Stage::Installing;
+    engine::RunOutcome outcome;
+    try {
+        outcome = run_.Install(*this);
+    } catch (...) {
+        EnterStoppedState(); // before the error report, so that its way out is there
+        throw;
+    }
+    switch (outcome) {
+    case engine::RunOutcome::FoldersNotCreated:
+        MessageBoxA(GetFocus(), kFolderFailure, kFolderFailureCaption, MB_OK);
+        EnterStoppedState();
+        break;
+    case engine::RunOutcome::Cancelled:
+        stage_ = Stage::Ended;
+        onQuit();
+        break;
+    case engine::RunOutcome::Succeeded:
+        stage_ = Stage::Ended;
+        onNext();
+        break;
+    }
+}
+
+void ProgressPage::EnterStoppedState() {
+    stage_ = Stage::Stopped;
+    ShowAgainIfHidden();
+}
+
+void ProgressPage::ShowAgainIfHidden() {
+    if (!IsWindowVisible(Handle()))
+        Show();
+}
+
+void ProgressPage::Cancel() {
+    if (stage_ == Stage::Stopped)
+        AbandonStoppedRun();
+    else
+        state_.cancelRequested = true;
+}
+
+void ProgressPage::ApplicationCloseRequested() {
+    if (stage_ == Stage::Installing || stage_ == Stage::Stopped)
+        Cancel();
+    else
+        onQuit();
+}
+
+void ProgressPage::CloseBoxPressed() {
+    switch (stage_) {
+    case Stage::Ready:
+        onQuit();
+        break;
+    case Stage::Installing:
+        Hide(); // the run goes on and shows the finish page when it succeeds
+        break;
+    case Stage::Stopped:
+        AbandonStoppedRun();
+        break;
+    case Stage::Ended:
+        break;
+    }
+}
+
+void ProgressPage::AbandonStoppedRun() {
+    if (askingToAbandon_)
+        return;
+    askingToAbandon_ = true;
+    const bool confirmed = UserConfirmsCancel();
+    askingToAbandon_ = false;
+    if (!confirmed)
+        return;
+    stage_ = Stage::Ended;
+    run_.RollBack();
+    onQuit();
+}
+
+bool ProgressPage::UserConfirmsCancel() {
+    ShowAgainIfHidden(); // a question about the run is asked on its page
+    return MessageBoxA(Handle(), kCancelQuestion, kCancelCaption, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
+}
+
+void ProgressPage::RangeKnown(long maximum) {
+    bar_.SetRange(0, maximum);
+}
+
+void ProgressPage::EntryStarting(const std::string& path) {
+    currentFile_.SetText(kFileIndent + path);
+}
+
+void ProgressPage::DailyEntryWritten() {
+    bar_.SetPosition(bar_.Position() + 1);
+}
+
+bool ProgressPage::MayGoOn() {
+    framework::App().ProcessMessages();
+    if (!state_.cancelRequested)
+        return true;
+    if (UserConfirmsCancel())
+        return false;
+    state_.cancelRequested = false;
+    return true;
+}
+
+bool ProgressPage::DesktopShortcutWanted() {
+    return desktopShortcutBox_.Checked();
+}
+
+} // namespace wizard

@@ -1,0 +1,63 @@
+// The progress page: starts the installation run, shows the file being written and
+// the bar, offers the desktop-shortcut choice and lets the user ask to cancel. It is
+// the run's observer, and decides from the run's outcome what the screen does next.
+#pragma once
+
+#include "engine/InstallationRun.h"
+#include "wizard/PageFrame.h"
+#include "wizard/SharedState.h"
+
+namespace wizard {
+
+class ProgressPage : public PageFrame, public engine::RunObserver {
+  public:
+    ProgressPage(SharedState& state, engine::InstallationRun& run);
+
+    // A request to close the application (the task bar's Close): while the run goes
+    // or has stopped it acts like "取消"; otherwise it ends the program.
+    void ApplicationCloseRequested();
+
+  private:
+    enum class Stage {
+        Ready,      // shown from the directory page
+        Installing, // the run is active
+        Stopped,    // the run returned without finishing
+        Ended,      // an ending left the page
+    };
+
+    void Install();
+    void RunAndFollowItsOutcome();
+    void Cancel();
+    void CloseBoxPressed() override;
+    // In the stopped state: asks the cancel question; on OK undoes what the run did
+    // and ends the program. Once only, however often "取消" or Close arrive.
+    void AbandonStoppedRun();
+    // The run stopped without finishing; the page is shown again if it was closed.
+    void EnterStoppedState();
+    // The page comes back when the run needs it and it was closed meanwhile.
+    void ShowAgainIfHidden();
+    // The cancel question, modal to this page: true for OK.
+    bool UserConfirmsCancel();
+
+    // What the run tells and asks.
+    void RangeKnown(long maximum) override;
+    void EntryStarting(const std::string& path) override;
+    void DailyEntryWritten() override;
+    bool MayGoOn() override;
+    bool DesktopShortcutWanted() override;
+
+    SharedState& state_;
+    engine::InstallationRun& run_;
+    Stage stage_ = Stage::Ready;
+    bool askingToAbandon_ = false;
+
+    framework::Label currentFile_;
+    framework::Animate copyAnimation_;
+    framework::ProgressBar bar_;
+    framework::CheckBox desktopShortcutBox_;
+    framework::Button backButton_;
+    framework::Button installButton_{true};
+    framework::Button cancelButton_;
+};
+
+} // namespace wizard

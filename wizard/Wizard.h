@@ -1,0 +1,47 @@
+// The navigator: owns the wizard's shared state, the payload, the installation run and
+// the four pages in their order, and moves between the pages when they ask. No page
+// names another.
+#pragma once
+
+#include "engine/InstallationRun.h"
+#include "engine/ResourceStore.h"
+#include "wizard/AgreementPage.h"
+#include "wizard/DirectoryPage.h"
+#include "wizard/FinishPage.h"
+#include "wizard/ProgressPage.h"
+#include "wizard/SharedState.h"
+
+namespace wizard {
+
+class Wizard {
+  public:
+    Wizard();
+
+    // Shows the agreement page and runs the message loop until the program ends.
+    void Run();
+
+  private:
+    // Moving on hides the page first; going back shows the earlier page first.
+    static void Forward(PageFrame& from, PageFrame& to);
+    static void Back(PageFrame& from, PageFrame& to);
+
+    // The run's shortcuts, made by the shell's two functions.
+    class ShellShortcuts : public engine::ShortcutMaker {
+      public:
+        void CreateProgramsShortcut(const std::string& target, const std::string& linkName,
+                                    rt::CreationRecorder& recorder) override;
+        void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
+                                   rt::CreationRecorder& recorder) override;
+    };
+
+    SharedState state_;
+    const engine::ResourceStore payload_{};
+    ShellShortcuts shortcuts_;
+    engine::InstallationRun run_;
+    AgreementPage agreement_;
+    DirectoryPage directory_;
+    ProgressPage progress_;
+    FinishPage finish_;
+};
+
+} // namespace wizard

@@ -1,3 +1,0 @@
-#include "wizard/untVar.h"
-
-std::string InstallDir;
