@@ -26,7 +26,9 @@ enum class LineClass {
     Daily,    // lines 7 onward: the daily sub-folder
 };
 
-// Class of a 1-based line number.
+// Class of a 1-based line number: the payload's one line-to-folder rule (EntryPath in
+// TargetPaths.h turns the class into the folder). Its build-time twin, subfolder() in
+// tools/make_payload_rc.py, finds the blobs by the same rule: change both together.
 LineClass ClassOfLine(long lineNumber);
 
 // The fewest lines a manifest needs: lines 2 to 6 are read without an end-of-text test.

@@ -16,7 +16,8 @@ MINIMUM_LINES = 6
 
 
 def subfolder(line_number):
-    """Where a line's file lies, by the line's position (as the installer places it)."""
+    """Where a line's file lies, by the line's position: the twin of ClassOfLine in
+    engine/Manifest.h, which places the files the same way at install time."""
     if line_number <= 5:
         return ""
     return "data" if line_number == 6 else os.path.join("data", "day")
