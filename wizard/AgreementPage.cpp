@@ -16,10 +16,8 @@ const char* const kAgreement =
 AgreementPage::AgreementPage() : PageFrame(79) {
     agreement_.SetText(kAgreement);
     Place(agreement_, InBody(2, 81, 485, 144));
-    agreeButton_.SetText("同意  >");
-    Place(agreeButton_, ButtonAt(292, 296));
-    disagreeButton_.SetText("不同意");
-    Place(disagreeButton_, ButtonAt(393, 296));
+    PlaceButton(agreeButton_, "同意  >", 292);
+    PlaceButton(disagreeButton_, "不同意", 393);
     PlaceAuthorLine(authorLine_, 5);
     SetDefaultButton(agreeButton_);
     FinishLayout();

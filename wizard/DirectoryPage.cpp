@@ -15,12 +15,9 @@ const char* const kErrorCaption = "错误提示";
 
 DirectoryPage::DirectoryPage(SharedState& state) : PageFrame(55), state_(state) {
     Place(folderField_, InBody(16, 100, 417, 21));
-    nextButton_.SetText("下一步  >");
-    Place(nextButton_, ButtonAt(292, 296));
-    cancelButton_.SetText("取消");
-    Place(cancelButton_, ButtonAt(393, 296));
-    backButton_.SetText("<  上一步");
-    Place(backButton_, ButtonAt(190, 296));
+    PlaceButton(nextButton_, "下一步  >", 292);
+    PlaceButton(cancelButton_, "取消", 393);
+    PlaceButton(backButton_, "<  上一步", 190);
     browseButton_.SetText("浏览...");
     browseButton_.SetHint("选择目录");
     Place(browseButton_, InBody(433, 100, 53, 21));

@@ -8,16 +8,10 @@
 namespace wizard {
 
 FinishPage::FinishPage(const SharedState& state) : PageFrame(79), state_(state) {
-    visitSiteBox_.SetText("去软件官方网站看看");
-    Place(visitSiteBox_, InBody(32, 128, 185, 17));
-    runProgramBox_.SetText("运行" PRODUCT_NAME);
-    Place(runProgramBox_, InBody(32, 159, 185, 17));
-    runProgramBox_.SetChecked(true);
-    readReadmeBox_.SetText("我要阅读说明文件");
-    Place(readReadmeBox_, InBody(32, 191, 137, 17));
-    readReadmeBox_.SetChecked(true);
-    finishButton_.SetText("完成");
-    Place(finishButton_, ButtonAt(393, 296));
+    PlaceCheckBox(visitSiteBox_, "去软件官方网站看看", InBody(32, 128, 185, 17), false);
+    PlaceCheckBox(runProgramBox_, "运行" PRODUCT_NAME, InBody(32, 159, 185, 17), true);
+    PlaceCheckBox(readReadmeBox_, "我要阅读说明文件", InBody(32, 191, 137, 17), true);
+    PlaceButton(finishButton_, "完成", 393);
     PlaceAuthorLine(authorLine_, 8);
     SetDefaultButton(finishButton_);
     FinishLayout();

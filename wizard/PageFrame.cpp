@@ -40,8 +40,16 @@ framework::Bounds PageFrame::InBody(int left, int top, int width, int height) {
     return {left, kBannerHeight + top, width, height};
 }
 
-framework::Bounds PageFrame::ButtonAt(int left, int top) {
-    return {left, top, kButtonWidth, kButtonHeight};
+void PageFrame::PlaceButton(framework::Button& button, const char* caption, int left, int top) {
+    button.SetText(caption);
+    Place(button, {left, top, kButtonWidth, kButtonHeight});
+}
+
+void PageFrame::PlaceCheckBox(framework::CheckBox& box, const char* caption, framework::Bounds bounds,
+                              bool checked) {
+    box.SetText(caption);
+    Place(box, bounds);
+    box.SetChecked(checked);
 }
 
 void PageFrame::PlaceAuthorLine(framework::Label& label, int left) {

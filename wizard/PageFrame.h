@@ -22,9 +22,12 @@ class PageFrame : public framework::Form {
     // Places the banner, the body and the introduction label of the given height.
     explicit PageFrame(int introductionHeight);
 
-    // Positions within the body panel, and of the buttons along the bottom edge.
+    // Positions within the body panel.
     static framework::Bounds InBody(int left, int top, int width, int height);
-    static framework::Bounds ButtonAt(int left, int top);
+    // A button of the row along the bottom edge, with its caption.
+    void PlaceButton(framework::Button& button, const char* caption, int left, int top = 296);
+    // A check box of the body, with its caption and first state.
+    void PlaceCheckBox(framework::CheckBox& box, const char* caption, framework::Bounds bounds, bool checked);
     // The author line at the bottom left (agreement and finish pages).
     void PlaceAuthorLine(framework::Label& label, int left);
     // Puts the panels beneath the controls once every control is placed.

@@ -17,15 +17,10 @@ const char* const kFileIndent = "    ";
 
 ProgressPage::ProgressPage(SharedState& state, engine::InstallationRun& run)
     : PageFrame(63), state_(state), run_(run) {
-    desktopShortcutBox_.SetText("在桌面创建快捷方式");
-    Place(desktopShortcutBox_, InBody(14, 191, 147, 17));
-    desktopShortcutBox_.SetChecked(true);
-    cancelButton_.SetText("取消");
-    Place(cancelButton_, ButtonAt(393, 296));
-    installButton_.SetText("安装");
-    Place(installButton_, ButtonAt(293, 296));
-    backButton_.SetText("<  上一步");
-    Place(backButton_, ButtonAt(192, 297));
+    PlaceCheckBox(desktopShortcutBox_, "在桌面创建快捷方式", InBody(14, 191, 147, 17), true);
+    PlaceButton(cancelButton_, "取消", 393);
+    PlaceButton(installButton_, "安装", 293);
+    PlaceButton(backButton_, "<  上一步", 192, 297);
     Place(currentFile_, InBody(2, 65, 485, 40));
     Place(copyAnimation_, InBody(2, 105, 485, 60));
     Place(bar_, InBody(2, 165, 485, 12));
