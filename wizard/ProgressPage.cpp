@@ -13,6 +13,10 @@ const char* const kFolderFailure = "创建安装目录失败!";
 const char* const kFolderFailureCaption = "信息";
 const char* const kFileIndent = "    ";
 
+// How often the page shows the run's progress and handles waiting messages while the
+// run goes: about two screen refreshes, so a click is answered well within 50 ms.
+constexpr std::chrono::milliseconds kRefreshInterval{25};
+
 } // namespace
 
 ProgressPage::ProgressPage(SharedState& state, engine::InstallationRun& run)
@@ -49,9 +53,11 @@ void ProgressPage::RunAndFollowItsOutcome() {
     try {
         outcome = run_.Install(*this);
     } catch (...) {
+        ShowProgressNow();   // the stopped page shows the last path and position
         EnterStoppedState(); // before the error report, so that its way out is there
         throw;
     }
+    ShowProgressNow();
     switch (outcome) {
     case engine::RunOutcome::FoldersNotCreated:
         MessageBoxA(GetFocus(), kFolderFailure, kFolderFailureCaption, MB_OK);
@@ -131,17 +137,33 @@ void ProgressPage::RangeKnown(long maximum) {
 }
 
 void ProgressPage::EntryStarting(const std::string& path) {
-    currentFile_.SetText(kFileIndent + path);
+    currentPath_ = path;
+    pathShown_ = false;
 }
 
 void ProgressPage::DailyEntryWritten() {
-    bar_.SetPosition(bar_.Position() + 1);
+    ++stepsNotShown_;
+}
+
+void ProgressPage::ShowProgressNow() {
+    if (!pathShown_)
+        currentFile_.SetText(kFileIndent + currentPath_);
+    pathShown_ = true;
+    if (stepsNotShown_ > 0)
+        bar_.SetPosition(bar_.Position() + stepsNotShown_);
+    stepsNotShown_ = 0;
 }
 
 bool ProgressPage::MayGoOn() {
-    framework::App().ProcessMessages();
+    const auto now = std::chrono::steady_clock::now();
+    if (now >= nextRefresh_) {
+        ShowProgressNow();
+        framework::App().ProcessMessages();
+        nextRefresh_ = now + kRefreshInterval;
+    }
     if (!state_.cancelRequested)
         return true;
+    ShowProgressNow();
     if (UserConfirmsCancel())
         return false;
     state_.cancelRequested = false;

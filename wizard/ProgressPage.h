@@ -7,6 +7,8 @@
 #include "wizard/PageFrame.h"
 #include "wizard/SharedState.h"
 
+#include <chrono>
+
 namespace wizard {
 
 class ProgressPage : public PageFrame, public engine::RunObserver {
@@ -38,6 +40,8 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     void ShowAgainIfHidden();
     // The cancel question, modal to this page: true for OK.
     bool UserConfirmsCancel();
+    // Brings the current-file text and the bar to the run's true values.
+    void ShowProgressNow();
 
     // What the run tells and asks.
     void RangeKnown(long maximum) override;
@@ -50,6 +54,14 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     engine::InstallationRun& run_;
     Stage stage_ = Stage::Ready;
     bool askingToAbandon_ = false;
+
+    // What the run told since the screen last showed it: no person reads a thousand
+    // paths a second, so the page shows them at a display rate, and exactly whenever
+    // the user can look closely (the cancel question, a stop, the end).
+    std::string currentPath_;
+    bool pathShown_ = true;
+    long stepsNotShown_ = 0;
+    std::chrono::steady_clock::time_point nextRefresh_;
 
     framework::Label currentFile_;
     framework::Animate copyAnimation_;
