@@ -56,7 +56,21 @@ int ProcessId() {
 #endif
 }
 
-// Removes a tree without the code under test: clears read-only bits, then deletes.
+} // namespace
+
+TempFolder::TempFolder() {
+    static std::atomic<int> counter{0};
+    for (;;) {
+        path_ = TempRoot() + "\\setup-test-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++);
+        if (os::MakeFolder(path_) == 0)
+            break;
+    }
+}
+
+TempFolder::~TempFolder() {
+    RemoveAll(path_);
+}
+
 void RemoveAll(const std::string& folder) {
     rt::FolderListing listing;
     for (unsigned code = listing.Open(folder + "\\*", rt::FolderListing::kAllEntries); code == 0;
@@ -77,21 +91,6 @@ void RemoveAll(const std::string& folder) {
     }
     os::WriteAttributes(folder, os::kAttrDirectory);
     os::RemoveFolder(folder);
-}
-
-} // namespace
-
-TempFolder::TempFolder() {
-    static std::atomic<int> counter{0};
-    for (;;) {
-        path_ = TempRoot() + "\\setup-test-" + std::to_string(ProcessId()) + "-" + std::to_string(counter++);
-        if (os::MakeFolder(path_) == 0)
-            break;
-    }
-}
-
-TempFolder::~TempFolder() {
-    RemoveAll(path_);
 }
 
 void PutFile(const std::string& path, const std::string& bytes) {

@@ -21,6 +21,9 @@ class TempFolder {
     std::string path_;
 };
 
+// Removes folder with everything beneath it, read-only files included; a link is
+// removed as a link, never followed. Test clean-up only: raises nothing, asserts nothing.
+void RemoveAll(const std::string& folder);
 // Writes bytes to a file (test set-up; raises nothing, asserts nothing).
 void PutFile(const std::string& path, const std::string& bytes);
 // Sets the file's last-write time to 1 June of the given year, local time.
