@@ -37,9 +37,6 @@ class PayloadStore {
     virtual Blob Open(const std::string& name, const std::string& type) const = 0;
 };
 
-// Writes the blob whole to path (the whole-file primitive: one write).
-void WriteBlobToFile(const Blob& blob, const std::string& path);
-
 // The error for a blob the store does not hold.
 [[noreturn]] void ThrowResourceNotFound(const std::string& name);
 

@@ -9,11 +9,6 @@ Error CannotCreateFile(const std::string& path, unsigned code) {
                         TrimSystemMessage(os::SystemMessage(code)).c_str()));
 }
 
-NewFile::NewFile(const std::string& path) {
-    if (const unsigned code = os::CreateForWriting(path, file_))
-        throw CannotCreateFile(path, code);
-}
-
 unsigned NewFile::CreateOnly(const std::string& path) {
     os::Close(file_);
     return os::CreateNewForWriting(path, file_);
@@ -31,20 +26,11 @@ void NewFile::WriteAll(const void* data, std::size_t size) {
         throw Error("Stream write error");
 }
 
-void WriteBytesToFile(const std::string& path, const void* data, std::size_t size) {
-    NewFile(path).WriteAll(data, size);
-}
-
 std::string JoinLines(const std::vector<std::string>& texts) {
     std::string content;
     for (const std::string& text : texts)
         content.append(text).append("\r\n");
     return content;
-}
-
-void WriteTextsToFile(const std::string& path, const std::vector<std::string>& texts) {
-    const std::string content = JoinLines(texts);
-    WriteBytesToFile(path, content.data(), content.size());
 }
 
 } // namespace rt

@@ -69,7 +69,7 @@ void PlantEarlierInstallation(const std::string& target) {
         CopyFileA(from.c_str(), installed.back().c_str(), FALSE);
     }
     manifest.Close();
-    rt::WriteTextsToFile(engine::UninstallListPath(target), installed);
+    testing_support::PutFile(engine::UninstallListPath(target), rt::JoinLines(installed));
     rt::CreateDir(ProductFolder());
     for (const char* name : {"软件说明文件.lnk", "Marluxa卸载.lnk", "Marluxa.lnk"})
         testing_support::PutFile(ProductFolder() + "\\" + name, std::string("earlier link ") + name);

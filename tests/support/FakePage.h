@@ -5,7 +5,7 @@
 #include "engine/InstallPage.h"
 #include "engine/RunJournal.h"
 #include "runtime/Errors.h"
-#include "runtime/FileWriter.h"
+#include "tests/support/TempFolder.h"
 
 #include <deque>
 #include <functional>
@@ -91,7 +91,7 @@ class FakeShortcuts : public engine::ShortcutMaker {
     static void WriteLink(const std::string& path, const std::string& target, engine::RunJournal& journal) {
         if (!journal.PrepareForeignFile(path))
             return;
-        rt::WriteBytesToFile(path, target.data(), target.size());
+        PutFile(path, target);
         journal.AdoptWrittenFile(path);
     }
 };

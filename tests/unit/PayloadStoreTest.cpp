@@ -8,7 +8,6 @@
 
 using namespace engine;
 using testing_support::ErrorMessageOf;
-using testing_support::FileContent;
 using testing_support::PutFile;
 using testing_support::TempFolder;
 
@@ -31,12 +30,4 @@ TEST(FolderStore, AMissingBlobIsResourceNotFoundWithTheNameAsAsked) {
     EXPECT_EQ(ErrorMessageOf([&] { store.Open("f000001", "dayfile"); }), "Resource f000001 not found");
     EXPECT_EQ(ErrorMessageOf([&] { store.Open("", ""); }), "Resource  not found");
     EXPECT_EQ(ErrorMessageOf([&] { store.Open("fcount", "exefile"); }), "Resource fcount not found");
-}
-
-TEST(WriteBlobToFile, TheFileIsTheBlobByteForByte) {
-    TempFolder dir;
-    const std::string bytes("A\0B\r\n\x1A\xFF", 7);
-    PutFile(dir / "target", std::string(100, 'z'));
-    WriteBlobToFile(Blob(bytes.data(), bytes.size()), dir / "target");
-    EXPECT_EQ(FileContent(dir / "target"), bytes);
 }
