@@ -1,6 +1,6 @@
 // The payload store: read-only blobs identified by (type, name), letter case ignored.
 // On Windows it is the executable's own resources (ResourceStore_win32.cpp); the
-// folder-backed store (FolderStore.h) serves the same interface to tests.
+// tests' folder-backed store (tests/support/FolderStore.h) serves the same interface.
 #pragma once
 
 #include <cstddef>

@@ -1,6 +1,5 @@
 #include "tests/e2e/Installation.h"
 
-#include "engine/FolderStore.h"
 #include "engine/Manifest.h"
 #include "engine/TargetPaths.h"
 #include "runtime/FileSystem.h"
@@ -8,6 +7,7 @@
 #include "runtime/TextFile.h"
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
+#include "tests/support/FolderStore.h"
 #include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 
@@ -35,7 +35,7 @@ void RemoveShortcuts() {
 }
 
 void ExpectCompleteInstallation(const std::string& target) {
-    const engine::FolderStore payload(PAYLOAD_DIR);
+    const testing_support::FolderStore payload(PAYLOAD_DIR);
     rt::TextFile manifest(std::string(PAYLOAD_DIR) + "\\Count.dat");
     manifest.Reset();
     manifest.ReadLn();

@@ -1,5 +1,4 @@
 #include "engine/InstallationRun.h"
-#include "engine/FolderStore.h"
 #include "engine/TargetPaths.h"
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
@@ -7,6 +6,7 @@
 #include "runtime/TextFile.h"
 #include "tests/support/FakePage.h"
 #include "tests/support/FolderSnapshot.h"
+#include "tests/support/FolderStore.h"
 #include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 
@@ -22,6 +22,7 @@ using testing_support::FakePage;
 using testing_support::FakeShortcuts;
 using testing_support::FileContent;
 using testing_support::FileLines;
+using testing_support::FolderStore;
 using testing_support::PutFile;
 using testing_support::SetLastWriteYear;
 using testing_support::Snapshot;

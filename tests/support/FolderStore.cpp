@@ -1,10 +1,10 @@
-#include "engine/FolderStore.h"
+#include "tests/support/FolderStore.h"
 
 #include "engine/Manifest.h"
 #include "runtime/OsSeam.h"
 #include "runtime/TextFile.h"
 
-namespace engine {
+namespace testing_support {
 
 namespace {
 
@@ -30,36 +30,37 @@ bool ReadWholeFile(const std::string& path, std::vector<char>& bytes) {
     return code == 0;
 }
 
-} // namespace
-
+// Folder of a line's file relative to the payload folder: "", "data\" or "data\day\".
 const char* InstalledSubfolder(long lineNumber) {
-    switch (ClassOfLine(lineNumber)) {
-    case LineClass::Data:
+    switch (engine::ClassOfLine(lineNumber)) {
+    case engine::LineClass::Data:
         return "data\\";
-    case LineClass::Daily:
+    case engine::LineClass::Daily:
         return "data\\day\\";
     default:
         return "";
     }
 }
 
+} // namespace
+
 FolderStore::FolderStore(std::string folder) : folder_(std::move(folder)) {
     rt::TextFile manifest(folder_ + "\\Count.dat");
     manifest.Reset();
     for (long number = 1; !manifest.Eof(); ++number) {
-        const ManifestEntry entry = SplitManifestLine(manifest.ReadLn());
-        files_[{UpperCase(entry.type), UpperCase(entry.name)}] =
+        const engine::ManifestEntry entry = engine::SplitManifestLine(manifest.ReadLn());
+        files_[{engine::UpperCase(entry.type), engine::UpperCase(entry.name)}] =
             folder_ + "\\" + InstalledSubfolder(number) + entry.fileName;
     }
     manifest.Close();
 }
 
-Blob FolderStore::Open(const std::string& name, const std::string& type) const {
-    const auto found = files_.find({UpperCase(type), UpperCase(name)});
+engine::Blob FolderStore::Open(const std::string& name, const std::string& type) const {
+    const auto found = files_.find({engine::UpperCase(type), engine::UpperCase(name)});
     std::vector<char> bytes;
     if (found == files_.end() || !ReadWholeFile(found->second, bytes))
-        ThrowResourceNotFound(name);
-    return Blob(std::move(bytes));
+        engine::ThrowResourceNotFound(name);
+    return engine::Blob(std::move(bytes));
 }
 
-} // namespace engine
+} // namespace testing_support
