@@ -5,27 +5,19 @@
 
 #include <cstddef>
 #include <string>
-#include <vector>
 
 namespace engine {
 
-// Read access to one blob's bytes. The resource store's blobs point straight into
-// the mapped executable; a folder store's blob owns the bytes it read.
+// A view of one blob's bytes, valid as long as the store that gave it. The resource
+// store's blobs point straight into the mapped executable.
 class Blob {
   public:
     Blob(const void* data, std::size_t size) : data_(static_cast<const char*>(data)), size_(size) {}
-    explicit Blob(std::vector<char> bytes)
-        : owned_(std::move(bytes)), data_(owned_.data()), size_(owned_.size()) {}
-    Blob(Blob&&) = default;
-    Blob& operator=(Blob&&) = default;
-    Blob(const Blob&) = delete;
-    Blob& operator=(const Blob&) = delete;
 
     const char* Data() const { return data_; }
     std::size_t Size() const { return size_; }
 
   private:
-    std::vector<char> owned_;
     const char* data_;
     std::size_t size_;
 };

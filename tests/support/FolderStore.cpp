@@ -56,11 +56,16 @@ FolderStore::FolderStore(std::string folder) : folder_(std::move(folder)) {
 }
 
 engine::Blob FolderStore::Open(const std::string& name, const std::string& type) const {
-    const auto found = files_.find({engine::UpperCase(type), engine::UpperCase(name)});
-    std::vector<char> bytes;
-    if (found == files_.end() || !ReadWholeFile(found->second, bytes))
-        engine::ThrowResourceNotFound(name);
-    return engine::Blob(std::move(bytes));
+    const Key key{engine::UpperCase(type), engine::UpperCase(name)};
+    auto bytes = read_.find(key);
+    if (bytes == read_.end()) {
+        const auto file = files_.find(key);
+        std::vector<char> content;
+        if (file == files_.end() || !ReadWholeFile(file->second, content))
+            engine::ThrowResourceNotFound(name);
+        bytes = read_.emplace(key, std::move(content)).first;
+    }
+    return engine::Blob(bytes->second.data(), bytes->second.size());
 }
 
 } // namespace testing_support

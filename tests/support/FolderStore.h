@@ -8,7 +8,9 @@
 #include "engine/PayloadStore.h"
 
 #include <map>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace testing_support {
 
@@ -16,11 +18,15 @@ class FolderStore : public engine::PayloadStore {
   public:
     // Indexes the folder's manifest; raises the reader's I/O errors.
     explicit FolderStore(std::string folder);
+    // Reads the blob's file when it is first opened and keeps the bytes as long as the
+    // store, as a program's resources stay mapped.
     engine::Blob Open(const std::string& name, const std::string& type) const override;
 
   private:
+    using Key = std::pair<std::string, std::string>; // (TYPE, NAME)
     std::string folder_;
-    std::map<std::pair<std::string, std::string>, std::string> files_; // (TYPE, NAME) -> path
+    std::map<Key, std::string> files_; // the blob's path
+    mutable std::map<Key, std::vector<char>> read_;
 };
 
 } // namespace testing_support
