@@ -10,19 +10,18 @@ Error CannotCreateFile(const std::string& path, unsigned code) {
 }
 
 unsigned NewFile::CreateOnly(const std::string& path) {
-    os::Close(file_);
-    return os::CreateNewForWriting(path, file_);
+    return file_.CreateNewForWriting(path);
 }
 
 bool NewFile::ReadIdentity(os::Identity& identity) const {
-    return file_ != os::kNoFile && os::ReadIdentity(file_, identity) == 0;
+    return file_.IsOpen() && os::ReadIdentity(file_.Handle(), identity) == 0;
 }
 
 void NewFile::WriteAll(const void* data, std::size_t size) {
     if (size == 0)
         return;
     std::size_t written = 0;
-    if (os::Write(file_, data, size, written) != 0 || written != size)
+    if (os::Write(file_.Handle(), data, size, written) != 0 || written != size)
         throw Error("Stream write error");
 }
 

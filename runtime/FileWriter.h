@@ -4,20 +4,16 @@
 
 #include "runtime/Errors.h"
 #include "runtime/OsSeam.h"
+#include "runtime/OwnedFile.h"
 
 #include <string>
 #include <vector>
 
 namespace rt {
 
-// A file created for writing; none until CreateOnly succeeds.
+// A file created for writing; none until CreateOnly succeeds. Closed when it goes.
 class NewFile {
   public:
-    NewFile() = default;
-    ~NewFile() { os::Close(file_); }
-    NewFile(const NewFile&) = delete;
-    NewFile& operator=(const NewFile&) = delete;
-
     // Creates the file only where no entry of that name exists yet, closing the file
     // held before. Answers 0 or the system's code (80 or 183 when something is there);
     // raises nothing.
@@ -30,7 +26,7 @@ class NewFile {
     bool ReadIdentity(os::Identity& identity) const;
 
   private:
-    os::FileHandle file_ = os::kNoFile;
+    OwnedFile file_;
 };
 
 // The error a failed creation raises: "Cannot create file "%s". %s" with the full

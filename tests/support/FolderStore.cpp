@@ -1,31 +1,22 @@
 #include "tests/support/FolderStore.h"
 
 #include "engine/Manifest.h"
-#include "runtime/OsSeam.h"
+#include "runtime/OwnedFile.h"
 #include "runtime/TextFile.h"
 
 namespace testing_support {
 
 namespace {
 
-// A file open for reading, closed when the owner goes.
-struct ReadHandle {
-    os::FileHandle file = os::kNoFile;
-    ReadHandle() = default;
-    ReadHandle(const ReadHandle&) = delete;
-    ReadHandle& operator=(const ReadHandle&) = delete;
-    ~ReadHandle() { os::Close(file); }
-};
-
 // The whole file, or false when it cannot be opened or read.
 bool ReadWholeFile(const std::string& path, std::vector<char>& bytes) {
-    ReadHandle handle;
-    if (os::OpenForReading(path, handle.file) != 0)
+    rt::OwnedFile file;
+    if (file.OpenForReading(path) != 0)
         return false;
     char chunk[65536];
     std::size_t read = 0;
     unsigned code;
-    while ((code = os::Read(handle.file, chunk, sizeof chunk, read)) == 0 && read > 0)
+    while ((code = os::Read(file.Handle(), chunk, sizeof chunk, read)) == 0 && read > 0)
         bytes.insert(bytes.end(), chunk, chunk + read);
     return code == 0;
 }
