@@ -1,13 +1,8 @@
 #include "engine/PayloadStore.h"
 
 #include "runtime/Errors.h"
-#include "runtime/FileWriter.h"
 
 namespace engine {
-
-void WriteBlobToFile(const Blob& blob, const std::string& path) {
-    rt::WriteBytesToFile(path, blob.Data(), blob.Size());
-}
 
 void ThrowResourceNotFound(const std::string& name) {
     throw rt::Error(rt::Format("Resource %s not found", name.c_str()));

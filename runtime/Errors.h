@@ -32,7 +32,6 @@ class IoError : public Error {
 // Reader codes raised by the text reader itself.
 constexpr unsigned kFileNotAssigned = 102;
 constexpr unsigned kFileNotOpen = 103;
-constexpr unsigned kFileNotOpenForInput = 104;
 
 // The I/O error table: "File not found" for 2, ... "I/O error %d" for any other code.
 std::string IoErrorMessage(unsigned code);

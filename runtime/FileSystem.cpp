@@ -74,27 +74,4 @@ unsigned FileSetAttr(const std::string& path, std::uint32_t attributes) {
     return os::WriteAttributes(path, attributes);
 }
 
-unsigned FolderListing::Open(const std::string& pattern, std::uint32_t mask) {
-    Close();
-    excluded_ = ~mask & (os::kAttrHidden | os::kAttrSystem | os::kAttrVolume | os::kAttrDirectory);
-    return SkipExcluded(os::FindFirst(pattern, search_, entry_));
-}
-
-unsigned FolderListing::Next() {
-    return SkipExcluded(os::FindNext(search_, entry_));
-}
-
-unsigned FolderListing::SkipExcluded(unsigned code) {
-    while (code == 0 && (entry_.attributes & excluded_))
-        code = os::FindNext(search_, entry_);
-    if (code != 0)
-        Close();
-    return code;
-}
-
-void FolderListing::Close() {
-    os::FindClose(search_);
-    search_ = os::kNoSearch;
-}
-
 } // namespace rt

@@ -42,33 +42,4 @@ bool ReadAttributes(const std::string& path, std::uint32_t& attributes);
 // Sets the entry's attribute bits; answers 0 or the system's error code.
 unsigned FileSetAttr(const std::string& path, std::uint32_t attributes);
 
-// A folder search (find handle owned here, closed on every way out).
-class FolderListing {
-  public:
-    // Every entry: read-only, hidden, system, volume label, folder and archive.
-    static constexpr std::uint32_t kAllEntries = 63;
-
-    FolderListing() = default;
-    ~FolderListing() { Close(); }
-    FolderListing(const FolderListing&) = delete;
-    FolderListing& operator=(const FolderListing&) = delete;
-
-    // Answers 0 when a first entry exists, the system's code otherwise (the search is
-    // then closed). Entries with attribute bits outside the mask are passed over.
-    unsigned Open(const std::string& pattern, std::uint32_t mask);
-    // Answers 0 while entries remain.
-    unsigned Next();
-    void Close();
-
-    const std::string& Name() const { return entry_.name; }
-    std::uint32_t Attributes() const { return entry_.attributes; }
-
-  private:
-    unsigned SkipExcluded(unsigned code);
-
-    os::SearchHandle search_ = os::kNoSearch;
-    os::FoundEntry entry_;
-    std::uint32_t excluded_ = 0;
-};
-
 } // namespace rt

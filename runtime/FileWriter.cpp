@@ -9,30 +9,20 @@ Error CannotCreateFile(const std::string& path, unsigned code) {
                         TrimSystemMessage(os::SystemMessage(code)).c_str()));
 }
 
-NewFile::NewFile(const std::string& path) {
-    if (const unsigned code = os::CreateForWriting(path, file_))
-        throw CannotCreateFile(path, code);
-}
-
 unsigned NewFile::CreateOnly(const std::string& path) {
-    os::Close(file_);
-    return os::CreateNewForWriting(path, file_);
+    return file_.CreateNewForWriting(path);
 }
 
 bool NewFile::ReadIdentity(os::Identity& identity) const {
-    return file_ != os::kNoFile && os::ReadIdentity(file_, identity) == 0;
+    return file_.IsOpen() && os::ReadIdentity(file_.Handle(), identity) == 0;
 }
 
 void NewFile::WriteAll(const void* data, std::size_t size) {
     if (size == 0)
         return;
     std::size_t written = 0;
-    if (os::Write(file_, data, size, written) != 0 || written != size)
+    if (os::Write(file_.Handle(), data, size, written) != 0 || written != size)
         throw Error("Stream write error");
-}
-
-void WriteBytesToFile(const std::string& path, const void* data, std::size_t size) {
-    NewFile(path).WriteAll(data, size);
 }
 
 std::string JoinLines(const std::vector<std::string>& texts) {
@@ -40,11 +30,6 @@ std::string JoinLines(const std::vector<std::string>& texts) {
     for (const std::string& text : texts)
         content.append(text).append("\r\n");
     return content;
-}
-
-void WriteTextsToFile(const std::string& path, const std::vector<std::string>& texts) {
-    const std::string content = JoinLines(texts);
-    WriteBytesToFile(path, content.data(), content.size());
 }
 
 } // namespace rt

@@ -91,9 +91,7 @@ unsigned OpenFile(const std::string& path, int flags, int lock, FileHandle& file
         return kErrorSharingViolation;
     }
     // Truncate only once the lock is held, as a refused Windows open changes nothing.
-    // Devices (the tests write to /dev/full) are left as they are.
-    struct stat opened;
-    if (flags & O_CREAT && fstat(fd, &opened) == 0 && S_ISREG(opened.st_mode) && ftruncate(fd, 0) != 0) {
+    if (flags & O_CREAT && ftruncate(fd, 0) != 0) {
         const int error = errno;
         close(fd);
         return FromErrno(error, unix);

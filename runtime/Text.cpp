@@ -93,31 +93,4 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
-std::size_t Pos(const std::string& part, const std::string& text) {
-    if (part.empty() || text.empty())
-        return 0;
-    const std::size_t at = text.find(part);
-    return at == std::string::npos ? 0 : at + 1;
-}
-
-std::string Copy(const std::string& text, long index, long count) {
-    const long size = static_cast<long>(text.size());
-    if (index < 1)
-        index = 1;
-    if (count <= 0 || index > size)
-        return std::string();
-    if (count > size - index + 1)
-        count = size - index + 1;
-    return text.substr(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
-}
-
-void Delete(std::string& text, long index, long count) {
-    const long size = static_cast<long>(text.size());
-    if (index < 1 || index > size || count <= 0)
-        return;
-    if (count > size - index + 1)
-        count = size - index + 1;
-    text.erase(static_cast<std::size_t>(index - 1), static_cast<std::size_t>(count));
-}
-
 } // namespace rt

@@ -1,5 +1,5 @@
 // Text and path primitives over byte strings in code page 936. Pure functions: no
-// system calls. Positions and counts are in bytes, 1-based where a position is asked.
+// system calls.
 #pragma once
 
 #include <string>
@@ -34,15 +34,5 @@ bool IsRootedPath(const std::string& path);
 // The lines of a text by the text file's rules: a line ends at LF or CR LF, a CR not
 // followed by LF is dropped, and byte 0x1A ends the text.
 std::vector<std::string> SplitLines(const std::string& text);
-
-// 1-based position of the first occurrence of part in text; 0 when absent or when
-// either is empty.
-std::size_t Pos(const std::string& part, const std::string& text);
-
-// count bytes of text from the 1-based index, clamped to the text.
-std::string Copy(const std::string& text, long index, long count);
-
-// Removes count bytes from the 1-based index, clamped to the text.
-void Delete(std::string& text, long index, long count);
 
 } // namespace rt

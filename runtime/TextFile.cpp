@@ -4,21 +4,16 @@
 
 namespace rt {
 
-TextFile::~TextFile() {
-    os::Close(file_);
-}
-
 void TextFile::Reset() {
     if (name_.empty())
         throw IoError(kFileNotAssigned);
-    os::Close(file_);
     position_ = end_ = 0;
-    if (const unsigned code = os::OpenForReading(name_, file_))
+    if (const unsigned code = file_.OpenForReading(name_))
         throw IoError(code);
 }
 
 void TextFile::RequireOpen() const {
-    if (file_ == os::kNoFile)
+    if (!file_.IsOpen())
         throw IoError(kFileNotOpen);
 }
 
@@ -26,7 +21,7 @@ bool TextFile::Fill() {
     if (position_ < end_)
         return true;
     std::size_t read = 0;
-    if (const unsigned code = os::Read(file_, buffer_, kBufferSize, read))
+    if (const unsigned code = os::Read(file_.Handle(), buffer_, kBufferSize, read))
         throw IoError(code);
     position_ = 0;
     end_ = read;
@@ -56,8 +51,7 @@ std::string TextFile::ReadLn() {
 
 void TextFile::Close() {
     RequireOpen();
-    os::Close(file_);
-    file_ = os::kNoFile;
+    file_.Close();
 }
 
 } // namespace rt

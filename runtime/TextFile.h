@@ -2,17 +2,18 @@
 // or CR LF; a CR not followed by LF is dropped; byte 0x1A counts as the end of text.
 #pragma once
 
-#include "runtime/OsSeam.h"
+#include "runtime/OwnedFile.h"
 
 #include <string>
 
 namespace rt {
 
+// A reader of one named file. A file still open when the reader goes is closed without
+// raising.
 class TextFile {
   public:
     TextFile() = default;
     explicit TextFile(std::string name) : name_(std::move(name)) {}
-    ~TextFile(); // closes the file if still open, without raising
     TextFile(const TextFile&) = delete;
     TextFile& operator=(const TextFile&) = delete;
 
@@ -34,7 +35,7 @@ class TextFile {
     bool Fill(); // false when no byte is left
 
     std::string name_;
-    os::FileHandle file_ = os::kNoFile;
+    OwnedFile file_;
     char buffer_[kBufferSize];
     std::size_t position_ = 0;
     std::size_t end_ = 0;

@@ -2,7 +2,7 @@
 """Makes the sample payload folder, deterministically: a manifest of the shipped shape
 and every blob it lists at its exact size.
 
-The folder is laid out as the product installs it (see engine/FolderStore.h):
+The folder is laid out as the product installs it (see tests/support/FolderStore.h):
 Count.dat, Quenvale.exe, UnInstall.exe, update.exe, readme.txt at the root,
 data/sda.d and data/day/<code>.day.
 """

@@ -2,10 +2,10 @@
 // it, so that timing compares writing and bookkeeping, not reading the payload folder.
 #pragma once
 
-#include "engine/FolderStore.h"
 #include "engine/Manifest.h"
 #include "engine/TargetPaths.h"
 #include "runtime/TextFile.h"
+#include "tests/support/FolderStore.h"
 
 #include <map>
 #include <string>
@@ -22,7 +22,7 @@ class PayloadInMemory : public engine::PayloadStore {
     };
 
     explicit PayloadInMemory(const std::string& folder) {
-        const engine::FolderStore files(folder);
+        const testing_support::FolderStore files(folder);
         rt::TextFile manifest(folder + "\\Count.dat");
         manifest.Reset();
         for (long line = 1; !manifest.Eof(); ++line) {

@@ -5,7 +5,6 @@
 // then the set-aside files dropped). Prints the median of each and their ratios. Not a
 // test: it asserts nothing.
 #include "engine/InstallationRun.h"
-#include "engine/RemoveTree.h"
 #include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
 #include "tests/bench/PlainLoop.h"
@@ -32,10 +31,10 @@ int main() {
     std::vector<double> plain, run, reinstall;
     for (int round = 0; round < kRounds; ++round) {
         plain.push_back(bench::MillisecondsOf([&] { bench::PlainLoop(payload, target, nullptr); }));
-        engine::RemoveTree(target);
+        testing_support::RemoveAll(target);
         run.push_back(bench::MillisecondsOf([&] { Run(payload, target); }));
         reinstall.push_back(bench::MillisecondsOf([&] { Run(payload, target); }));
-        engine::RemoveTree(target);
+        testing_support::RemoveAll(target);
     }
     std::printf("installation run benchmark (%s, %zu files, median of %d rounds)\n",
 #ifdef _WIN32

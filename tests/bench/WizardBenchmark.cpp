@@ -3,7 +3,6 @@
 // and the same loop doing the page's work per file on a real window (set a label's
 // text, step a bar, process waiting messages). Also the time from process start to the
 // first page, and what Setup.exe weighs beyond its payload.
-#include "engine/RemoveTree.h"
 #include "tests/bench/PlainLoop.h"
 #include "tests/e2e/Driver.h"
 #include "tests/support/TempFolder.h"
@@ -91,18 +90,18 @@ int main() {
     std::vector<double> plain, paged, wizard, startup;
     for (int round = 0; round < kRounds; ++round) {
         plain.push_back(bench::MillisecondsOf([&] { bench::PlainLoop(payload, target, nullptr); }));
-        engine::RemoveTree(target);
+        testing_support::RemoveAll(target);
         {
             PageLikeWindow page;
             paged.push_back(bench::MillisecondsOf([&] {
                 bench::PlainLoop(payload, target, [&](const std::string& path) { page.Step(path); });
             }));
         }
-        engine::RemoveTree(target);
+        testing_support::RemoveAll(target);
         const WizardTimes times = TimeTheWizard(target);
         wizard.push_back(times.installToFinish);
         startup.push_back(times.startToFirstPage);
-        engine::RemoveTree(target);
+        testing_support::RemoveAll(target);
     }
     const double floorPlain = bench::Median(plain), floorPaged = bench::Median(paged),
                  real = bench::Median(wizard);

@@ -1,6 +1,5 @@
 #include "tests/e2e/Installation.h"
 
-#include "engine/FolderStore.h"
 #include "engine/Manifest.h"
 #include "engine/TargetPaths.h"
 #include "runtime/FileSystem.h"
@@ -8,6 +7,7 @@
 #include "runtime/TextFile.h"
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
+#include "tests/support/FolderStore.h"
 #include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 
@@ -35,7 +35,7 @@ void RemoveShortcuts() {
 }
 
 void ExpectCompleteInstallation(const std::string& target) {
-    const engine::FolderStore payload(PAYLOAD_DIR);
+    const testing_support::FolderStore payload(PAYLOAD_DIR);
     rt::TextFile manifest(std::string(PAYLOAD_DIR) + "\\Count.dat");
     manifest.Reset();
     manifest.ReadLn();
@@ -69,7 +69,7 @@ void PlantEarlierInstallation(const std::string& target) {
         CopyFileA(from.c_str(), installed.back().c_str(), FALSE);
     }
     manifest.Close();
-    rt::WriteTextsToFile(engine::UninstallListPath(target), installed);
+    testing_support::PutFile(engine::UninstallListPath(target), rt::JoinLines(installed));
     rt::CreateDir(ProductFolder());
     for (const char* name : {"软件说明文件.lnk", "Marluxa卸载.lnk", "Marluxa.lnk"})
         testing_support::PutFile(ProductFolder() + "\\" + name, std::string("earlier link ") + name);

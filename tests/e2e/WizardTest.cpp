@@ -11,8 +11,6 @@
 
 #include <commctrl.h>
 
-#include <algorithm>
-
 using namespace e2e;
 using testing_support::FileContent;
 using testing_support::PutFile;
@@ -148,13 +146,9 @@ TEST_F(Wizard, AFolderNameEndingInTrailByte5CIsTheOneInstalledInto) {
     Click(ChildWithText(progress, "安装"));
     ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
     ExpectCompleteInstallation(target);
-    rt::FolderListing listing; // and no folder beside it
-    std::vector<std::string> names;
-    for (unsigned code = listing.Open(parent + "\\*", rt::FolderListing::kAllEntries); code == 0;
-         code = listing.Next())
-        names.push_back(listing.Name());
-    std::sort(names.begin(), names.end());
-    EXPECT_EQ(names, (std::vector<std::string>{".", "..", "\x9C\x5C"}));
+    const auto entries = testing_support::ListFolder(parent); // and no folder beside it
+    ASSERT_EQ(entries.size(), 1u);
+    EXPECT_EQ(entries[0].name, "\x9C\x5C");
     EXPECT_EQ(ReadLink(DesktopLink()).path, target + "\\Quenvale.exe");
 }
 

@@ -18,15 +18,9 @@ std::uint64_t Fnv1a(const std::string& bytes) {
 }
 
 void Walk(const std::string& root, const std::string& relative, Snapshot& snapshot) {
-    rt::FolderListing listing;
-    const std::string folder = relative.empty() ? root : root + "\\" + relative;
-    for (unsigned code = listing.Open(folder + "\\*", rt::FolderListing::kAllEntries); code == 0;
-         code = listing.Next()) {
-        const std::string name = listing.Name();
-        if (name == "." || name == "..")
-            continue;
-        const std::string path = relative.empty() ? name : relative + "\\" + name;
-        if (listing.Attributes() & os::kAttrDirectory) {
+    for (const FolderEntry& entry : ListFolder(relative.empty() ? root : root + "\\" + relative)) {
+        const std::string path = relative.empty() ? entry.name : relative + "\\" + entry.name;
+        if (entry.attributes & os::kAttrDirectory) {
             snapshot[path] = "folder";
             Walk(root, path, snapshot);
             continue;

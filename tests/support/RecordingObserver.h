@@ -4,7 +4,7 @@
 
 #include "engine/RunObserver.h"
 #include "runtime/Errors.h"
-#include "runtime/FileWriter.h"
+#include "tests/support/TempFolder.h"
 
 #include <functional>
 #include <string>
@@ -65,7 +65,7 @@ class FakeShortcuts : public engine::ShortcutMaker {
                           rt::CreationRecorder& recorder) {
         if (!recorder.PrepareForeignFile(path))
             return;
-        rt::WriteBytesToFile(path, target.data(), target.size());
+        PutFile(path, target);
         recorder.AdoptWrittenFile(path);
     }
 };

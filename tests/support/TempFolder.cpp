@@ -1,6 +1,5 @@
 #include "tests/support/TempFolder.h"
 
-#include "runtime/FileSystem.h"
 #include "runtime/OsSeam.h"
 
 #include <atomic>
@@ -56,29 +55,6 @@ int ProcessId() {
 #endif
 }
 
-// Removes a tree without the code under test: clears read-only bits, then deletes.
-void RemoveAll(const std::string& folder) {
-    rt::FolderListing listing;
-    for (unsigned code = listing.Open(folder + "\\*", rt::FolderListing::kAllEntries); code == 0;
-         code = listing.Next()) {
-        const std::string name = listing.Name();
-        if (name == "." || name == "..")
-            continue;
-        const std::string path = folder + "\\" + name;
-        const bool isLink = listing.Attributes() & os::kAttrReparsePoint;
-        if ((listing.Attributes() & os::kAttrDirectory) && !isLink) {
-            RemoveAll(path);
-        } else if (listing.Attributes() & os::kAttrDirectory) {
-            os::RemoveFolder(path);
-        } else {
-            os::WriteAttributes(path, 0);
-            os::RemoveFile(path);
-        }
-    }
-    os::WriteAttributes(folder, os::kAttrDirectory);
-    os::RemoveFolder(folder);
-}
-
 } // namespace
 
 TempFolder::TempFolder() {
@@ -92,6 +68,35 @@ TempFolder::TempFolder() {
 
 TempFolder::~TempFolder() {
     RemoveAll(path_);
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+    std::vector<FolderEntry> entries;
+    os::SearchHandle search;
+    os::FoundEntry found;
+    for (unsigned code = os::FindFirst(folder + "\\*", search, found); code == 0;
+         code = os::FindNext(search, found))
+        if (found.name != "." && found.name != "..")
+            entries.push_back({found.name, found.attributes});
+    os::FindClose(search);
+    return entries;
+}
+
+void RemoveAll(const std::string& folder) {
+    for (const FolderEntry& entry : ListFolder(folder)) {
+        const std::string path = folder + "\\" + entry.name;
+        const bool isFolder = entry.attributes & os::kAttrDirectory;
+        if (isFolder && !(entry.attributes & os::kAttrReparsePoint)) {
+            RemoveAll(path);
+        } else if (isFolder) {
+            os::RemoveFolder(path);
+        } else {
+            os::WriteAttributes(path, 0);
+            os::RemoveFile(path);
+        }
+    }
+    os::WriteAttributes(folder, os::kAttrDirectory);
+    os::RemoveFolder(folder);
 }
 
 void PutFile(const std::string& path, const std::string& bytes) {

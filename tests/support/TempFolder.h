@@ -2,7 +2,9 @@
 // the Windows form the primitives take ("C:\..."), on the host as well.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace testing_support {
 
@@ -21,6 +23,17 @@ class TempFolder {
     std::string path_;
 };
 
+// One entry of a folder as the system lists it.
+struct FolderEntry {
+    std::string name;
+    std::uint32_t attributes = 0;
+};
+// Every entry of folder but "." and "..", in the system's order; none when it cannot
+// be listed.
+std::vector<FolderEntry> ListFolder(const std::string& folder);
+// Removes folder with everything beneath it, read-only files included; a link is
+// removed as a link, never followed. Test clean-up only: raises nothing, asserts nothing.
+void RemoveAll(const std::string& folder);
 // Writes bytes to a file (test set-up; raises nothing, asserts nothing).
 void PutFile(const std::string& path, const std::string& bytes);
 // Sets the file's last-write time to 1 June of the given year, local time.

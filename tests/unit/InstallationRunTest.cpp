@@ -1,11 +1,11 @@
 #include "engine/InstallationRun.h"
-#include "engine/FolderStore.h"
 #include "engine/TargetPaths.h"
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
 #include "runtime/TextFile.h"
 #include "tests/support/FolderSnapshot.h"
+#include "tests/support/FolderStore.h"
 #include "tests/support/Readers.h"
 #include "tests/support/RecordingObserver.h"
 #include "tests/support/TempFolder.h"
@@ -21,6 +21,7 @@ using namespace engine;
 using testing_support::FakeShortcuts;
 using testing_support::FileContent;
 using testing_support::FileLines;
+using testing_support::FolderStore;
 using testing_support::PutFile;
 using testing_support::RecordingObserver;
 using testing_support::SetLastWriteYear;

@@ -1,8 +1,8 @@
 #include "engine/ResourceStore.h"
-#include "engine/FolderStore.h"
 #include "engine/Manifest.h"
 #include "runtime/Errors.h"
 #include "runtime/TextFile.h"
+#include "tests/support/FolderStore.h"
 
 #include <gtest/gtest.h>
 
@@ -13,6 +13,7 @@
 #include <windows.h>
 
 using namespace engine;
+using testing_support::FolderStore;
 
 TEST(ResourceStore, EveryManifestBlobEqualsItsPayloadFile) {
     const ResourceStore resources;

@@ -73,6 +73,20 @@ TEST(TextFile, ErrorsCarryTheirCodes) {
     EXPECT_EQ(IoError(102).Message(), "I/O error 102");
 }
 
+TEST(TextFile, ReopeningAndClosingLeaveNoFileOpen) {
+    TempFolder dir;
+    PutFile(dir / "t", "x\r\n");
+    TextFile file(dir / "t");
+    file.Reset();
+    file.Reset(); // the first open is closed, not kept
+    file.Close();
+    os::FileHandle writer;
+    ASSERT_EQ(os::CreateForWriting(dir / "t", writer), 0u); // nothing keeps writers out
+    os::Close(writer);
+    EXPECT_EQ(CodeOf([&] { file.Close(); }), 103u);
+    EXPECT_EQ(CodeOf([&] { file.Eof(); }), 103u);
+}
+
 TEST(TextFile, AFileOpenForWritingElsewhereCannotBeOpened) {
     TempFolder dir;
     PutFile(dir / "t", "x\r\n");

@@ -55,26 +55,6 @@ TEST(SplitLines, EndAtLfOrCrLfAndAtEndOfText) {
     EXPECT_TRUE(SplitLines("").empty());
 }
 
-TEST(Ranges, PosCopyAndDeleteClampToTheText) {
-    EXPECT_EQ(Pos("b", "abcb"), 2u);
-    EXPECT_EQ(Pos("x", "abc"), 0u);
-    EXPECT_EQ(Pos("", "abc"), 0u);
-    EXPECT_EQ(Pos("a", ""), 0u);
-    EXPECT_EQ(Copy("abcdef", 2, 3), "bcd");
-    EXPECT_EQ(Copy("abcdef", 5, 100), "ef");
-    EXPECT_EQ(Copy("abcdef", 7, 1), "");
-    EXPECT_EQ(Copy("abcdef", 2, 0), "");
-    EXPECT_EQ(Copy("abcdef", 2, -1), "");
-    std::string text = "abcdef";
-    Delete(text, 2, 2);
-    EXPECT_EQ(text, "adef");
-    Delete(text, 3, 100);
-    EXPECT_EQ(text, "ad");
-    Delete(text, 1, 0);
-    Delete(text, 9, 1);
-    EXPECT_EQ(text, "ad");
-}
-
 TEST(IoErrors, MessagesFollowTheTable) {
     EXPECT_EQ(IoError(2).Message(), "File not found");
     EXPECT_EQ(IoError(3).Message(), "Invalid filename");
