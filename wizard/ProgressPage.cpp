@@ -15,7 +15,7 @@ const char* const kFileIndent = "    ";
 
 // How often the page shows the run's progress and handles waiting messages while the
 // run goes: about two screen refreshes, so a click is answered well within 50 ms.
-constexpr std::chrono::milliseconds kRefreshInterval{25};
+constexpr std::chrono::milliseconds kRefreshInterval{33};
 
 } // namespace
 

@@ -21,6 +21,7 @@ class SetupProcess {
     SetupProcess& operator=(const SetupProcess&) = delete;
 
     DWORD Id() const { return info_.dwProcessId; }
+    HANDLE Handle() const { return info_.hProcess; }
     bool WaitForExit(DWORD milliseconds) const;
     bool Running() const { return !WaitForExit(0); }
     // Ends the process at once, as a crash or the task manager would.
