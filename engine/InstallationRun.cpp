@@ -1,6 +1,7 @@
 #include "engine/InstallationRun.h"
 
 #include "engine/Manifest.h"
+#include "engine/PayloadCheck.h"
 #include "engine/TargetPaths.h"
 #include "payload/ProductInfo.h"
 #include "runtime/Errors.h"
@@ -26,7 +27,14 @@ InstallationRun::InstallationRun(const std::string& installDir, ShortcutMaker& s
 
 RunOutcome InstallationRun::Install(RunObserver& observer) {
     uninstallList_.clear();
-    if (!TargetCanHoldTheInstallation() || !CreateFolders())
+    if (!PayloadIsWhole(store_))
+        return RunOutcome::PayloadDamaged;
+    const std::vector<PlannedFile> files = PlannedFiles();
+    if (!TargetCanHoldTheInstallation(files))
+        return RunOutcome::FoldersNotCreated;
+    if (!TargetHasRoom(files))
+        return RunOutcome::NotEnoughRoom;
+    if (!CreateFolders())
         return RunOutcome::FoldersNotCreated;
     CopyManifest();
     observer.RangeKnown(CountManifestLines() - 1);
@@ -39,23 +47,57 @@ RunOutcome InstallationRun::Install(RunObserver& observer) {
     return RunOutcome::Succeeded;
 }
 
-// A target the run could only partly fill is refused before anything is made: one
-// that depends on the current folder or drive (its files and the uninstall list would
-// then hold relative paths), or one too long for the deepest file the run writes.
-bool InstallationRun::TargetCanHoldTheInstallation() const {
-    if (!rt::IsRootedPath(installDir_))
-        return false;
+// Every file the run writes, read from the payload's own manifest in memory by the
+// text file's line rules: the manifest copy, each entry, and the uninstall list.
+std::vector<InstallationRun::PlannedFile> InstallationRun::PlannedFiles() const {
     const Blob manifest = store_.Open(kManifestName, kManifestType);
     std::vector<std::string> lines = rt::SplitLines(std::string(manifest.Data(), manifest.Size()));
     lines.resize(std::max<std::size_t>(lines.size(), kMinimumManifestLines)); // as the run reads them
-    std::size_t longest =
-        std::max(ManifestCopyPath(installDir_).size(), UninstallListPath(installDir_).size());
+    std::vector<PlannedFile> files{{ManifestCopyPath(installDir_), manifest.Size()}};
+    std::size_t uninstallListSize = 0;
     for (std::size_t line = 2; line <= lines.size(); ++line) {
-        const std::string fileName = SplitManifestLine(lines[line - 1]).fileName;
-        longest =
-            std::max(longest, EntryPath(installDir_, ClassOfLine(static_cast<long>(line)), fileName).size());
+        const ManifestEntry entry = SplitManifestLine(lines[line - 1]);
+        const std::string path = EntryPath(installDir_, ClassOfLine(static_cast<long>(line)), entry.fileName);
+        files.push_back({path, store_.Open(entry.name, entry.type).Size()});
+        uninstallListSize += path.size() + 2; // and its CR LF
     }
-    return longest <= kLongestFilePath;
+    files.push_back({UninstallListPath(installDir_), uninstallListSize});
+    return files;
+}
+
+// A target the run could only partly fill is refused before anything is made: one
+// that depends on the current folder or drive (its files and the uninstall list would
+// then hold relative paths), or one too long for the deepest file the run writes.
+bool InstallationRun::TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files) const {
+    if (!rt::IsRootedPath(installDir_))
+        return false;
+    for (const PlannedFile& file : files)
+        if (file.path.size() > kLongestFilePath)
+            return false;
+    return true;
+}
+
+// Compares what the run will write, each file in whole allocation units, with the
+// room on the volume of the target's nearest existing folder. Files a reinstall sets
+// aside are renamed, which takes no room. When the volume cannot be asked (a drive
+// that is not there), creating the folders will tell.
+bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files) {
+    std::string folder = installDir_;
+    while (!rt::DirectoryExists(folder)) {
+        const std::string parent =
+            rt::FolderPart(rt::EndsWithSeparator(folder) ? folder.substr(0, folder.size() - 1) : folder);
+        if (parent.empty() || parent == folder)
+            return true;
+        folder = parent;
+    }
+    std::uint64_t unit = 0;
+    room_ = Room{};
+    if (os::FreeSpace(folder, room_.free, unit) != 0)
+        return true;
+    unit = unit ? unit : 1;
+    for (const PlannedFile& file : files)
+        room_.needed += (file.size + unit - 1) / unit * unit;
+    return room_.needed <= room_.free;
 }
 
 bool InstallationRun::CreateFolders() {

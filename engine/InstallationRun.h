@@ -7,15 +7,25 @@
 #include "engine/RunJournal.h"
 #include "engine/RunObserver.h"
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace engine {
 
 enum class RunOutcome {
+    PayloadDamaged,    // the program's payload is not as built; nothing was made
     FoldersNotCreated, // the target cannot hold the installation; nothing was made
+    NotEnoughRoom,     // the target's volume has too little room (see Room()); nothing was made
     Cancelled,         // the observer said no at a cancel check; everything was undone
     Succeeded,         // every file, the uninstall list and the shortcuts are in place
+};
+
+// What the run will write on the target's volume, in whole allocation units, and what
+// the volume has free for this user.
+struct Room {
+    std::uint64_t needed = 0;
+    std::uint64_t free = 0;
 };
 
 class InstallationRun {
@@ -32,8 +42,18 @@ class InstallationRun {
     // every file it set aside. Answers how many entries it had to leave in place.
     int RollBack();
 
+    // The room the last run found, when it ended NotEnoughRoom.
+    const Room& RoomFound() const { return room_; }
+
   private:
-    bool TargetCanHoldTheInstallation() const;
+    // A file the run will write, and its size.
+    struct PlannedFile {
+        std::string path;
+        std::size_t size;
+    };
+    std::vector<PlannedFile> PlannedFiles() const;
+    bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files) const;
+    bool TargetHasRoom(const std::vector<PlannedFile>& files);
     bool CreateFolders();
     void CopyManifest();
     long CountManifestLines();
@@ -48,6 +68,7 @@ class InstallationRun {
 
     std::vector<std::string> uninstallList_; // files written whole, in order
     RunJournal journal_;
+    Room room_;
 };
 
 } // namespace engine

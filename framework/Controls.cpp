@@ -315,6 +315,13 @@ void Animate::Play() {
     SendMessageA(window_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
 }
 
+void Animate::StopAndHide() {
+    if (!window_)
+        return;
+    SendMessageA(window_, ACM_STOP, 0, 0);
+    SetVisible(false);
+}
+
 void InitializeCommonControls() {
     // Loaded from the system folder at run time: comctl32 is not one of the system's
     // known DLLs, so an import would be looked for beside the program first. It stays

@@ -173,6 +173,8 @@ class Animate : public Control {
     void Show();
     // Plays the whole clip without end; raises "Cannot open AVI" when it could not be opened.
     void Play();
+    // Stops the clip and hides the control.
+    void StopAndHide();
 
   protected:
     void Create(HWND parent, int id, Bounds bounds) override;

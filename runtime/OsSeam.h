@@ -5,6 +5,7 @@
 // means. Paths are bytes in the system code page with "\" separators.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -97,6 +98,14 @@ constexpr SearchHandle kNoSearch = -1;
 unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry& entry);
 unsigned FindNext(SearchHandle search, FoundEntry& entry);
 void FindClose(SearchHandle search);
+
+// The SHA-256 digest of the bytes, by the system's own hash provider.
+using Sha256Digest = std::array<std::uint8_t, 32>;
+unsigned Sha256(const void* data, std::size_t size, Sha256Digest& digest);
+
+// The room left to this user on the volume that holds an existing folder, and the
+// volume's allocation unit (every file takes whole units).
+unsigned FreeSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& unitBytes);
 
 // The path expanded against the current folder.
 std::string FullPathName(const std::string& path);

@@ -6,6 +6,8 @@
 #include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 
+#include <openssl/sha.h>
+
 #include <cerrno>
 #include <cstring>
 #include <ctime>
@@ -14,6 +16,7 @@
 #include <fnmatch.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 namespace os {
@@ -358,6 +361,21 @@ std::string SystemMessage(unsigned code) {
     default:
         return "";
     }
+}
+
+unsigned Sha256(const void* data, std::size_t size, Sha256Digest& digest) {
+    SHA256(static_cast<const unsigned char*>(data), size, digest.data());
+    return 0;
+}
+
+unsigned FreeSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& unitBytes) {
+    const std::string unixPath = ToUnix(folder);
+    struct statvfs volume;
+    if (statvfs(unixPath.c_str(), &volume) != 0)
+        return FromErrno(errno, unixPath);
+    freeBytes = static_cast<std::uint64_t>(volume.f_bavail) * volume.f_frsize;
+    unitBytes = volume.f_bsize;
+    return 0;
 }
 
 } // namespace os

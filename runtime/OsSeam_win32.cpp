@@ -1,7 +1,15 @@
-// The OS seam over kernel32's ANSI calls: the product's implementation.
+// The OS seam over kernel32's ANSI calls (and advapi32's hash provider): the product's
+// implementation.
 #include "runtime/OsSeam.h"
 
 #include <windows.h>
+
+#include <wincrypt.h> // after windows.h, which it needs
+
+// SHA-256 is offered from Windows XP SP3 on; the headers name it only for later targets.
+#ifndef CALG_SHA_256
+#define CALG_SHA_256 (ALG_CLASS_HASH | ALG_TYPE_ANY | 12)
+#endif
 
 namespace os {
 
@@ -201,6 +209,58 @@ std::string SystemMessage(unsigned code) {
                                             FORMAT_MESSAGE_ARGUMENT_ARRAY,
                                         nullptr, code, 0, buffer, sizeof buffer, nullptr);
     return std::string(buffer, length);
+}
+
+namespace {
+
+// The system's hash provider, acquired on first use and released at the program's end.
+class HashProvider {
+  public:
+    ~HashProvider() {
+        if (handle_)
+            CryptReleaseContext(handle_, 0);
+    }
+    unsigned Acquire() {
+        if (!handle_ && !CryptAcquireContextA(&handle_, nullptr, nullptr, PROV_RSA_AES, CRYPT_VERIFYCONTEXT))
+            return GetLastError();
+        return 0;
+    }
+    HCRYPTPROV Handle() const { return handle_; }
+
+  private:
+    HCRYPTPROV handle_ = 0;
+};
+
+} // namespace
+
+unsigned Sha256(const void* data, std::size_t size, Sha256Digest& digest) {
+    static HashProvider provider;
+    if (const unsigned code = provider.Acquire())
+        return code;
+    HCRYPTHASH hash = 0;
+    if (!CryptCreateHash(provider.Handle(), CALG_SHA_256, 0, 0, &hash))
+        return GetLastError();
+    DWORD length = static_cast<DWORD>(digest.size());
+    const bool hashed = CryptHashData(hash, static_cast<const BYTE*>(data), static_cast<DWORD>(size), 0) &&
+                        CryptGetHashParam(hash, HP_HASHVAL, digest.data(), &length, 0);
+    const unsigned code = hashed ? 0 : GetLastError();
+    CryptDestroyHash(hash);
+    return code;
+}
+
+unsigned FreeSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& unitBytes) {
+    if (!FitsMaxPath(folder + "\\"))
+        return kErrorFilenameTooLong;
+    const std::string withSeparator = folder.back() == '\\' ? folder : folder + "\\";
+    ULARGE_INTEGER available;
+    DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
+    if (!GetDiskFreeSpaceExA(withSeparator.c_str(), &available, nullptr, nullptr) ||
+        !GetDiskFreeSpaceA(withSeparator.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                           &clusters))
+        return GetLastError();
+    freeBytes = available.QuadPart;
+    unitBytes = static_cast<std::uint64_t>(sectorsPerCluster) * bytesPerSector;
+    return 0;
 }
 
 } // namespace os

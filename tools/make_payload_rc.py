@@ -8,11 +8,14 @@ names a blob file that exists; every blob file is named by exactly one line. Any
 failure stops the build with a message naming the offending line or blob.
 """
 import argparse
+import hashlib
 import os
 import re
 import sys
 
 MINIMUM_LINES = 6
+# The resource that holds the blobs' digests (engine/PayloadCheck.h reads it).
+DIGESTS_NAME, DIGESTS_TYPE = "SHA256", "PAYLOADDIGESTS"
 
 
 def subfolder(line_number):
@@ -80,8 +83,17 @@ def main():
     entries = blob_entries(args.payload, read_manifest(args.payload))
     check_every_blob_named(args.payload, entries)
 
+    # The digest of every blob, in manifest order, as a resource of a type of its own:
+    # the installer checks the whole payload against it before it writes anything.
+    digests = os.path.join(os.path.dirname(os.path.abspath(args.out)), "payload.sha256")
+    with open(digests, "w", newline="") as out:
+        for kind, name, path in entries:
+            with open(path, "rb") as blob:
+                out.write(f"{kind} {name} {hashlib.sha256(blob.read()).hexdigest()}\r\n")
+
     script = ["// Generated from the payload folder's manifest; do not edit.", "LANGUAGE 4, 2"]
     script += [f'{name} {kind} "{path}"' for kind, name, path in entries]
+    script.append(f'{DIGESTS_NAME} {DIGESTS_TYPE} "{digests}"')
     with open(args.out, "w") as out:
         out.write("\n".join(script) + "\n")
     if args.depfile:

@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# A small drive for the full-disk case of the fault matrix: a 4 MB tmpfs, given the
+# A small drive for the full-disk cases of the fault matrix: a 24 MB tmpfs, given the
 # letter T: in the Wine prefix. "mount FOLDER" makes it (when the machine allows
 # mounting; otherwise the case is skipped), "unmount FOLDER" takes it away again.
 set -u
@@ -8,7 +8,7 @@ letter="$prefix/dosdevices/t:"
 case "$1" in
 mount)
   mkdir -p "$2"
-  mountpoint -q "$2" || mount -t tmpfs -o size=4m setup-small-drive "$2" 2>/dev/null ||
+  mountpoint -q "$2" || mount -t tmpfs -o size=24m setup-small-drive "$2" 2>/dev/null ||
     { echo "could not mount a tmpfs: the full-disk case will be skipped"; exit 0; }
   ln -sfn "$2" "$letter"
   ;;

@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "payload/ProductInfo.h"
+#include "runtime/Errors.h"
 
 namespace wizard {
 
@@ -12,10 +13,19 @@ const char* const kCancelCaption = "安装提示";
 const char* const kFolderFailure = "创建安装目录失败!";
 const char* const kFolderFailureCaption = "信息";
 const char* const kFileIndent = "    ";
+const char* const kPayloadDamaged = "安装程序已损坏，请重新获取安装程序。";
+const char* const kReadyText = "\r    安装" PRODUCT_NAME "，请点击安装";
 
 // How often the page shows the run's progress and handles waiting messages while the
 // run goes: about two screen refreshes, so a click is answered well within 50 ms.
 constexpr std::chrono::milliseconds kRefreshInterval{33};
+
+// Names both figures, in megabytes with one decimal.
+std::string RoomMessage(const engine::Room& room) {
+    constexpr double kMegabyte = 1024.0 * 1024.0;
+    return rt::Format("目标磁盘空间不足：安装需要 %.1f MB，而该磁盘只有 %.1f MB 可用。请选择其他文件夹。",
+                      room.needed / kMegabyte, room.free / kMegabyte);
+}
 
 } // namespace
 
@@ -33,7 +43,7 @@ ProgressPage::ProgressPage(SharedState& state, engine::InstallationRun& run)
     installButton_.OnClick = [this] { Install(); };
     cancelButton_.OnClick = [this] { Cancel(); };
     backButton_.OnClick = [this] { onBack(); };
-    introduction_.SetText("\r    安装" PRODUCT_NAME "，请点击安装");
+    introduction_.SetText(kReadyText);
     state_.cancelRequested = false;
 }
 
@@ -59,6 +69,15 @@ void ProgressPage::RunAndFollowItsOutcome() {
     }
     ShowProgressNow();
     switch (outcome) {
+    case engine::RunOutcome::PayloadDamaged:
+        stage_ = Stage::Ended;
+        MessageBoxA(Handle(), kPayloadDamaged, SETUP_TITLE, MB_OK | MB_ICONSTOP);
+        onQuit(); // nothing was written, and nothing can be installed from this program
+        break;
+    case engine::RunOutcome::NotEnoughRoom:
+        ReturnToReady();
+        MessageBoxA(Handle(), RoomMessage(run_.RoomFound()).c_str(), SETUP_TITLE, MB_OK | MB_ICONEXCLAMATION);
+        break;
     case engine::RunOutcome::FoldersNotCreated:
         MessageBoxA(GetFocus(), kFolderFailure, kFolderFailureCaption, MB_OK);
         EnterStoppedState();
@@ -72,6 +91,14 @@ void ProgressPage::RunAndFollowItsOutcome() {
         onNext();
         break;
     }
+}
+
+void ProgressPage::ReturnToReady() {
+    stage_ = Stage::Ready;
+    copyAnimation_.StopAndHide();
+    introduction_.SetText(kReadyText);
+    installButton_.SetEnabled(true);
+    backButton_.SetEnabled(true);
 }
 
 void ProgressPage::EnterStoppedState() {

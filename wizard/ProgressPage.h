@@ -29,6 +29,9 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
 
     void Install();
     void RunAndFollowItsOutcome();
+    // Back to the page as it was before "安装", so that the user can go back and choose
+    // another folder.
+    void ReturnToReady();
     void Cancel();
     void CloseBoxPressed() override;
     // In the stopped state: asks the cancel question; on OK undoes what the run did

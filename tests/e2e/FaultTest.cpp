@@ -12,6 +12,7 @@
 #include <commctrl.h>
 
 #include <cstdio>
+#include <functional>
 #include <set>
 
 using namespace e2e;
@@ -169,14 +170,101 @@ TEST_F(FaultMatrix, AKilledRunIsCompletedByASecondOne) {
     ExpectCompleteInstallation(target);
 }
 
-TEST_F(FaultMatrix, AFullDiskStopsTheRunAndCancelEmptiesTheDrive) {
-    const std::string drive = "T:\\";
-    if (!rt::DirectoryExists(drive))
+namespace {
+
+// The small drive T: (24 MB) filled by another writer to leave room for `free` bytes.
+std::string FillDriveTo(std::uint64_t free) {
+    ULARGE_INTEGER available;
+    GetDiskFreeSpaceExA("T:\\", &available, nullptr, nullptr);
+    const std::string filler = "T:\\filler";
+    PutFile(filler, std::string(static_cast<std::size_t>(available.QuadPart - free), 'f'));
+    return filler;
+}
+
+// A copy of Setup.exe whose resource (type, name) is damaged as `damage` does it.
+void DamageCopy(const std::string& copy, const char* type, const char* name,
+                const std::function<void(std::string&)>& damage) {
+    ASSERT_TRUE(CopyFileA(SETUP_EXE_PATH, copy.c_str(), FALSE));
+    HMODULE image = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+    ASSERT_NE(image, nullptr);
+    HRSRC found = FindResourceA(image, name, type);
+    ASSERT_NE(found, nullptr) << type << " " << name;
+    std::string bytes(static_cast<const char*>(LockResource(LoadResource(image, found))),
+                      SizeofResource(image, found));
+    FreeLibrary(image);
+    damage(bytes);
+    HANDLE update = BeginUpdateResourceA(copy.c_str(), FALSE);
+    ASSERT_NE(update, nullptr);
+    ASSERT_TRUE(UpdateResourceA(update, type, name, MAKELANGID(LANG_CHINESE, SUBLANG_CHINESE_SIMPLIFIED),
+                                &bytes[0], static_cast<DWORD>(bytes.size())));
+    ASSERT_TRUE(EndUpdateResourceA(update, FALSE));
+}
+
+} // namespace
+
+TEST_F(FaultMatrix, ADamagedProgramSaysSoAndWritesNothing) {
+    const std::string copies = dir / "copies", target = dir / "target\\Quenvale";
+    rt::CreateDir(copies);
+    rt::CreateDir(dir / "target");
+    const Snapshot before = TakeSnapshot(dir / "target");
+    const auto flipOneByte = [](std::string& bytes) { bytes[bytes.size() / 2] ^= 0x20; };
+    const auto cutShort = [](std::string& bytes) { bytes.resize(bytes.size() - 100); };
+    const struct {
+        const char *type, *name;
+        std::function<void(std::string&)> damage;
+    } cases[] = {{"DAYFILE", "F000001", flipOneByte},
+                 {"EXEFILE", "FQUENVALE", cutShort},
+                 {"DATFILE", "FCOUNT", flipOneByte}};
+    for (const auto& damaged : cases) {
+        const std::string copy = copies + "\\" + damaged.name + ".exe";
+        DamageCopy(copy, damaged.type, damaged.name, damaged.damage);
+        SetupProcess program(copy, "");
+        HWND progress = GoToProgressPage(program, target);
+        ASSERT_NE(progress, nullptr) << damaged.name;
+        Click(ChildWithText(progress, "安装"));
+        const MessageBoxSeen told = WaitForMessageBox(program.Id());
+        ASSERT_NE(told.window, nullptr) << damaged.name;
+        EXPECT_EQ(told.text, "安装程序已损坏，请重新获取安装程序。");
+        EXPECT_EQ(told.caption, kTitle);
+        EXPECT_TRUE(told.hasIcon);
+        Answer(told, IDOK);
+        EXPECT_TRUE(program.WaitForExit(10000)) << damaged.name;
+        EXPECT_EQ(TakeSnapshot(dir / "target"), before) << damaged.name;
+    }
+}
+
+TEST_F(FaultMatrix, ADriveWithoutRoomIsRefusedBeforeAnythingIsWritten) {
+    if (!rt::DirectoryExists("T:\\"))
+        GTEST_SKIP() << "no small drive T: (tools/small-drive.sh could not mount one)";
+    const std::string filler = FillDriveTo(4 << 20);
+    const Snapshot before = TakeSnapshot("T:");
+    HWND progress = GoToProgressPage(setup, "T:\\Quenvale");
+    const MessageBoxSeen refused = InstallAndWaitForABox(progress);
+    ASSERT_NE(refused.window, nullptr);
+    EXPECT_EQ(refused.caption, kTitle);
+    EXPECT_EQ(refused.text.rfind("目标磁盘空间不足：安装需要 ", 0), 0u) << refused.text;
+    EXPECT_NE(refused.text.find("而该磁盘只有 4.0 MB 可用"), std::string::npos) << refused.text;
+    Screenshot("fault-no-room");
+    Answer(refused, IDOK);
+    // The page is as before "安装": the user can go back and choose another folder.
+    EXPECT_TRUE(
+        WaitUntil(5000, [&] { return IsWindowEnabled(ChildWithText(progress, "<  上一步")) != FALSE; }));
+    EXPECT_TRUE(IsWindowEnabled(ChildWithText(progress, "安装")));
+    EXPECT_EQ(TakeSnapshot("T:"), before);
+    Click(ChildWithText(progress, "<  上一步"));
+    EXPECT_NE(WaitForPage(setup.Id(), Page::Directory), nullptr);
+    rt::RemoveFile(filler);
+}
+
+TEST_F(FaultMatrix, ADriveFilledByAnotherWriterDuringTheRunIsEmptiedByCancel) {
+    if (!rt::DirectoryExists("T:\\"))
         GTEST_SKIP() << "no small drive T: (tools/small-drive.sh could not mount one)";
     const Snapshot before = TakeSnapshot("T:");
-    const std::string target = "T:\\Quenvale";
-    HWND progress = GoToProgressPage(setup, target);
-    const MessageBoxSeen error = InstallAndWaitForABox(progress);
+    HWND progress = GoToProgressPage(setup, "T:\\Quenvale");
+    Click(ChildWithText(progress, "安装"));
+    WaitForBarPosition(progress, 100); // past the room check
+    const std::string filler = FillDriveTo(256 << 10);
+    const MessageBoxSeen error = WaitForMessageBox(setup.Id(), 120000);
     ASSERT_NE(error.window, nullptr);
     const bool streamError = error.text == "Stream write error.";
     const bool createError = error.text.rfind("Cannot create file \"T:\\Quenvale\\", 0) == 0 &&
@@ -185,6 +273,7 @@ TEST_F(FaultMatrix, AFullDiskStopsTheRunAndCancelEmptiesTheDrive) {
     Screenshot("fault-disk-full");
     Answer(error, IDOK);
     AbandonFromTheStoppedState(progress, false);
+    rt::RemoveFile(filler);
     EXPECT_EQ(TakeSnapshot("T:"), before);
 }
 

@@ -1,6 +1,8 @@
 #include "tests/support/FolderStore.h"
 
 #include "engine/Manifest.h"
+#include "engine/PayloadCheck.h"
+#include "runtime/Digest.h"
 #include "runtime/OwnedFile.h"
 #include "runtime/TextFile.h"
 
@@ -44,10 +46,18 @@ FolderStore::FolderStore(std::string folder) : folder_(std::move(folder)) {
             folder_ + "\\" + InstalledSubfolder(number) + entry.fileName;
     }
     manifest.Close();
+    for (const auto& [key, path] : files_) {
+        std::vector<char> content;
+        if (ReadWholeFile(path, content))
+            digests_ +=
+                key.first + " " + key.second + " " + rt::Sha256Hex(content.data(), content.size()) + "\r\n";
+    }
 }
 
 engine::Blob FolderStore::Open(const std::string& name, const std::string& type) const {
     const Key key{engine::UpperCase(type), engine::UpperCase(name)};
+    if (key == Key{engine::kDigestsType, engine::kDigestsName})
+        return engine::Blob(digests_.data(), digests_.size());
     auto bytes = read_.find(key);
     if (bytes == read_.end()) {
         const auto file = files_.find(key);

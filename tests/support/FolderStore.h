@@ -16,7 +16,9 @@ namespace testing_support {
 
 class FolderStore : public engine::PayloadStore {
   public:
-    // Indexes the folder's manifest; raises the reader's I/O errors.
+    // Indexes the folder's manifest and records the digest of every blob file there, as
+    // the build does; raises the reader's I/O errors. A blob changed afterwards no
+    // longer matches its digest.
     explicit FolderStore(std::string folder);
     // Reads the blob's file when it is first opened and keeps the bytes as long as the
     // store, as a program's resources stay mapped.
@@ -27,6 +29,7 @@ class FolderStore : public engine::PayloadStore {
     std::string folder_;
     std::map<Key, std::string> files_; // the blob's path
     mutable std::map<Key, std::vector<char>> read_;
+    std::string digests_; // served as the digests resource
 };
 
 } // namespace testing_support

@@ -181,20 +181,27 @@ TEST(InstallationRun, TheDesktopChoiceIsReadOnceAtTheEnd) {
     EXPECT_EQ(r.shortcuts.calls.size(), 3u);
 }
 
-TEST(InstallationRun, AMissingDailyBlobStopsTheRunAndKeepsWhatWasWritten) {
-    TempFolder dir;
-    RunFixture r(MakePayload(dir, 3, "f000001"), dir / "Q");
-    EXPECT_EQ(r.Install(), "Resource f000001 not found");
-    EXPECT_TRUE(rt::FileExists(dir / "Q\\Quenvale.exe"));
-    EXPECT_TRUE(rt::FileExists(dir / "Q\\data\\sda.d"));
-    EXPECT_TRUE(rt::FileExists(dir / "Q\\count1.dat"));
-    EXPECT_FALSE(rt::FileExists(dir / "Q\\data\\day\\000001.day"));
-    EXPECT_FALSE(rt::FileExists(dir / "Q\\Unini.dat"));
-    EXPECT_EQ(r.observer.currentEntry, dir / "Q\\data\\day\\000001.day");
-    EXPECT_TRUE(r.shortcuts.calls.empty());
-    // Abandoning the stopped run removes what it created, and only that.
-    r.run.RollBack();
-    EXPECT_FALSE(rt::DirectoryExists(dir / "Q"));
+TEST(InstallationRun, ADamagedPayloadIsFoundBeforeAnythingIsMade) {
+    // Each file of a small payload changed after the store recorded its digests, as a
+    // damaged program's resources would be: a byte changed, a blob cut short, the
+    // manifest changed; and a blob missing altogether.
+    const std::vector<std::pair<std::string, std::string>> damages = {{"data\\day\\000002.day", "day 000003"},
+                                                                      {"Quenvale.exe", "blob of Quenvale"},
+                                                                      {"Count.dat", ""},
+                                                                      {"data\\day\\000001.day", "<missing>"}};
+    for (const auto& [file, content] : damages) {
+        TempFolder dir;
+        const std::string payload = MakePayload(dir, 3, content == "<missing>" ? "f000001" : "");
+        RunFixture r(payload, dir / "Q");
+        if (file == "Count.dat")
+            PutFile(payload + "\\Count.dat", FileContent(payload + "\\Count.dat") + "\r\n");
+        else if (content != "<missing>")
+            PutFile(payload + "\\" + file, content);
+        ASSERT_EQ(r.Install(), "") << file;
+        EXPECT_EQ(r.outcome, RunOutcome::PayloadDamaged) << file;
+        EXPECT_FALSE(rt::DirectoryExists(dir / "Q")) << file;
+        EXPECT_EQ(r.observer.entriesStarted, 0);
+    }
 }
 
 TEST(InstallationRun, AShortManifestEndsInResourceNotFound) {
@@ -204,7 +211,7 @@ TEST(InstallationRun, AShortManifestEndsInResourceNotFound) {
             "fCount datfile D:\\Q\\Count.dat\r\nfQuenvale exefile D:\\Q\\Quenvale.exe\r\n");
     RunFixture r(payload, dir / "Q");
     EXPECT_EQ(r.Install(), "Resource  not found");
-    EXPECT_TRUE(rt::FileExists(dir / "Q\\Quenvale.exe"));
+    EXPECT_FALSE(rt::DirectoryExists(dir / "Q")); // found while planning, before anything is made
 }
 
 TEST(InstallationRun, FolderCreationFailureShowsItsMessageAndWritesNothing) {
