@@ -1,8 +1,10 @@
-// The sample payload read once into memory, served as a store whose blobs point into
-// it, so that timing compares writing and bookkeeping, not reading the payload folder.
+// The sample payload read once into memory, with its digests, served as a store whose
+// blobs point into it, so that timing compares writing and bookkeeping, not reading the
+// payload folder.
 #pragma once
 
 #include "engine/Manifest.h"
+#include "engine/PayloadCheck.h"
 #include "engine/TargetPaths.h"
 #include "runtime/TextFile.h"
 #include "tests/support/FolderStore.h"
@@ -34,6 +36,8 @@ class PayloadInMemory : public engine::PayloadStore {
                 entries_.push_back({entry.name, entry.type, entry.fileName, engine::ClassOfLine(line)});
         }
         manifest.Close();
+        const engine::Blob digests = files.Open(engine::kDigestsName, engine::kDigestsType);
+        bytes_[{engine::kDigestsType, engine::kDigestsName}] = std::string(digests.Data(), digests.Size());
     }
 
     engine::Blob Open(const std::string& name, const std::string& type) const override {
