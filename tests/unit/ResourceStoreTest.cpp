@@ -1,5 +1,6 @@
 #include "engine/ResourceStore.h"
 #include "engine/Manifest.h"
+#include "engine/PayloadCheck.h"
 #include "runtime/Errors.h"
 #include "runtime/TextFile.h"
 #include "tests/support/FolderStore.h"
@@ -48,6 +49,7 @@ namespace {
 
 struct ResourceCensus {
     long blobs = 0;
+    long digestLists = 0;
     std::vector<std::string> problems;
 };
 
@@ -68,7 +70,11 @@ BOOL CALLBACK CountName(HMODULE module, LPCSTR type, LPSTR name, LONG_PTR state)
 }
 
 BOOL CALLBACK CountType(HMODULE module, LPSTR type, LONG_PTR state) {
-    if (!IS_INTRESOURCE(type)) // the payload's types are strings; icons and the like are numbered
+    if (IS_INTRESOURCE(type)) // the payload's types are strings; icons and the like are numbered
+        return TRUE;
+    if (std::string(type) == engine::kDigestsType)
+        ++reinterpret_cast<ResourceCensus*>(state)->digestLists;
+    else
         EnumResourceNamesA(module, type, CountName, state);
     return TRUE;
 }
@@ -84,7 +90,8 @@ TEST(ResourceStore, EveryBlobIsAnUpperCaseStringResourceInSimplifiedChinese) {
     for (; !manifest.Eof(); ++lines)
         manifest.ReadLn();
     manifest.Close();
-    EXPECT_EQ(census.blobs, lines); // one blob a manifest line, and no other
+    EXPECT_EQ(census.blobs, lines);   // one blob a manifest line, and no other
+    EXPECT_EQ(census.digestLists, 1); // and the digests of them all, in a type of its own
 
     EXPECT_TRUE(census.problems.empty()) << census.problems.front();
 }
