@@ -20,8 +20,9 @@ else()
     list(APPEND GENERATOR_ARGS --main-program $<TARGET_FILE:QuenvaleSample>)
     list(APPEND GENERATOR_DEPENDS QuenvaleSample)
   endif()
+  # The programs are outputs too, so that a change to one is packaged in the same build.
   add_custom_command(
-    OUTPUT ${PAYLOAD_DIR}/Count.dat
+    OUTPUT ${PAYLOAD_DIR}/Count.dat ${PAYLOAD_DIR}/Quenvale.exe ${PAYLOAD_DIR}/UnInstall.exe
     COMMAND python3 ${SAMPLE_GENERATOR} ${GENERATOR_ARGS}
     DEPENDS ${GENERATOR_DEPENDS}
     COMMENT "Making the sample payload")
