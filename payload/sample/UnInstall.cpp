@@ -232,18 +232,17 @@ bool StartFinishingCopy(const char* self) {
         DeleteFileA(copy);
         return false;
     }
-    CloseHandle(started.hThread);
-    CloseHandle(started.hProcess);
+    const Handle thread(started.hThread), process(started.hProcess);
     return true;
 }
 
 // The copy's part: deletes the uninstaller's file once its process has ended, then its
 // folder when that is empty. The copy itself stays in the temporary folder, marked
 // for deletion at the next start of the system.
-int FinishRemoval(HANDLE uninstaller, const char* program) {
-    if (WaitForSingleObject(uninstaller, INFINITE) != WAIT_OBJECT_0)
+int FinishRemoval(HANDLE inherited, const char* program) {
+    const Handle uninstaller(inherited);
+    if (WaitForSingleObject(uninstaller.Get(), INFINITE) != WAIT_OBJECT_0)
         return 1;
-    CloseHandle(uninstaller);
     // The system may hold the file for a moment after the process has ended.
     for (int attempt = 0; attempt < 50 && !DeleteFileA(program); ++attempt) {
         if (GetLastError() == ERROR_FILE_NOT_FOUND)
