@@ -19,9 +19,20 @@ else()
     target_link_options(QuenvaleSample PRIVATE -s)
     list(APPEND GENERATOR_ARGS --main-program $<TARGET_FILE:QuenvaleSample>)
     list(APPEND GENERATOR_DEPENDS QuenvaleSample)
+    # So is the uninstaller, which undoes an installation. Nothing in it throws, and
+    # without the unwinding machinery it fits in its size.
+    add_executable(UnInstallSample WIN32 payload/sample/UnInstall.cpp payload/sample/UnInstall.rc)
+    target_compile_options(UnInstallSample PRIVATE -Os -fno-exceptions)
+    target_link_options(UnInstallSample PRIVATE -s)
+    # Headers only from the tree: product facts, the lead-byte rule, the COM owners.
+    target_include_directories(UnInstallSample PRIVATE ${CMAKE_SOURCE_DIR})
+    target_link_libraries(UnInstallSample PRIVATE ole32 shell32 uuid)
+    list(APPEND GENERATOR_ARGS --uninstaller $<TARGET_FILE:UnInstallSample>)
+    list(APPEND GENERATOR_DEPENDS UnInstallSample)
   endif()
+  # The programs are outputs too, so that a change to one is packaged in the same build.
   add_custom_command(
-    OUTPUT ${PAYLOAD_DIR}/Count.dat
+    OUTPUT ${PAYLOAD_DIR}/Count.dat ${PAYLOAD_DIR}/Quenvale.exe ${PAYLOAD_DIR}/UnInstall.exe
     COMMAND python3 ${SAMPLE_GENERATOR} ${GENERATOR_ARGS}
     DEPENDS ${GENERATOR_DEPENDS}
     COMMENT "Making the sample payload")

@@ -125,11 +125,21 @@ def readme_bytes():
     return (text + filler)[:README_SIZE]
 
 
+def padded(program, size, path):
+    if len(program) > size:
+        sys.exit(f"sample program {path} is larger than {size} bytes")
+    return program + bytes(size - len(program))
+
+
 def main_program_bytes(path, rng):
     program = open(path, "rb").read() if path else b"MZ" + rng.bytes(510)
-    if len(program) > MAIN_PROGRAM_SIZE:
-        sys.exit(f"sample main program {path} is larger than {MAIN_PROGRAM_SIZE} bytes")
-    return program + bytes(MAIN_PROGRAM_SIZE - len(program))
+    return padded(program, MAIN_PROGRAM_SIZE, path)
+
+
+def uninstaller_bytes(path, rng):
+    # The stand-in's bytes are drawn either way, so that the blobs after it stay the same.
+    stand_in = b"MZ" + rng.bytes(UNINSTALLER_SIZE - 2)
+    return padded(open(path, "rb").read(), UNINSTALLER_SIZE, path) if path else stand_in
 
 
 def write(path, content):
@@ -147,6 +157,7 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("--out", required=True, help="payload folder to make")
     parser.add_argument("--main-program", help="tiny Win32 program to pad into Quenvale.exe")
+    parser.add_argument("--uninstaller", help="tiny Win32 program to pad into UnInstall.exe")
     args = parser.parse_args()
     rng = Lcg(20021207)
 
@@ -161,7 +172,7 @@ def main():
     out = args.out
     write(os.path.join(out, "Count.dat"), "".join(l + "\r\n" for l in lines).encode("ascii"))
     write(os.path.join(out, "Quenvale.exe"), main_program_bytes(args.main_program, rng))
-    write(os.path.join(out, "UnInstall.exe"), b"MZ" + rng.bytes(UNINSTALLER_SIZE - 2))
+    write(os.path.join(out, "UnInstall.exe"), uninstaller_bytes(args.uninstaller, rng))
     write(os.path.join(out, "update.exe"), b"MZ" + rng.bytes(UPDATER_SIZE - 2))
     write(os.path.join(out, "readme.txt"), readme_bytes())
     write(os.path.join(out, "data", "sda.d"), rng.bytes(DATA_FILE_SIZE))

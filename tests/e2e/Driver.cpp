@@ -258,6 +258,33 @@ HWND WaitForWindow(const char* windowClass, const char* title, DWORD millisecond
     return window;
 }
 
+std::vector<DWORD> ChildProcesses(DWORD processId) {
+    std::vector<DWORD> children;
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return children;
+    PROCESSENTRY32 process = {};
+    process.dwSize = sizeof process;
+    for (BOOL more = Process32First(snapshot, &process); more; more = Process32Next(snapshot, &process))
+        if (process.th32ParentProcessID == processId)
+            children.push_back(process.th32ProcessID);
+    CloseHandle(snapshot);
+    return children;
+}
+
+bool WaitForProcessEnd(DWORD processId, DWORD milliseconds) {
+    HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId);
+    if (!process)
+        return true;
+    const bool ended = WaitForSingleObject(process, milliseconds) == WAIT_OBJECT_0;
+    if (!ended) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+    return ended;
+}
+
 std::vector<std::string> ModulesOf(DWORD processId) {
     std::vector<std::string> modules;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);

@@ -98,6 +98,12 @@ template <class Found> bool WaitUntil(DWORD milliseconds, Found found) {
     }
 }
 
+// The processes that the process started (those still running, or ended but not long ago).
+std::vector<DWORD> ChildProcesses(DWORD processId);
+// Waits until the process has ended (true, also when it had ended already); when it
+// has not ended in time, ends it by force, so that it cannot hold up later tests.
+bool WaitForProcessEnd(DWORD processId, DWORD milliseconds);
+
 // The full paths of the modules the process has loaded.
 std::vector<std::string> ModulesOf(DWORD processId);
 

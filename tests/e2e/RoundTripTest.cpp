@@ -1,0 +1,160 @@
+// An installation undone: Setup.exe installs, then "Marluxa卸载" is started through its
+// Programs link as the user starts it, and the disk is compared with what it was,
+// entry for entry, once the uninstaller and the copy it leaves behind have ended.
+#include "engine/RunJournal.h"
+#include "runtime/FileSystem.h"
+#include "runtime/Text.h"
+#include "shell/Shortcuts.h"
+#include "tests/e2e/Driver.h"
+#include "tests/e2e/Installation.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <shellapi.h>
+
+using namespace e2e;
+using testing_support::DescribeFile;
+using testing_support::PutFile;
+using testing_support::TempFolder;
+
+namespace {
+
+const char* const kCaption = "Marluxa卸载";
+
+class RoundTrip : public testing::Test {
+  protected:
+    void SetUp() override { RemoveShortcuts(); }
+    void TearDown() override {
+        rt::RemoveFile(UsersFileOnTheMenu());
+        RemoveShortcuts();
+    }
+
+    static std::string UsersFileOnTheMenu() { return ProductFolder() + "\\my notes.txt"; }
+
+    // The test's folder, the Programs menu and the desktop link, by full path.
+    Snapshot Everything() const {
+        Snapshot all;
+        for (const std::string& folder : {dir.Path() + "\\", rt::FolderPart(ProductFolder())}) {
+            for (const auto& entry : TakeSnapshot(folder))
+                all[folder + entry.first] = entry.second;
+        }
+        all[DesktopLink()] = DescribeFile(DesktopLink());
+        return all;
+    }
+
+    // Installs with the desktop link and leaves the finish page without opening anything.
+    void Install() {
+        SetupProcess setup;
+        HWND progress = GoToProgressPage(setup, target);
+        ASSERT_NE(progress, nullptr);
+        Click(ChildWithText(progress, "安装"));
+        HWND finish = WaitForPage(setup.Id(), Page::Finish, 120000);
+        ASSERT_NE(finish, nullptr);
+        SetChecked(ChildWithText(finish, "运行Marluxa"), false);
+        SetChecked(ChildWithText(finish, "我要阅读说明文件"), false);
+        Click(ChildWithText(finish, "完成"));
+        ASSERT_TRUE(setup.WaitForExit(20000));
+    }
+
+    // Opens the Programs link "Marluxa卸载" and answers its question; after a yes, waits
+    // for its closing message and closes it. Waits for the uninstaller and the copy it
+    // started to end. Answers the closing message's text ("" after a no).
+    std::string Uninstall(int answer) {
+        ShellExecuteA(nullptr, "open", (ProductFolder() + "\\Marluxa卸载.lnk").c_str(), nullptr, nullptr,
+                      SW_SHOWNORMAL);
+        DWORD uninstaller = 0;
+        GetWindowThreadProcessId(WaitForWindow("#32770", kCaption, 20000), &uninstaller);
+        const MessageBoxSeen question = WaitForMessageBox(uninstaller);
+        if (!question.window) {
+            ADD_FAILURE() << "no question";
+            return "";
+        }
+        EXPECT_EQ(question.text, "是否卸载Marluxa?");
+        EXPECT_TRUE(question.hasIcon);
+        EXPECT_EQ(question.buttons, 2);
+        Screenshot("uninstall-question");
+        Answer(question, answer);
+        std::string closing;
+        std::vector<DWORD> copies;
+        if (answer == IDYES) {
+            EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(question.window); }));
+            const MessageBoxSeen done = WaitForMessageBox(uninstaller, 120000);
+            EXPECT_EQ(done.caption, kCaption);
+            copies = ChildProcesses(uninstaller);
+            closing = done.text;
+            Screenshot("uninstall-done");
+            Answer(done, IDOK);
+        }
+        EXPECT_TRUE(WaitForProcessEnd(uninstaller, 20000));
+        if (answer != IDYES)
+            copies = ChildProcesses(uninstaller);
+        EXPECT_EQ(copies.size(), answer == IDYES ? 1u : 0u);
+        for (DWORD copy : copies) {
+            const std::vector<std::string> modules = ModulesOf(copy); // its program file first
+            EXPECT_TRUE(WaitForProcessEnd(copy, 20000));
+            if (!modules.empty()) // left in the temporary folder for the next start of the system
+                rt::RemoveFile(modules.front());
+        }
+        return closing;
+    }
+
+    TempFolder dir;
+    const std::string target = dir / "Quenvale";
+};
+
+} // namespace
+
+TEST_F(RoundTrip, UninstallingThroughItsLinkLeavesTheDiskAsBeforeTheInstallation) {
+    const Snapshot before = Everything();
+    ASSERT_NO_FATAL_FAILURE(Install());
+    ASSERT_TRUE(rt::FileExists(DesktopLink()));
+    EXPECT_EQ(Uninstall(IDYES), "Marluxa已成功卸载。");
+    EXPECT_EQ(Everything(), before);
+}
+
+TEST_F(RoundTrip, AnsweringNoTouchesNothing) {
+    ASSERT_NO_FATAL_FAILURE(Install());
+    const Snapshot installed = Everything();
+    EXPECT_EQ(Uninstall(IDNO), "");
+    EXPECT_EQ(Everything(), installed);
+}
+
+// Files the user added, in the install folder and beside the links, stay with their
+// folders; so does a desktop link of the product's name that the user pointed elsewhere.
+TEST_F(RoundTrip, WhatTheUserAddedSurvivesWithTheFoldersHoldingIt) {
+    const Snapshot before = Everything();
+    ASSERT_NO_FATAL_FAILURE(Install());
+    PutFile(target + "\\mine.txt", "my notes");
+    PutFile(target + "\\data\\mine.dat", "my data");
+    PutFile(UsersFileOnTheMenu(), "my notes on the menu");
+    PutFile(dir / "elsewhere.exe", "another program");
+    rt::RemoveFile(DesktopLink());
+    engine::RunJournal journal;
+    shell::CreateDesktopShortcut(dir / "elsewhere.exe", "\\Marluxa", journal);
+    const Snapshot withTheUsers = Everything();
+
+    Snapshot expected = before;
+    for (const std::string& kept :
+         {target, target + "\\mine.txt", target + "\\data", target + "\\data\\mine.dat", ProductFolder(),
+          UsersFileOnTheMenu(), dir / "elsewhere.exe", DesktopLink()})
+        expected[kept] = withTheUsers.at(kept);
+    EXPECT_EQ(Uninstall(IDYES), "Marluxa已成功卸载。");
+    EXPECT_EQ(Everything(), expected);
+}
+
+// The main program still running holds its file: it stays, the closing message names it,
+// and everything else goes.
+TEST_F(RoundTrip, AFileInUseStaysAndIsNamed) {
+    ASSERT_NO_FATAL_FAILURE(Install());
+    const std::string program = target + "\\Quenvale.exe";
+    HANDLE held =
+        CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    EXPECT_EQ(Uninstall(IDYES), "Marluxa已卸载，但以下文件未能删除，请手动删除：\n" + program);
+    CloseHandle(held);
+    EXPECT_EQ(TakeSnapshot(target).size(), 1u);
+    EXPECT_TRUE(rt::FileExists(program));
+    EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
+    EXPECT_FALSE(rt::FileExists(DesktopLink()));
+}
