@@ -14,14 +14,14 @@ else()
   set(GENERATOR_DEPENDS ${SAMPLE_GENERATOR})
   if(WIN32)
     # The sample main program is a real tiny Win32 program, padded to its size.
-    add_executable(QuenvaleSample WIN32 payload/sample/Quenvale.cpp)
+    add_executable(QuenvaleSample WIN32 sample/Quenvale.cpp)
     target_compile_options(QuenvaleSample PRIVATE -Os)
     target_link_options(QuenvaleSample PRIVATE -s)
     list(APPEND GENERATOR_ARGS --main-program $<TARGET_FILE:QuenvaleSample>)
     list(APPEND GENERATOR_DEPENDS QuenvaleSample)
     # So is the uninstaller, which undoes an installation. Nothing in it throws, and
     # without the unwinding machinery it fits in its size.
-    add_executable(UnInstallSample WIN32 payload/sample/UnInstall.cpp payload/sample/UnInstall.rc)
+    add_executable(UnInstallSample WIN32 sample/UnInstall.cpp sample/UnInstall.rc)
     target_compile_options(UnInstallSample PRIVATE -Os -fno-exceptions)
     target_link_options(UnInstallSample PRIVATE -s)
     # Headers only from the tree: product facts, the lead-byte rule, the COM owners.
