@@ -15,8 +15,8 @@ namespace engine {
 
 enum class RunOutcome {
     PayloadDamaged,    // the program's payload is not as built; nothing was made
-    FoldersNotCreated, // the target cannot hold the installation; nothing was made
-    NotEnoughRoom,     // the target's volume has too little room (see Room()); nothing was made
+    FoldersNotCreated, // the target was refused (nothing made) or a folder could not be made
+    NotEnoughRoom,     // the target's volume has too little room (see RoomFound()); nothing made
     Cancelled,         // the observer said no at a cancel check; everything was undone
     Succeeded,         // every file, the uninstall list and the shortcuts are in place
 };

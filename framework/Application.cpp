@@ -22,11 +22,13 @@ LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARA
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Disables every enabled window of this thread for its lifetime, as a modal box of
-// the application should.
+// Disables every enabled window of this thread but the modal window's owner for its
+// lifetime, as a modal box of the application should. The owner is left to the modal
+// window, which disables it and enables it again before it goes, so that the
+// activation comes back to this program and not to another one.
 class ThreadWindowsDisabled {
   public:
-    ThreadWindowsDisabled() {
+    explicit ThreadWindowsDisabled(HWND owner) : owner_(owner) {
         EnumThreadWindows(GetCurrentThreadId(), Disable, reinterpret_cast<LPARAM>(this));
     }
     ~ThreadWindowsDisabled() {
@@ -37,13 +39,15 @@ class ThreadWindowsDisabled {
     ThreadWindowsDisabled& operator=(const ThreadWindowsDisabled&) = delete;
 
   private:
-    static BOOL CALLBACK Disable(HWND window, LPARAM self) {
-        if (IsWindowVisible(window) && IsWindowEnabled(window)) {
+    static BOOL CALLBACK Disable(HWND window, LPARAM state) {
+        auto* self = reinterpret_cast<ThreadWindowsDisabled*>(state);
+        if (window != self->owner_ && IsWindowVisible(window) && IsWindowEnabled(window)) {
             EnableWindow(window, FALSE);
-            reinterpret_cast<ThreadWindowsDisabled*>(self)->disabled_.push_back(window);
+            self->disabled_.push_back(window);
         }
         return TRUE;
     }
+    HWND owner_;
     std::vector<HWND> disabled_;
 };
 
@@ -154,7 +158,7 @@ void Application::ShowError(const std::string& message) {
 void Application::RunModal(const std::function<void()>& showModal) {
     HWND focus = GetFocus();
     {
-        ThreadWindowsDisabled disabled;
+        ThreadWindowsDisabled disabled(window_);
         showModal();
     }
     // Closing the modal window activates its owner, the application window, which has

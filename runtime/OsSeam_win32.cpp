@@ -1,6 +1,7 @@
 // The OS seam over kernel32's ANSI calls (and advapi32's hash provider): the product's
 // implementation.
 #include "runtime/OsSeam.h"
+#include "runtime/Text.h"
 
 #include <windows.h>
 
@@ -251,7 +252,7 @@ unsigned Sha256(const void* data, std::size_t size, Sha256Digest& digest) {
 unsigned FreeSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& unitBytes) {
     if (!FitsMaxPath(folder + "\\"))
         return kErrorFilenameTooLong;
-    const std::string withSeparator = folder.back() == '\\' ? folder : folder + "\\";
+    const std::string withSeparator = rt::EndsWithSeparator(folder) ? folder : folder + "\\";
     ULARGE_INTEGER available;
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
     if (!GetDiskFreeSpaceExA(withSeparator.c_str(), &available, nullptr, nullptr) ||

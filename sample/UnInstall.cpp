@@ -1,10 +1,10 @@
 // The sample payload's uninstaller: undoes what Setup.exe installed. It reads the list
 // of installed files (Unini.dat) from its own folder, asks once, and removes the
-// product's shortcuts that still point into its folder, every listed file, the
-// folders the installation made once they are empty, and the list.
+// product's shortcuts that still point into its folder, every listed file inside its
+// folder, the data folders and its own folder once they are empty, and the list.
 //
-// A running program cannot delete its own file, so it copies itself to the temporary
-// folder and starts the copy with "/finish <handle> <program>": the copy waits on the
+// A running program cannot delete its own file, so it copies itself into a private
+// folder of the temporary folder and starts the copy with "/finish <handle> <program>": the copy waits on the
 // inherited handle until this process has ended, deletes the program file and then
 // its folder when empty, and has itself deleted at the next start of the system.
 //
@@ -15,6 +15,8 @@
 #include "shell/ComPtr.h"
 
 #include <windows.h>
+
+#include <sddl.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -192,28 +194,52 @@ class LeftFiles {
     char text_[kFilesNamed * kPathSize + 256] = PRODUCT_NAME "已卸载，但以下文件未能删除，请手动删除：";
 };
 
-// Deletes every file listed in text, one full path a line, that is there, except the
-// running program itself (the copy deletes it). The lines are cut in place.
-void RemoveListedFiles(char* text, const char* self, LeftFiles& left) {
+// Deletes every file listed in text, one full path a line, that is there and lies in
+// the install folder, except the running program itself (the copy deletes it). A line
+// that names anything outside the folder is not this installation's to remove (the
+// folder may be a copy, or the list edited). The lines are cut in place.
+void RemoveListedFiles(char* text, const char* self, const char* folder, LeftFiles& left) {
     const char* selfName = self + FolderLength(self);
     for (char* line = text; *line;) {
         char* end = line + std::strcspn(line, "\r\n");
         const bool last = *end == '\0';
         *end = '\0';
         const bool isSelf = SameText(line + FolderLength(line), selfName) && SamePath(line, self);
-        if (*line && !isSelf && !DeleteFileA(line) && GetFileAttributesA(line) != INVALID_FILE_ATTRIBUTES)
+        if (*line && !isSelf && IsInside(line, folder) && !DeleteFileA(line) &&
+            GetFileAttributesA(line) != INVALID_FILE_ATTRIBUTES)
             left.Add(line);
         line = last ? end : end + 1;
     }
 }
 
-// Copies this program to the temporary folder and starts the copy, which finishes the
-// removal once this process has ended. False when that could not be done.
+// Makes a new folder in the temporary folder that only administrators and the system
+// may write to: the copy runs with this program's rights, so no program of the user may
+// put anything in its place, or a DLL beside it, before it starts.
+bool MakePrivateFolder(const char* temp, char (&folder)[kPathSize]) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(
+            "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;GRGX;;;BU)", SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    bool made = false;
+    for (int attempt = 0; attempt < 100 && !made; ++attempt) {
+        wsprintfA(folder, "%sunm%lu-%d", temp, GetCurrentProcessId(), attempt);
+        made = CreateDirectoryA(folder, &attributes) != 0; // a folder already there is not ours
+    }
+    LocalFree(descriptor);
+    return made;
+}
+
+// Copies this program into a private folder of the temporary folder and starts the
+// copy, which finishes the removal once this process has ended. False when that could
+// not be done.
 bool StartFinishingCopy(const char* self) {
     char temp[kPathSize] = {};
+    char privateFolder[kPathSize] = {};
     char copy[kPathSize] = {};
     const DWORD tempLength = GetTempPathA(MAX_PATH, temp);
-    if (tempLength == 0 || tempLength > MAX_PATH || !GetTempFileNameA(temp, "unm", 0, copy))
+    if (tempLength == 0 || tempLength > MAX_PATH - 32 || !MakePrivateFolder(temp, privateFolder) ||
+        !Concat(copy, privateFolder, "\\unm.exe"))
         return false;
     // A handle to this process that only the copy inherits, to wait on.
     HANDLE waitable = nullptr;
@@ -230,6 +256,7 @@ bool StartFinishingCopy(const char* self) {
     if (!waitable || !CopyFileA(self, copy, FALSE) ||
         !CreateProcessA(copy, command, nullptr, nullptr, TRUE, 0, nullptr, temp, &startup, &started)) {
         DeleteFileA(copy);
+        RemoveDirectoryA(privateFolder);
         return false;
     }
     const Handle thread(started.hThread), process(started.hProcess);
@@ -250,11 +277,16 @@ int FinishRemoval(HANDLE inherited, const char* program) {
         Sleep(100);
     }
     char folder[kPathSize] = {};
+    if (FolderLength(program) >= sizeof folder)
+        return 1;
     std::memcpy(folder, program, FolderLength(program));
     RemoveDirectoryA(folder);
     char self[kPathSize] = {};
-    if (GetModuleFileNameA(nullptr, self, MAX_PATH))
+    if (GetModuleFileNameA(nullptr, self, MAX_PATH)) {
         MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        self[FolderLength(self) - 1] = '\0'; // its private folder, after it
+        MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+    }
     return 0;
 }
 
@@ -279,7 +311,7 @@ int Uninstall() {
         RemoveShortcuts(folder);
     }
     LeftFiles left;
-    RemoveListedFiles(list.Get(), self, left);
+    RemoveListedFiles(list.Get(), self, folder, left);
     DeleteFileA(listPath);
     char made[kPathSize];
     for (const char* name : {"data\\day", "data"}) {

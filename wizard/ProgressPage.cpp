@@ -51,7 +51,7 @@ void ProgressPage::Install() {
     introduction_.SetText("\r    安装程序正在安装  " PRODUCT_NAME "  到您的电脑中，请等待......");
     installButton_.SetEnabled(false);
     backButton_.SetEnabled(false);
-    stage_ = Stage::Stopped; // until the run ends one of its two ways
+    stage_ = Stage::Stopped; // so that a clip that cannot play leaves the page stopped
     copyAnimation_.Show();
     copyAnimation_.Play();
     RunAndFollowItsOutcome();
@@ -79,8 +79,10 @@ void ProgressPage::RunAndFollowItsOutcome() {
         MessageBoxA(Handle(), RoomMessage(run_.RoomFound()).c_str(), SETUP_TITLE, MB_OK | MB_ICONEXCLAMATION);
         break;
     case engine::RunOutcome::FoldersNotCreated:
-        MessageBoxA(GetFocus(), kFolderFailure, kFolderFailureCaption, MB_OK);
-        EnterStoppedState();
+        EnterStoppedState(); // first, so that "取消" has its way out while the box is up
+        // Owned by the window with the keyboard focus, or by the page when a click
+        // left none (the focused button was disabled).
+        MessageBoxA(GetFocus() ? GetFocus() : Handle(), kFolderFailure, kFolderFailureCaption, MB_OK);
         break;
     case engine::RunOutcome::Cancelled:
         stage_ = Stage::Ended;

@@ -15,6 +15,7 @@
 
 using namespace e2e;
 using testing_support::DescribeFile;
+using testing_support::FileContent;
 using testing_support::PutFile;
 using testing_support::TempFolder;
 
@@ -93,8 +94,11 @@ class RoundTrip : public testing::Test {
         for (DWORD copy : copies) {
             const std::vector<std::string> modules = ModulesOf(copy); // its program file first
             EXPECT_TRUE(WaitForProcessEnd(copy, 20000));
-            if (!modules.empty()) // left in the temporary folder for the next start of the system
+            if (!modules.empty()) { // left in the temporary folder for the next start of the system
                 rt::RemoveFile(modules.front());
+                rt::RemoveDir(
+                    rt::FolderPart(modules.front()).substr(0, rt::FolderPart(modules.front()).size() - 1));
+            }
         }
         return closing;
     }
@@ -129,6 +133,10 @@ TEST_F(RoundTrip, WhatTheUserAddedSurvivesWithTheFoldersHoldingIt) {
     PutFile(target + "\\data\\mine.dat", "my data");
     PutFile(UsersFileOnTheMenu(), "my notes on the menu");
     PutFile(dir / "elsewhere.exe", "another program");
+    // A list that names a file outside the install folder, as an edited list or the
+    // list of a copied installation would: that file is not this installation's.
+    const std::string list = target + "\\Unini.dat";
+    PutFile(list, FileContent(list) + "\r\n" + (dir / "elsewhere.exe") + "\r\n");
     rt::RemoveFile(DesktopLink());
     engine::RunJournal journal;
     shell::CreateDesktopShortcut(dir / "elsewhere.exe", "\\Marluxa", journal);
