@@ -14,13 +14,6 @@
 
 namespace engine {
 
-namespace {
-
-// The system's longest path of a file, in bytes without the terminating zero.
-constexpr std::size_t kLongestFilePath = 259;
-
-} // namespace
-
 InstallationRun::InstallationRun(const std::string& installDir, ShortcutMaker& shortcuts,
                                  const PayloadStore& store)
     : installDir_(installDir), shortcuts_(shortcuts), store_(store) {}
@@ -72,27 +65,19 @@ bool InstallationRun::TargetCanHoldTheInstallation(const std::vector<PlannedFile
     if (!rt::IsRootedPath(installDir_))
         return false;
     for (const PlannedFile& file : files)
-        if (file.path.size() > kLongestFilePath)
+        if (!os::FitsMaxPath(file.path))
             return false;
     return true;
 }
 
 // Compares what the run will write, each file in whole allocation units, with the
-// room on the volume of the target's nearest existing folder. Files a reinstall sets
-// aside are renamed, which takes no room. When the volume cannot be asked (a drive
-// that is not there), creating the folders will tell.
+// room on the target's volume. Files a reinstall sets aside are renamed, which takes no
+// room. When the volume cannot be asked (a drive that is not there), creating the
+// folders will tell.
 bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files) {
-    std::string folder = installDir_;
-    while (!rt::DirectoryExists(folder)) {
-        const std::string parent =
-            rt::FolderPart(rt::EndsWithSeparator(folder) ? folder.substr(0, folder.size() - 1) : folder);
-        if (parent.empty() || parent == folder)
-            return true;
-        folder = parent;
-    }
     std::uint64_t unit = 0;
     room_ = Room{};
-    if (os::FreeSpace(folder, room_.free, unit) != 0)
+    if (!rt::RoomOnVolume(installDir_, room_.free, unit))
         return true;
     unit = unit ? unit : 1;
     for (const PlannedFile& file : files)

@@ -66,6 +66,18 @@ bool ReadIdentity(const std::string& path, os::FinalLink finalLink, os::Identity
     return os::ReadIdentity(path, finalLink, identity) == 0;
 }
 
+bool RoomOnVolume(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& unitBytes) {
+    std::string folder = path;
+    while (!DirectoryExists(folder)) {
+        const std::string parent =
+            FolderPart(EndsWithSeparator(folder) ? folder.substr(0, folder.size() - 1) : folder);
+        if (parent.empty() || parent == folder)
+            return false;
+        folder = parent;
+    }
+    return os::FreeSpace(folder, freeBytes, unitBytes) == 0;
+}
+
 bool ReadAttributes(const std::string& path, std::uint32_t& attributes) {
     return os::ReadAttributes(path, attributes) == 0;
 }

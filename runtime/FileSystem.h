@@ -36,6 +36,11 @@ unsigned MoveEntry(const std::string& from, const std::string& to);
 // cannot be read.
 bool ReadIdentity(const std::string& path, os::FinalLink finalLink, os::Identity& identity);
 
+// The room left to this user on the volume that path is (or would be) on, asked of its
+// nearest existing folder, and the volume's allocation unit; false when no folder on
+// the way exists or the volume cannot be asked (a drive that is not there).
+bool RoomOnVolume(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& unitBytes);
+
 // Reads the entry's attribute bits; false when there is no entry or they cannot be read.
 bool ReadAttributes(const std::string& path, std::uint32_t& attributes);
 
