@@ -20,15 +20,27 @@ InstallationRun::InstallationRun(const std::string& installDir, ShortcutMaker& s
 
 RunOutcome InstallationRun::Install(RunObserver& observer) {
     uninstallList_.clear();
+    left_ = LeftBehind();
+    recovery_ = Recovery();
     if (!PayloadIsWhole(store_))
         return RunOutcome::PayloadDamaged;
     const std::vector<PlannedFile> files = PlannedFiles();
-    if (!TargetCanHoldTheInstallation(files))
+    if (!rt::IsRootedPath(installDir_))
         return RunOutcome::FoldersNotCreated;
-    if (!TargetHasRoom(files))
+    if (!RecoverInterruptedRun(observer))
+        return recovery_.outcome == Recovery::Outcome::FolderInUse ? RunOutcome::FolderInUse
+                                                                   : RunOutcome::RecoveryNotFinished;
+    std::vector<std::string> targets;
+    for (const PlannedFile& file : files)
+        targets.push_back(file.path);
+    const SetAsidePlan plan = PlanSetAsides(targets, ContainingFolder(JournalPath(installDir_)));
+    if (!TargetCanHoldTheInstallation(files, plan))
+        return RunOutcome::FoldersNotCreated;
+    if (!TargetHasRoom(files, plan))
         return RunOutcome::NotEnoughRoom;
     if (!CreateFolders())
         return RunOutcome::FoldersNotCreated;
+    journal_.ClearTheWay(plan);
     CopyManifest();
     observer.RangeKnown(CountManifestLines() - 1);
     if (!ExtractEntries(observer)) {
@@ -38,6 +50,20 @@ RunOutcome InstallationRun::Install(RunObserver& observer) {
     }
     SucceedEnding(observer);
     return RunOutcome::Succeeded;
+}
+
+bool InstallationRun::RecoverInterruptedRun(RunObserver& observer) {
+    recovery_ = engine::RecoverInterruptedRun(JournalPath(installDir_), shortcuts_.LinkPlaces());
+    switch (recovery_.outcome) {
+    case Recovery::Outcome::NothingFound:
+        return true;
+    case Recovery::Outcome::NotFinished:
+    case Recovery::Outcome::FolderInUse:
+        return false;
+    default:
+        observer.InterruptedRunRecovered(recovery_);
+        return true;
+    }
 }
 
 // Every file the run writes, read from the payload's own manifest in memory by the
@@ -60,41 +86,60 @@ std::vector<InstallationRun::PlannedFile> InstallationRun::PlannedFiles() const 
 
 // A target the run could only partly fill is refused before anything is made: one
 // that depends on the current folder or drive (its files and the uninstall list would
-// then hold relative paths), or one too long for the deepest file the run writes.
-bool InstallationRun::TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files) const {
-    if (!rt::IsRootedPath(installDir_))
-        return false;
+// then hold relative paths, refused in Install), or one too long for the deepest file
+// the run writes, a name it sets a file aside under, or a file in a folder it sets
+// aside whole (deleted after success).
+bool InstallationRun::TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files,
+                                                   const SetAsidePlan& plan) const {
     for (const PlannedFile& file : files)
         if (!os::FitsMaxPath(file.path))
             return false;
-    return true;
+    return LongestPathIn(plan) <= os::kMaxPathBytes && os::FitsMaxPath(JournalPath(installDir_));
 }
 
 // Compares what the run will write, each file in whole allocation units, with the
 // room on the target's volume. Files a reinstall sets aside are renamed, which takes no
-// room. When the volume cannot be asked (a drive that is not there), creating the
-// folders will tell.
-bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files) {
+// room. The journal is counted at what its records take. When the volume cannot be
+// asked (a drive that is not there), creating the folders will tell.
+bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) {
+    constexpr std::size_t kRecordBytes = 40; // a record's frame and fixed fields, beside its texts
     std::uint64_t unit = 0;
     room_ = Room{};
     if (!rt::RoomOnVolume(installDir_, room_.free, unit))
         return true;
     unit = unit ? unit : 1;
-    for (const PlannedFile& file : files)
+    std::uint64_t journal = 0;
+    for (const PlannedFile& file : files) {
         room_.needed += (file.size + unit - 1) / unit * unit;
+        journal += 2 * (kRecordBytes + file.path.size());
+    }
+    for (const SetAsidePlan::Move& move : plan.moves) {
+        journal += kRecordBytes + move.path.size() + move.aside.size();
+        for (const std::string& name : move.names)
+            journal += 4 + name.size();
+    }
+    room_.needed += (journal + unit - 1) / unit * unit;
     return room_.needed <= room_.free;
 }
 
+// The target folder (and its missing parents) comes first, as the journal lives in it;
+// the folders it made are the journal's first records.
 bool InstallationRun::CreateFolders() {
+    std::vector<std::string> made;
     try {
-        for (const std::string& folder : {installDir_, DataFolder(installDir_), DailyFolder(installDir_)}) {
-            if (!rt::DirectoryExists(folder) && !journal_.CreateFolders(folder))
-                return false;
+        if (!rt::DirectoryExists(installDir_) && !rt::ForceDirectories(installDir_, &made)) {
+            journal_.FoldersMadeBeforeIt(made);
+            return false;
         }
-        return true;
     } catch (const rt::Error&) {
         return false; // a chain of parents that ends in an empty name ("//server/share" written with "/")
     }
+    journal_.FoldersMadeBeforeIt(made);
+    journal_.Begin(JournalPath(installDir_), installDir_);
+    for (const std::string& folder : {DataFolder(installDir_), DailyFolder(installDir_)})
+        if (!rt::DirectoryExists(folder) && !journal_.CreateFolders(folder))
+            return false;
+    return true;
 }
 
 void InstallationRun::CopyManifest() {
@@ -155,11 +200,13 @@ void InstallationRun::SucceedEnding(RunObserver& observer) {
     const std::string manifestCopy = ManifestCopyPath(installDir_);
     if (rt::FileExists(manifestCopy))
         rt::RemoveFile(manifestCopy);
-    journal_.DropSetAsideFiles(); // nothing can fail any more: the earlier files go
+    journal_.MarkSucceeded(); // nothing can fail any more: the earlier files go
+    left_ = journal_.Complete();
 }
 
-int InstallationRun::RollBack() {
-    return journal_.RollBack();
+const LeftBehind& InstallationRun::RollBack() {
+    left_ = journal_.RollBack();
+    return left_;
 }
 
 } // namespace engine

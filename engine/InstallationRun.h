@@ -3,6 +3,7 @@
 // calling thread, tells its observer how it goes and returns how it ended.
 #pragma once
 
+#include "engine/InterruptedRun.h"
 #include "engine/PayloadStore.h"
 #include "engine/RunJournal.h"
 #include "engine/RunObserver.h"
@@ -14,11 +15,14 @@
 namespace engine {
 
 enum class RunOutcome {
-    PayloadDamaged,    // the program's payload is not as built; nothing was made
-    FoldersNotCreated, // the target was refused (nothing made) or a folder could not be made
-    NotEnoughRoom,     // the target's volume has too little room (see RoomFound()); nothing made
-    Cancelled,         // the observer said no at a cancel check; everything was undone
-    Succeeded,         // every file, the uninstall list and the shortcuts are in place
+    PayloadDamaged,      // the program's payload is not as built; nothing was made
+    FoldersNotCreated,   // the target was refused (nothing made) or a folder could not be made
+    NotEnoughRoom,       // the target's volume has too little room (see RoomFound()); nothing made
+    Cancelled,           // the observer said no at a cancel check; the run was undone (see LeftBehind())
+    Succeeded,           // every file, the uninstall list and the shortcuts are in place
+    RecoveryNotFinished, // an interrupted run into the folder could not be settled (see
+                         // LastRecovery()); nothing new was made
+    FolderInUse,         // another run is installing into the folder; nothing was made
 };
 
 // What the run will write on the target's volume, in whole allocation units, and what
@@ -33,14 +37,23 @@ class InstallationRun {
     // installDir is the wizard's target folder, read when the run starts.
     InstallationRun(const std::string& installDir, ShortcutMaker& shortcuts, const PayloadStore& store);
 
-    // The whole run. Any other failure (an I/O error, a missing blob) leaves as an
-    // error, with what was written so far in place until RollBack.
+    // The whole run. An interrupted run's journal in the target folder is settled first.
+    // Any other failure (an I/O error, a missing blob) leaves as an error, with what was
+    // written so far in place, and journalled, until RollBack.
     RunOutcome Install(RunObserver& observer);
 
     // Undoes what the run did so far (see RunJournal): removes what it made and is
     // still its own, shortcuts and a file left half-written included, and puts back
-    // every file it set aside. Answers how many entries it had to leave in place.
-    int RollBack();
+    // every file it set aside. Answers what it had to leave (also kept in LeftBehind()).
+    const LeftBehind& RollBack();
+
+    // What the last undo or completion had to leave: entries that stayed, and files
+    // left for deletion at the next restart.
+    const LeftBehind& LeftOver() const { return left_; }
+    // What the last run found of an interrupted one.
+    const Recovery& LastRecovery() const { return recovery_; }
+    // Writes the journal through to the disk (the session is ending).
+    void FlushJournal() { journal_.Flush(); }
 
     // The room the last run found, when it ended NotEnoughRoom.
     const Room& RoomFound() const { return room_; }
@@ -52,8 +65,10 @@ class InstallationRun {
         std::size_t size;
     };
     std::vector<PlannedFile> PlannedFiles() const;
-    bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files) const;
-    bool TargetHasRoom(const std::vector<PlannedFile>& files);
+    bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
+    bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan);
+    // Settles an interrupted run's journal; false when the run cannot go on.
+    bool RecoverInterruptedRun(RunObserver& observer);
     bool CreateFolders();
     void CopyManifest();
     long CountManifestLines();
@@ -69,6 +84,8 @@ class InstallationRun {
     std::vector<std::string> uninstallList_; // files written whole, in order
     RunJournal journal_;
     Room room_;
+    LeftBehind left_;
+    Recovery recovery_;
 };
 
 } // namespace engine

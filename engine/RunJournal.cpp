@@ -2,57 +2,181 @@
 
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
-#include "runtime/Text.h"
 
 namespace engine {
 
 namespace {
 
-// Names tried for a file set aside; past the last one the name stays taken.
-constexpr int kSetAsideNames = 99;
+constexpr int kFilesPerFlush = 256;
 
 bool AlreadyThere(unsigned code) {
     return code == os::kErrorFileExists || code == os::kErrorAlreadyExists;
 }
 
-std::string SetAsideName(const std::string& path, int attempt) {
-    return path + ".bak" + (attempt == 1 ? "" : std::to_string(attempt));
+JournalRecord Record(RecordKind kind, const std::string& path) {
+    JournalRecord record;
+    record.kind = kind;
+    record.path = path;
+    return record;
 }
 
-// The folder a path lies in, without its closing separator (a drive root keeps it).
-std::string ContainingFolder(const std::string& path) {
-    std::string folder = rt::FolderPart(path);
-    if (folder.size() > 3 && folder.back() == '\\')
-        folder.pop_back();
-    return folder;
-}
-
-// True while path names the very object the run recorded (a link there is not followed).
-bool IsStill(const std::string& path, const os::Identity& identity) {
-    os::Identity now;
-    return rt::ReadIdentity(path, os::FinalLink::NotFollowed, now) && now == identity;
-}
-
-bool IsLink(const std::string& path) {
-    std::uint32_t attributes = 0;
-    return rt::ReadAttributes(path, attributes) && (attributes & os::kAttrReparsePoint);
+JournalRecord Identified(RecordKind kind, const std::string& path, os::FinalLink finalLink) {
+    JournalRecord record = Record(kind, path);
+    rt::ReadIdentity(path, finalLink, record.identity);
+    return record;
 }
 
 } // namespace
 
+void RunJournal::FoldersMadeBeforeIt(const std::vector<std::string>& folders) {
+    for (const std::string& folder : folders)
+        records_.push_back(Identified(RecordKind::FolderMade, folder, os::FinalLink::NotFollowed));
+}
+
+void RunJournal::Begin(const std::string& journalPath, const std::string& installDir) {
+    std::string bytes = EncodeHeader(installDir);
+    for (const JournalRecord& record : records_)
+        bytes += EncodeRecord(record);
+    if (const unsigned code = file_.CreateNewForWriting(journalPath))
+        throw rt::CannotCreateFile(journalPath, code);
+    path_ = journalPath;
+    std::size_t written = 0;
+    if (const unsigned code = os::Write(file_.Handle(), bytes.data(), bytes.size(), written))
+        throw rt::IoError(code);
+}
+
+void RunJournal::Append(JournalRecord record) {
+    if (file_.IsOpen()) {
+        const std::string bytes = EncodeRecord(record);
+        std::size_t written = 0;
+        const unsigned code = os::Write(file_.Handle(), bytes.data(), bytes.size(), written);
+        if (code != 0)
+            throw rt::IoError(code);
+        if (written != bytes.size())
+            throw rt::Error("Stream write error");
+    }
+    records_.push_back(std::move(record));
+}
+
+void RunJournal::AppendAndFlush(JournalRecord record) {
+    Append(std::move(record));
+    Flush();
+}
+
+void RunJournal::Flush() {
+    if (file_.IsOpen())
+        os::Flush(file_.Handle());
+    madeSinceFlush_ = 0;
+}
+
+bool RunJournal::CreateFolders(const std::string& path) {
+    std::vector<std::string> made;
+    for (std::string folder = path; !rt::DirectoryExists(folder);) {
+        made.insert(made.begin(), folder);
+        const std::string parent = ContainingFolder(folder);
+        if (parent.empty() || parent == folder)
+            break;
+        folder = parent;
+    }
+    for (const std::string& folder : made) {
+        Append(Record(RecordKind::FolderMaking, folder));
+        if (!rt::ForceDirectories(folder))
+            return false;
+        Append(Identified(RecordKind::FolderMade, folder, os::FinalLink::NotFollowed));
+    }
+    return true;
+}
+
+void RunJournal::CreateFolder(const std::string& path) {
+    NoteContainingFolder(path);
+    Append(Record(RecordKind::FolderMaking, path));
+    rt::CreateDir(path);
+    Append(Identified(RecordKind::FolderMade, path, os::FinalLink::NotFollowed));
+}
+
+void RunJournal::NoteContainingFolder(const std::string& path) {
+    const std::string folder = ContainingFolder(path);
+    if (!foldersNoted_.insert(folder).second)
+        return;
+    std::uint32_t attributes = 0;
+    JournalRecord record = Identified(RecordKind::FolderWrittenInto, folder, os::FinalLink::Followed);
+    record.link = rt::ReadAttributes(folder, attributes) && (attributes & os::kAttrReparsePoint);
+    Append(std::move(record));
+}
+
+void RunJournal::ClearTheWay(const SetAsidePlan& plan) {
+    occupied_.insert(plan.occupied.begin(), plan.occupied.end());
+    for (const SetAsidePlan::Move& move : plan.moves) {
+        NoteContainingFolder(move.path);
+        JournalRecord record = Identified(RecordKind::SettingAside, move.path, os::FinalLink::NotFollowed);
+        record.aside = move.aside;
+        record.names = move.names;
+        Append(std::move(record));
+    }
+    Flush();
+    SetAsidePlan oneByOne;
+    for (const SetAsidePlan::Move& move : plan.moves) {
+        if (rt::MoveEntry(move.path, move.aside) == 0) {
+            if (!move.names.empty())
+                CreateFolder(move.path); // a new, empty folder in place of the one set aside
+        } else if (move.names.empty()) {
+            occupied_.insert(move.path); // held open, or its name taken meanwhile: met when reached
+        } else {
+            // A folder that cannot move (a file in it is open): its files move one by one.
+            for (const std::string& name : move.names)
+                oneByOne.moves.push_back(
+                    {move.path + "\\" + name, SetAsideName(move.path + "\\" + name, 1), {}});
+        }
+    }
+    if (!oneByOne.moves.empty())
+        ClearTheWay(oneByOne);
+}
+
+unsigned RunJournal::SetAside(const std::string& path) {
+    std::uint32_t attributes = 0;
+    // Replacing these in place is refused by the system; setting them aside must not
+    // become a way around that.
+    if (!rt::ReadAttributes(path, attributes) || (attributes & (os::kAttrDirectory | os::kAttrReadOnly)))
+        return os::kErrorAccessDenied;
+    NoteContainingFolder(path);
+    JournalRecord record = Identified(RecordKind::SettingAside, path, os::FinalLink::NotFollowed);
+    unsigned code = os::kErrorAlreadyExists;
+    for (int attempt = 1; attempt <= kSetAsideNames && AlreadyThere(code); ++attempt) {
+        record.aside = SetAsideName(path, attempt);
+        if (rt::ReadAttributes(record.aside, attributes))
+            continue;
+        AppendAndFlush(record);
+        code = rt::MoveEntry(path, record.aside);
+    }
+    occupied_.erase(path);
+    return code;
+}
+
+unsigned RunJournal::CreateRecorded(const std::string& path, rt::NewFile& file) {
+    Append(Record(RecordKind::Creating, path));
+    const unsigned code = file.CreateOnly(path);
+    if (code != 0) {
+        Append(Record(RecordKind::CreationFailed, path));
+        return code;
+    }
+    JournalRecord made = Record(RecordKind::Made, path);
+    file.ReadIdentity(made.identity);
+    Append(std::move(made));
+    if (++madeSinceFlush_ >= kFilesPerFlush)
+        Flush();
+    return 0;
+}
+
 void RunJournal::OpenNewFile(const std::string& path, rt::NewFile& file) {
     NoteContainingFolder(path);
-    files_.emplace_back(path);
-    FileRecord& record = files_.back();
-    unsigned code = file.CreateOnly(path);
+    unsigned code = occupied_.count(path) ? os::kErrorAlreadyExists : CreateRecorded(path, file);
     if (AlreadyThere(code)) {
-        code = SetAside(record);
+        code = SetAside(path);
         if (code == 0)
-            code = file.CreateOnly(path);
+            code = CreateRecorded(path, file);
     }
     if (code != 0)
         throw rt::CannotCreateFile(path, code);
-    record.made = file.ReadIdentity(record.identity);
 }
 
 bool RunJournal::PrepareForeignFile(const std::string& path) {
@@ -61,132 +185,58 @@ bool RunJournal::PrepareForeignFile(const std::string& path) {
     if (occupied && (attributes & os::kAttrDirectory))
         return false;
     NoteContainingFolder(path);
-    files_.emplace_back(path);
-    if (occupied && SetAside(files_.back()) != 0) {
-        files_.pop_back();
+    if (occupied && SetAside(path) != 0)
         return false;
-    }
+    Append(Record(RecordKind::Creating, path));
     return true;
 }
 
 void RunJournal::AdoptWrittenFile(const std::string& path) {
-    for (auto record = files_.rbegin(); record != files_.rend(); ++record) {
-        if (record->path == path) {
-            record->made = rt::ReadIdentity(path, os::FinalLink::NotFollowed, record->identity);
-            return;
-        }
-    }
+    JournalRecord made = Record(RecordKind::Made, path);
+    if (!rt::ReadIdentity(path, os::FinalLink::NotFollowed, made.identity))
+        made.kind = RecordKind::CreationFailed;
+    Append(std::move(made));
 }
 
-unsigned RunJournal::SetAside(FileRecord& record) {
-    std::uint32_t attributes = 0;
-    // Replacing these in place is refused by the system; setting them aside must not
-    // become a way around that.
-    if (!rt::ReadAttributes(record.path, attributes) ||
-        (attributes & (os::kAttrDirectory | os::kAttrReadOnly)) ||
-        !rt::ReadIdentity(record.path, os::FinalLink::NotFollowed, record.setAsideIdentity))
-        return os::kErrorAccessDenied;
-    unsigned code = os::kErrorAlreadyExists;
-    for (int attempt = 1; attempt <= kSetAsideNames && AlreadyThere(code); ++attempt) {
-        const std::string name = SetAsideName(record.path, attempt);
-        code = rt::MoveEntry(record.path, name);
-        if (code == 0)
-            record.setAsideAs = name;
-    }
-    return code;
+void RunJournal::MarkSucceeded() {
+    Flush();
+    AppendAndFlush(Record(RecordKind::Succeeded, ""));
 }
 
-bool RunJournal::CreateFolders(const std::string& path) {
-    std::vector<std::string> made;
-    const bool created = rt::ForceDirectories(path, &made);
-    for (const std::string& folder : made) {
-        folders_.emplace_back(folder);
-        folders_.back().made = rt::ReadIdentity(folder, os::FinalLink::NotFollowed, folders_.back().identity);
-    }
-    return created;
+void RunJournal::Remove() {
+    if (!file_.IsOpen())
+        return;
+    file_.Close();
+    rt::RemoveFile(path_);
 }
 
-void RunJournal::CreateFolder(const std::string& path) {
-    folders_.emplace_back(path);
-    rt::CreateDir(path);
-    folders_.back().made = rt::ReadIdentity(path, os::FinalLink::NotFollowed, folders_.back().identity);
-}
-
-bool RunJournal::Look(const std::string& folder, FolderSeen& seen) {
-    seen.link = IsLink(folder);
-    return rt::ReadIdentity(folder, os::FinalLink::Followed, seen.identity);
-}
-
-void RunJournal::NoteContainingFolder(const std::string& path) {
-    const std::string folder = ContainingFolder(path);
-    FolderSeen seen;
-    if (foldersWrittenInto_.find(folder) == foldersWrittenInto_.end() && Look(folder, seen))
-        foldersWrittenInto_.emplace(folder, seen);
-}
-
-// A folder that leads elsewhere than when the run wrote into it (a link or junction
-// put in its place, or retargeted) is not entered.
-std::set<std::string> RunJournal::FoldersStillAsWrittenInto() const {
-    std::set<std::string> still;
-    for (const auto& [folder, seen] : foldersWrittenInto_) {
-        FolderSeen now;
-        if (Look(folder, now) && now == seen)
-            still.insert(folder);
-    }
-    return still;
-}
-
-void RunJournal::DropSetAsideFiles() {
-    for (const FileRecord& record : files_) {
-        if (record.setAsideAs.empty() || !IsStill(record.setAsideAs, record.setAsideIdentity))
-            continue;
-        rt::FileSetAttr(record.setAsideAs, 0);
-        rt::RemoveFile(record.setAsideAs);
-    }
-    files_.clear();
-    folders_.clear();
-    foldersWrittenInto_.clear();
-}
-
-int RunJournal::RollBack() {
-    int left = 0;
-    const std::set<std::string> enterable = FoldersStillAsWrittenInto();
-    for (auto record = files_.rbegin(); record != files_.rend(); ++record)
-        left += UndoFile(*record, enterable);
-    for (auto folder = folders_.rbegin(); folder != folders_.rend(); ++folder)
-        left += UndoFolder(*folder);
-    files_.clear();
-    folders_.clear();
-    foldersWrittenInto_.clear();
+LeftBehind RunJournal::Complete() {
+    const LeftBehind left = CompleteRecords(records_);
+    if (left.Nothing())
+        Remove();
+    Forget();
     return left;
 }
 
-// Each undo step answers how many entries it had to leave (0 or more).
-int RunJournal::UndoFile(const FileRecord& record, const std::set<std::string>& enterable) const {
-    const bool setAside = !record.setAsideAs.empty();
-    if (!enterable.count(ContainingFolder(record.path)))
-        return (record.made ? 1 : 0) + (setAside ? 1 : 0);
-    int left = 0;
-    os::Identity now;
-    if (record.made && rt::ReadIdentity(record.path, os::FinalLink::NotFollowed, now)) {
-        if (now != record.identity) {
-            ++left; // replaced by someone else since: not the run's to delete
-        } else {
-            rt::FileSetAttr(record.path, 0);
-            left += !rt::RemoveFile(record.path);
-        }
+LeftBehind RunJournal::RollBack() {
+    std::vector<JournalRecord> foldersAfterJournal;
+    const LeftBehind left = UndoRecords(records_, ContainingFolder(path_), foldersAfterJournal);
+    if (left.Nothing()) {
+        Remove();
+        RemoveFoldersMade(foldersAfterJournal);
     }
-    if (setAside && rt::MoveEntry(record.setAsideAs, record.path) != 0)
-        ++left; // it stays under its set-aside name, whole
+    Flush();
+    Forget();
     return left;
 }
 
-int RunJournal::UndoFolder(const FolderRecord& record) const {
-    if (!record.made)
-        return 0;
-    if (!IsStill(record.path, record.identity) || IsLink(record.path))
-        return 1;
-    return rt::RemoveDir(record.path) ? 0 : 1;
+void RunJournal::Forget() {
+    file_.Close();
+    path_.clear();
+    records_.clear();
+    foldersNoted_.clear();
+    occupied_.clear();
+    madeSinceFlush_ = 0;
 }
 
 } // namespace engine

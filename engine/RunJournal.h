@@ -1,20 +1,31 @@
-// The record of what one installation run made and what it set aside, so that the run
-// can be undone exactly. Every file and folder is recorded before it is made, and the
-// identity of what was made (os::Identity) right after: undoing removes a path
-// only while it still names that object, and only through folders that are still the
-// ones the run wrote into (a folder turned into a link or junction since is not entered).
+// The journal of one installation run: every change the run makes is written to a file
+// in the target folder before the change can be seen on disk (or, for a folder or file
+// the run creates, before it asks for it, so that what it got is provably its own), so
+// that the run can be undone, or completed past its success point, whether it is still
+// going or was killed and the next run finds the file (see JournalReplay).
 //
-// A file that stood where the run writes is never overwritten: it is set aside beside
-// itself under its name + ".bak" (".bak2", ".bak3", ... when that name is taken), a
-// rename on the same volume that keeps its bytes, attributes and time stamps. Undoing
-// renames it back; success deletes it. A run that is killed leaves it there.
+// A file that stands where the run writes is never overwritten: it is set aside under
+// its name + ".bak" (".bak2", ... when that name is taken), a rename on the same volume
+// that keeps its bytes, attributes and time stamps; a folder whose every entry the run
+// replaces is set aside whole. Undoing puts them back; success drops them.
+//
+// The order of writes and flushes, which makes a power cut recoverable:
+//   1. the header and the folders made before the journal (one write);
+//   2. each folder: "making" before it is made, "made" with its identity after;
+//   3. the set-aside batch: every record, one flush, then the renames; a single
+//      set-aside later on is recorded and flushed before its rename;
+//   4. each file: "creating" before the creation, "made" with its identity after; a
+//      flush after every 256 files bounds what a power cut can leave unrecorded;
+//   5. the success point, flushed, before the first set-aside file is dropped.
 #pragma once
 
+#include "engine/JournalFormat.h"
+#include "engine/JournalReplay.h"
+#include "engine/SetAsidePlan.h"
 #include "runtime/CreationRecorder.h"
 #include "runtime/FileWriter.h"
-#include "runtime/OsSeam.h"
+#include "runtime/OwnedFile.h"
 
-#include <map>
 #include <set>
 #include <string>
 #include <vector>
@@ -23,6 +34,24 @@ namespace engine {
 
 class RunJournal : public rt::CreationRecorder {
   public:
+    // Records the folders the run made before the journal could exist (the target folder
+    // and its parents, outermost first); written when the journal begins.
+    void FoldersMadeBeforeIt(const std::vector<std::string>& folders);
+
+    // Creates the journal file where nothing of its name stands and writes what was
+    // recorded so far. Raises the file-creation error; what was recorded stays in memory,
+    // so that a rollback still undoes it.
+    void Begin(const std::string& journalPath, const std::string& installDir);
+
+    // Creates a folder and its missing parents, recording each; reports as
+    // rt::ForceDirectories does.
+    bool CreateFolders(const std::string& path);
+    // Creates one folder, recorded; raises the I/O error for the system's code.
+    void CreateFolder(const std::string& path) override;
+
+    // Carries out a set-aside plan in one batch (records, one flush, the renames).
+    void ClearTheWay(const SetAsidePlan& plan);
+
     // Creates path for writing as the run's own file, setting aside a file in the way.
     // A folder or a read-only file in the way is refused as replacing it would be
     // ("Access is denied"), and so is a file held open elsewhere. Raises the
@@ -30,67 +59,49 @@ class RunJournal : public rt::CreationRecorder {
     void OpenNewFile(const std::string& path, rt::NewFile& file);
 
     // For a file that another component writes (a shell link): sets a file in the way
-    // aside, as OpenNewFile does, and records the path; false when something that is not
-    // set aside (a folder) is in the way, and then nothing is recorded. After the write,
+    // aside and records the path; false when something that cannot be set aside (a
+    // folder) is in the way, and then nothing is to be written. After the write,
     // AdoptWrittenFile records what is there as the run's own.
     bool PrepareForeignFile(const std::string& path) override;
     void AdoptWrittenFile(const std::string& path) override;
 
-    // Creates a folder and its missing parents, recording each one made; reports as
-    // rt::ForceDirectories does.
-    bool CreateFolders(const std::string& path);
-    // Creates one folder; raises the I/O error for the system's code.
-    void CreateFolder(const std::string& path) override;
+    // Writes the journal through to the disk (a session that ends, the success point).
+    void Flush();
 
-    // After a successful run: deletes the files set aside. The run's own stay.
-    void DropSetAsideFiles();
+    // The success point: from here on the run is completed, never undone.
+    void MarkSucceeded();
 
-    // Undoes the run: deletes its files that are still its own, newest first, puts
-    // every file set aside back under its name, then removes the folders the run made,
-    // deepest first, when they are still its own and empty. Answers how many entries
-    // were left as they are (no longer the run's, or not removable, or not put back).
-    // The journal is empty afterwards, so a second call does nothing.
-    int RollBack();
+    // After the success point: drops what was set aside (see CompleteRecords) and
+    // removes the journal, unless something could neither be dropped nor left to the
+    // next restart.
+    LeftBehind Complete();
+
+    // Undoes the run (see UndoRecords), then removes the journal and the folders that
+    // held it, unless something had to be left: the journal then stays on disk for the
+    // next run into the folder to finish the undo. A second call does nothing.
+    LeftBehind RollBack();
 
   private:
-    struct FileRecord {
-        explicit FileRecord(std::string recordedPath) : path(std::move(recordedPath)) {}
-        std::string path;
-        bool made = false; // identity holds what the run created at path
-        os::Identity identity;
-        std::string setAsideAs; // where the file that stood there went, or empty
-        os::Identity setAsideIdentity;
-    };
-    struct FolderRecord {
-        explicit FolderRecord(std::string recordedPath) : path(std::move(recordedPath)) {}
-        std::string path;
-        bool made = false;
-        os::Identity identity;
-    };
-
-    // A folder as the run found it when it first wrote into it: the identity of the
-    // folder the path led to, and whether the path ended in a link then.
-    struct FolderSeen {
-        os::Identity identity;
-        bool link = false;
-        bool operator==(const FolderSeen& other) const {
-            return identity == other.identity && link == other.link;
-        }
-    };
-    static bool Look(const std::string& folder, FolderSeen& seen);
-
-    // Moves the file at path aside; answers 0 or the system's code.
-    unsigned SetAside(FileRecord& record);
+    void Append(JournalRecord record);
+    void AppendAndFlush(JournalRecord record);
+    // Records the folder path lies in, the first time the run writes there.
     void NoteContainingFolder(const std::string& path);
-    // The folders the run wrote into that still lead where they led then.
-    std::set<std::string> FoldersStillAsWrittenInto() const;
-    int UndoFile(const FileRecord& record, const std::set<std::string>& enterable) const;
-    int UndoFolder(const FolderRecord& record) const;
+    // Moves one file in the way aside, recorded and flushed first; answers 0 or the
+    // system's code.
+    unsigned SetAside(const std::string& path);
+    // Asks for the file where nothing stands, recorded before and after.
+    unsigned CreateRecorded(const std::string& path, rt::NewFile& file);
+    // Closes the journal and removes it from the disk.
+    void Remove();
+    // Closes the journal, leaving it on disk, and starts afresh.
+    void Forget();
 
-    std::vector<FileRecord> files_;
-    std::vector<FolderRecord> folders_; // outermost first
-    // Every folder the run wrote a file into.
-    std::map<std::string, FolderSeen> foldersWrittenInto_;
+    std::string path_;
+    rt::OwnedFile file_;
+    std::vector<JournalRecord> records_;
+    std::set<std::string> foldersNoted_;
+    std::set<std::string> occupied_; // paths where something not yet set aside stands
+    int madeSinceFlush_ = 0;
 };
 
 } // namespace engine

@@ -3,9 +3,11 @@
 // observer and decides what the screen does; tests hand it a recording one.
 #pragma once
 
+#include "engine/InterruptedRun.h"
 #include "runtime/CreationRecorder.h"
 
 #include <string>
+#include <vector>
 
 namespace engine {
 
@@ -23,6 +25,9 @@ class RunObserver {
     virtual bool MayGoOn() = 0;
     // Whether a desktop shortcut is wanted; read once, when the shortcuts are made.
     virtual bool DesktopShortcutWanted() = 0;
+    // An interrupted run into the folder was undone, completed, or found unreadable; the
+    // run goes on when this returns.
+    virtual void InterruptedRunRecovered(const Recovery& recovery) = 0;
 };
 
 // The shortcuts the success ending makes. Each link file, and the product folder made
@@ -34,6 +39,8 @@ class ShortcutMaker {
                                         rt::CreationRecorder& recorder) = 0;
     virtual void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
                                        rt::CreationRecorder& recorder) = 0;
+    // The folders the links go into: the product's Programs folder and the desktop.
+    virtual std::vector<std::string> LinkPlaces() = 0;
 };
 
 } // namespace engine

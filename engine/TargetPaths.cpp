@@ -18,6 +18,10 @@ std::string ManifestCopyPath(const std::string& installDir) {
     return StripBlanks(installDir) + "\\count1.dat";
 }
 
+std::string JournalPath(const std::string& installDir) {
+    return StripBlanks(installDir) + "\\Setup.journal";
+}
+
 std::string UninstallListPath(const std::string& installDir) {
     return installDir + "\\Unini.dat";
 }

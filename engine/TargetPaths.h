@@ -13,6 +13,8 @@ std::string DataFolder(const std::string& installDir);  // installDir + "\data"
 std::string DailyFolder(const std::string& installDir); // installDir + "\data\day"
 std::string ManifestCopyPath(const std::string& installDir);
 std::string UninstallListPath(const std::string& installDir);
+// The run's journal: stripped(installDir) + "\Setup.journal", beside the manifest copy.
+std::string JournalPath(const std::string& installDir);
 // Target of a manifest entry of the given class (not the manifest's own line).
 std::string EntryPath(const std::string& installDir, LineClass lineClass, const std::string& fileName);
 

@@ -19,7 +19,26 @@ LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARA
         App().RequestClose();
         return 0;
     }
+    LRESULT result = 0;
+    if (App().AnswerSessionEnd(message, wParam, result))
+        return result;
     return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The shut-down block reason calls exist from Windows Vista on; looked up, so that the
+// program starts where they do not.
+using BlockReasonCreate = BOOL(WINAPI*)(HWND, LPCWSTR);
+using BlockReasonDestroy = BOOL(WINAPI*)(HWND);
+
+FARPROC User32Function(const char* name) {
+    return GetProcAddress(GetModuleHandleA("user32.dll"), name);
+}
+
+std::wstring Wide(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    return wide;
 }
 
 // Disables every enabled window of this thread but the modal window's owner for its
@@ -56,6 +75,34 @@ class ThreadWindowsDisabled {
 Application& App() {
     static Application application;
     return application;
+}
+
+void Application::BlockSessionEnd(const std::string& reason) {
+    sessionEndBlocked_ = true;
+    if (auto create = reinterpret_cast<BlockReasonCreate>(
+            reinterpret_cast<void*>(User32Function("ShutdownBlockReasonCreate"))))
+        create(window_, Wide(reason).c_str());
+}
+
+void Application::AllowSessionEnd() {
+    sessionEndBlocked_ = false;
+    if (auto destroy = reinterpret_cast<BlockReasonDestroy>(
+            reinterpret_cast<void*>(User32Function("ShutdownBlockReasonDestroy"))))
+        destroy(window_);
+}
+
+bool Application::AnswerSessionEnd(UINT message, WPARAM wParam, LRESULT& result) {
+    if (message == WM_QUERYENDSESSION) {
+        result = sessionEndBlocked_ ? FALSE : TRUE;
+        return true;
+    }
+    if (message == WM_ENDSESSION) {
+        if (wParam && sessionEnding_)
+            Dispatch(sessionEnding_);
+        result = 0;
+        return true;
+    }
+    return false;
 }
 
 void Application::Initialize(HINSTANCE instance) {

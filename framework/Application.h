@@ -38,6 +38,15 @@ class Application {
     void SetCloseRequestHandler(std::function<void()> handler) { closeRequested_ = std::move(handler); }
     void RequestClose();
 
+    // While files are being written or undone the session (log-off, shut-down) may not
+    // end: asked, the application says no and gives the system reason to show. Other
+    // times it may. When it ends anyway, sessionEnding runs first.
+    void BlockSessionEnd(const std::string& reason);
+    void AllowSessionEnd();
+    void SetSessionEndingHandler(std::function<void()> handler) { sessionEnding_ = std::move(handler); }
+    // Answers WM_QUERYENDSESSION and WM_ENDSESSION; true when the message was one of them.
+    bool AnswerSessionEnd(UINT message, WPARAM wParam, LRESULT& result);
+
     // Runs an event handler. Any error it raises ends it and is shown by the default
     // error report; nothing propagates to the caller (a window procedure).
     void Dispatch(const std::function<void()>& handler);
@@ -65,6 +74,8 @@ class Application {
     bool terminated_ = false;
     bool quitPosted_ = false; // by Terminate, not by another program
     std::function<void()> closeRequested_;
+    std::function<void()> sessionEnding_;
+    bool sessionEndBlocked_ = false;
     std::vector<Form*> forms_;
 };
 

@@ -148,6 +148,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     }
+    LRESULT result = 0;
+    if (App().AnswerSessionEnd(message, wParam, result)) // every window of the wizard answers alike
+        return result;
     return DefWindowProcA(window_, message, wParam, lParam);
 }
 

@@ -1,6 +1,7 @@
 #include "runtime/FileSystem.h"
 
 #include "runtime/Errors.h"
+#include "runtime/OwnedFile.h"
 #include "runtime/Text.h"
 
 namespace rt {
@@ -76,6 +77,36 @@ bool RoomOnVolume(const std::string& path, std::uint64_t& freeBytes, std::uint64
         folder = parent;
     }
     return os::FreeSpace(folder, freeBytes, unitBytes) == 0;
+}
+
+std::vector<os::FoundEntry> ListFolder(const std::string& folder) {
+    std::vector<os::FoundEntry> entries;
+    os::SearchHandle search;
+    os::FoundEntry entry;
+    if (os::FindFirst(folder + "\\*", search, entry) != 0)
+        return entries;
+    do {
+        if (entry.name != "." && entry.name != "..")
+            entries.push_back(entry);
+    } while (os::FindNext(search, entry) == 0);
+    os::FindClose(search);
+    return entries;
+}
+
+unsigned ReadWholeFile(const std::string& path, std::string& bytes) {
+    OwnedFile file;
+    if (const unsigned code = file.OpenForReading(path))
+        return code;
+    bytes.clear();
+    char buffer[65536];
+    for (;;) {
+        std::size_t read = 0;
+        if (const unsigned code = os::Read(file.Handle(), buffer, sizeof buffer, read))
+            return code;
+        if (read == 0)
+            return 0;
+        bytes.append(buffer, read);
+    }
 }
 
 bool ReadAttributes(const std::string& path, std::uint32_t& attributes) {

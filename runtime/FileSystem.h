@@ -41,6 +41,12 @@ bool ReadIdentity(const std::string& path, os::FinalLink finalLink, os::Identity
 // the way exists or the volume cannot be asked (a drive that is not there).
 bool RoomOnVolume(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& unitBytes);
 
+// The entries of a folder, "." and ".." left out; none when it cannot be listed.
+std::vector<os::FoundEntry> ListFolder(const std::string& folder);
+
+// Reads a whole file into bytes; answers 0 or the system's code.
+unsigned ReadWholeFile(const std::string& path, std::string& bytes);
+
 // Reads the entry's attribute bits; false when there is no entry or they cannot be read.
 bool ReadAttributes(const std::string& path, std::uint32_t& attributes);
 

@@ -54,6 +54,9 @@ unsigned CreateForWriting(const std::string& path, FileHandle& file);
 unsigned CreateNewForWriting(const std::string& path, FileHandle& file);
 unsigned Read(FileHandle file, void* buffer, std::size_t size, std::size_t& read);
 unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t& written);
+// Writes what the system holds of the file's data out to the disk, so that it outlives
+// a power cut.
+unsigned Flush(FileHandle file);
 void Close(FileHandle file);
 
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes);
@@ -64,6 +67,9 @@ unsigned MakeFolder(const std::string& path);
 unsigned MoveEntry(const std::string& from, const std::string& to);
 unsigned RemoveFolder(const std::string& path);
 unsigned RemoveFile(const std::string& path);
+// Has a file, or an empty folder, deleted when the system next starts (administrators
+// only); for what a running program still holds.
+unsigned DeleteAtRestart(const std::string& path);
 
 // What tells one file system object from every other: its volume and its index on
 // that volume. A name can come to mean another object; an identity cannot.

@@ -220,6 +220,10 @@ unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t&
     return 0;
 }
 
+unsigned Flush(FileHandle file) {
+    return fsync(static_cast<int>(file)) == 0 ? 0 : FromErrno(errno, "");
+}
+
 void Close(FileHandle file) {
     if (file != kNoFile)
         close(static_cast<int>(file));
@@ -297,6 +301,11 @@ unsigned RemoveFolder(const std::string& path) {
 
 unsigned RemoveFile(const std::string& path) {
     return OnUnixPath(path, RemoveUnixFile);
+}
+
+// The host has no restart to wait for: the caller is told the file stays.
+unsigned DeleteAtRestart(const std::string&) {
+    return kErrorAccessDenied;
 }
 
 unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry& entry) {

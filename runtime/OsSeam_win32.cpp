@@ -87,6 +87,10 @@ unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t&
     return code;
 }
 
+unsigned Flush(FileHandle file) {
+    return Result(FlushFileBuffers(AsHandle(file)));
+}
+
 void Close(FileHandle file) {
     if (file != kNoFile)
         CloseHandle(AsHandle(file));
@@ -165,6 +169,12 @@ unsigned RemoveFile(const std::string& path) {
     if (!FitsMaxPath(path))
         return kErrorFilenameTooLong;
     return Result(DeleteFileA(path.c_str()));
+}
+
+unsigned DeleteAtRestart(const std::string& path) {
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    return Result(MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
 }
 
 unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry& entry) {

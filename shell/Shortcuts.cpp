@@ -84,4 +84,15 @@ void CreateProgramsShortcut(const std::string& target, const std::string& linkNa
     link.SaveAs(folder + "\\" + linkName + ".lnk", recorder);
 }
 
+std::vector<std::string> LinkPlaces() {
+    std::vector<std::string> places;
+    const std::string programs = SpecialFolderPath(CSIDL_PROGRAMS);
+    if (!programs.empty())
+        places.push_back(programs + "\\" PRODUCT_NAME);
+    const std::string desktop = SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
+    if (!desktop.empty())
+        places.push_back(desktop);
+    return places;
+}
+
 } // namespace shell

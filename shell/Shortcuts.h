@@ -7,6 +7,7 @@
 #include "runtime/CreationRecorder.h"
 
 #include <string>
+#include <vector>
 
 namespace shell {
 
@@ -20,5 +21,9 @@ void CreateDesktopShortcut(const std::string& target, const std::string& linkNam
 // code). Nothing is written when the target is missing or there is no Programs folder.
 void CreateProgramsShortcut(const std::string& target, const std::string& linkName,
                             rt::CreationRecorder& recorder);
+
+// The folders those links go into, as far as the shell can name them: the product's
+// Programs folder and the desktop folder.
+std::vector<std::string> LinkPlaces();
 
 } // namespace shell

@@ -9,6 +9,7 @@ packages=(
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-wine fonts-wqy-microhei locales python3
   osslsigncode openssl
+  clang libclang-rt-dev # the journal reader's fuzz target: clang and its libFuzzer runtime
 )
 
 missing=()

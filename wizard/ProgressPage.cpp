@@ -3,6 +3,7 @@
 #include "framework/Application.h"
 #include "payload/ProductInfo.h"
 #include "runtime/Errors.h"
+#include "wizard/RunMessages.h"
 
 namespace wizard {
 
@@ -15,6 +16,17 @@ const char* const kFolderFailureCaption = "信息";
 const char* const kFileIndent = "    ";
 const char* const kPayloadDamaged = "安装程序已损坏，请重新获取安装程序。";
 const char* const kReadyText = "\r    安装" PRODUCT_NAME "，请点击安装";
+// Shown by the system beside the program when a log-off or shut-down waits for it.
+const char* const kSessionEndBlockReason = "正在安装" PRODUCT_NAME "，请等待安装完成或取消。";
+
+// While it lives, the session may not end: files are being written or undone.
+class SessionEndBlocked {
+  public:
+    SessionEndBlocked() { framework::App().BlockSessionEnd(kSessionEndBlockReason); }
+    ~SessionEndBlocked() { framework::App().AllowSessionEnd(); }
+    SessionEndBlocked(const SessionEndBlocked&) = delete;
+    SessionEndBlocked& operator=(const SessionEndBlocked&) = delete;
+};
 
 // How often the page shows the run's progress and handles waiting messages while the
 // run goes: about two screen refreshes, so a click is answered well within 50 ms.
@@ -45,6 +57,9 @@ ProgressPage::ProgressPage(SharedState& state, engine::InstallationRun& run)
     backButton_.OnClick = [this] { onBack(); };
     introduction_.SetText(kReadyText);
     state_.cancelRequested = false;
+    // A session that ends anyway (the stopped state, or forced) leaves the journal whole
+    // on disk for the next run.
+    framework::App().SetSessionEndingHandler([this] { run_.FlushJournal(); });
 }
 
 void ProgressPage::Install() {
@@ -61,6 +76,7 @@ void ProgressPage::RunAndFollowItsOutcome() {
     stage_ = Stage::Installing;
     engine::RunOutcome outcome;
     try {
+        const SessionEndBlocked writing;
         outcome = run_.Install(*this);
     } catch (...) {
         ShowProgressNow();   // the stopped page shows the last path and position
@@ -84,15 +100,37 @@ void ProgressPage::RunAndFollowItsOutcome() {
         // left none (the focused button was disabled).
         MessageBoxA(GetFocus() ? GetFocus() : Handle(), kFolderFailure, kFolderFailureCaption, MB_OK);
         break;
+    case engine::RunOutcome::RecoveryNotFinished:
+    case engine::RunOutcome::FolderInUse:
+        ReturnToReady();
+        Tell(RecoveryStopsTheRunText(run_.LastRecovery()), MB_ICONEXCLAMATION);
+        break;
     case engine::RunOutcome::Cancelled:
         stage_ = Stage::Ended;
+        TellWhatTheUndoLeft();
         onQuit();
         break;
     case engine::RunOutcome::Succeeded:
         stage_ = Stage::Ended;
+        if (!run_.LeftOver().atRestart.empty() || !run_.LeftOver().Nothing())
+            Tell(DroppedLaterText(run_.LeftOver()), MB_ICONINFORMATION);
         onNext();
         break;
     }
+}
+
+void ProgressPage::TellWhatTheUndoLeft() {
+    if (!run_.LeftOver().Nothing())
+        Tell(UndoLeftText(run_.LeftOver()), MB_ICONEXCLAMATION);
+}
+
+void ProgressPage::Tell(const std::string& text, UINT icon) {
+    ShowAgainIfHidden();
+    MessageBoxA(Handle(), text.c_str(), SETUP_TITLE, MB_OK | icon);
+}
+
+void ProgressPage::InterruptedRunRecovered(const engine::Recovery& recovery) {
+    Tell(RecoveredText(recovery), MB_ICONINFORMATION);
 }
 
 void ProgressPage::ReturnToReady() {
@@ -152,7 +190,11 @@ void ProgressPage::AbandonStoppedRun() {
     if (!confirmed)
         return;
     stage_ = Stage::Ended;
-    run_.RollBack();
+    {
+        const SessionEndBlocked undoing;
+        run_.RollBack();
+    }
+    TellWhatTheUndoLeft();
     onQuit();
 }
 

@@ -52,6 +52,12 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     void DailyEntryWritten() override;
     bool MayGoOn() override;
     bool DesktopShortcutWanted() override;
+    void InterruptedRunRecovered(const engine::Recovery& recovery) override;
+
+    // Says what an undo had to leave, if anything.
+    void TellWhatTheUndoLeft();
+    // A message box of this page under the installer's title.
+    void Tell(const std::string& text, UINT icon);
 
     SharedState& state_;
     engine::InstallationRun& run_;

@@ -42,4 +42,8 @@ void Wizard::ShellShortcuts::CreateDesktopShortcut(const std::string& target, co
     shell::CreateDesktopShortcut(target, linkName, recorder);
 }
 
+std::vector<std::string> Wizard::ShellShortcuts::LinkPlaces() {
+    return shell::LinkPlaces();
+}
+
 } // namespace wizard

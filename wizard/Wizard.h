@@ -32,6 +32,7 @@ class Wizard {
                                     rt::CreationRecorder& recorder) override;
         void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
                                    rt::CreationRecorder& recorder) override;
+        std::vector<std::string> LinkPlaces() override;
     };
 
     SharedState state_;

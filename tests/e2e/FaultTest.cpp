@@ -154,7 +154,7 @@ TEST_F(FaultMatrix, CancelInTheMiddleKeepsTheUsersFilesByteForByte) {
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
 }
 
-TEST_F(FaultMatrix, AKilledRunIsCompletedByASecondOne) {
+TEST_F(FaultMatrix, AKilledRunIsUndoneAndThenInstalledByASecondOne) {
     const std::string target = dir / "Quenvale";
     {
         HWND progress = GoToProgressPage(setup, target);
@@ -166,8 +166,13 @@ TEST_F(FaultMatrix, AKilledRunIsCompletedByASecondOne) {
     SetupProcess second;
     HWND progress = GoToProgressPage(second, target);
     Click(ChildWithText(progress, "安装"));
+    const MessageBoxSeen recovered = WaitForMessageBox(second.Id());
+    ASSERT_NE(recovered.window, nullptr);
+    EXPECT_EQ(recovered.text, kInterruptedRunUndone);
+    Answer(recovered, IDOK);
     ASSERT_NE(WaitForPage(second.Id(), Page::Finish, 120000), nullptr);
     ExpectCompleteInstallation(target);
+    EXPECT_FALSE(rt::FileExists(target + "\\Setup.journal"));
 }
 
 namespace {

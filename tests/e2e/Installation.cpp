@@ -26,6 +26,11 @@ std::string DesktopLink() {
     return shell::SpecialFolderPath(CSIDL_DESKTOPDIRECTORY) + "\\Marluxa.lnk";
 }
 
+const char* const kInterruptedRunUndone =
+    "上次向此文件夹安装Marluxa时被中断。那次安装已撤销，原有文件均已恢复。\r\n\r\n现在继续安装。";
+const char* const kInterruptedRunCompleted =
+    "上次向此文件夹安装Marluxa时在最后一步被中断。那次安装已完成。\r\n\r\n现在继续安装。";
+
 void RemoveShortcuts() {
     for (const char* name : {"软件说明文件.lnk", "Marluxa卸载.lnk", "Marluxa.lnk"})
         rt::RemoveFile(ProductFolder() + "\\" + name);

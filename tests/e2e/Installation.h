@@ -23,6 +23,11 @@ void ExpectCompleteInstallation(const std::string& target);
 // three Programs links and the desktop link (files of those names).
 void PlantEarlierInstallation(const std::string& target);
 
+// What the next run into a folder says, before it goes on, about a run there that was
+// killed: undone, or (killed past its success point) completed.
+extern const char* const kInterruptedRunUndone;
+extern const char* const kInterruptedRunCompleted;
+
 // The error report's text for a file that cannot be created.
 std::string CannotCreateMessage(const std::string& path, DWORD code);
 std::string SystemMessage(DWORD code);

@@ -24,9 +24,10 @@ class NothingLost : public testing::Test {
 
     // The test's folder, the Programs menu, and the desktop link with the name its
     // set-aside copy would have (the desktop may be the user's whole home under Wine).
-    Snapshot Everything() const {
+    Snapshot Everything() const { return Everything(dir.Path()); }
+    static Snapshot Everything(const std::string& testFolder) {
         Snapshot all;
-        for (const std::string& folder : {dir.Path(), rt::FolderPart(ProductFolder())}) {
+        for (const std::string& folder : {testFolder, rt::FolderPart(ProductFolder())}) {
             for (const auto& entry : TakeSnapshot(folder))
                 all[folder + entry.first] = entry.second;
         }
@@ -51,16 +52,18 @@ class NothingLost : public testing::Test {
         return folder;
     }
 
-    HWND StartInstalling(const std::string& target) {
-        HWND progress = GoToProgressPage(setup, target);
+    HWND StartInstalling(const std::string& target) { return StartInstalling(setup, target); }
+    static HWND StartInstalling(const SetupProcess& process, const std::string& target) {
+        HWND progress = GoToProgressPage(process, target);
         EXPECT_NE(progress, nullptr);
         Click(ChildWithText(progress, "安装"));
         return progress;
     }
 
     // Waits for the cancel question and answers it.
-    void AnswerTheCancelQuestion(int button) {
-        const MessageBoxSeen question = WaitForMessageBox(setup.Id(), 120000);
+    void AnswerTheCancelQuestion(int button) { AnswerTheCancelQuestion(setup, button); }
+    static void AnswerTheCancelQuestion(const SetupProcess& process, int button) {
+        const MessageBoxSeen question = WaitForMessageBox(process.Id(), 120000);
         ASSERT_NE(question.window, nullptr);
         EXPECT_EQ(question.text, "是否真的结束安装?");
         EXPECT_EQ(question.caption, "安装提示");
@@ -180,6 +183,7 @@ TEST_F(NothingLost, TheTaskBarsCloseDuringTheRunAsksFirstAndOnlyOnce) {
 TEST_F(NothingLost, AFailureAfterTheCloseBoxBringsThePageBack) {
     const std::string target = UsersFilesUnderPayloadNames();
     PutFile(target + "\\data\\day\\000600.day", "my day in use");
+    PutFile(target + "\\data\\day\\mine.txt", "mine"); // so that the folder is not set aside whole
     const Snapshot before = Everything();
     HANDLE held = HoldOpen(target + "\\data\\day\\000600.day");
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
@@ -200,21 +204,148 @@ TEST_F(NothingLost, AFailureAfterTheCloseBoxBringsThePageBack) {
     EXPECT_EQ(Everything(), before);
 }
 
-// A run killed half-way cannot put anything back; every earlier file is then either
-// still in its place or beside it under its name + ".bak", unchanged.
-TEST_F(NothingLost, AKilledReinstallLeavesEveryEarlierFileFindable) {
-    const std::string target = dir / "Quenvale";
-    PlantEarlierInstallation(target);
-    const Snapshot before = TakeSnapshot(target);
-    HWND progress = StartInstalling(target);
-    WaitForBarPosition(progress, 300);
-    setup.Kill();
-    Snapshot after = TakeSnapshot(target);
-    int setAside = 0;
-    for (const auto& [path, description] : before) {
-        const bool inPlace = after[path] == description;
-        setAside += !inPlace;
-        EXPECT_TRUE(inPlace || after[path + ".bak"] == description) << path;
+namespace {
+
+std::string JournalOf(const std::string& target) {
+    return target + "\\Setup.journal";
+}
+
+// Asks found() every millisecond or so, for at most two minutes.
+template <class Found> bool WaitClosely(Found found) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < 120000; Sleep(1))
+        if (found())
+            return true;
+    return false;
+}
+
+// Where a reinstall is killed.
+enum class KillPoint { Early, Middle, Late, LinksBeingMade, EarlierFilesBeingDropped, DuringTheUndo };
+
+struct KillCase {
+    const char* name;
+    KillPoint point;
+    bool nextRunFinishes;      // or it is cancelled at its first daily file
+    bool usersFileInDayFolder; // so that the daily folder cannot be set aside whole
+};
+
+} // namespace
+
+class KilledRun : public NothingLost {
+  protected:
+    // Lets the run go on to the point, then ends its process as the task manager would.
+    static void KillAt(const SetupProcess& running, const std::string& target, KillPoint point) {
+        HWND progress = StartInstalling(running, target);
+        const long bar[] = {50, 800, 1650};
+        switch (point) {
+        case KillPoint::Early:
+        case KillPoint::Middle:
+        case KillPoint::Late:
+            EXPECT_GE(WaitForBarPosition(progress, bar[static_cast<int>(point)]),
+                      bar[static_cast<int>(point)]);
+            break;
+        case KillPoint::LinksBeingMade: // the new uninstall list is written just before them
+            EXPECT_TRUE(WaitClosely([&] { return rt::FileExists(target + "\\Unini.dat.bak"); }));
+            EXPECT_TRUE(WaitClosely([&] { return rt::FileExists(target + "\\Unini.dat"); }));
+            break;
+        case KillPoint::EarlierFilesBeingDropped: // the root's go first, the daily folder's after
+            EXPECT_TRUE(WaitClosely([&] { return rt::FileExists(target + "\\Quenvale.exe.bak"); }));
+            EXPECT_TRUE(WaitClosely([&] { return !rt::FileExists(target + "\\Quenvale.exe.bak"); }));
+            break;
+        case KillPoint::DuringTheUndo: // the newest files go first
+            WaitForBarPosition(progress, 1000);
+            Click(ChildWithText(progress, "取消"));
+            AnswerTheCancelQuestion(running, IDOK);
+            EXPECT_TRUE(WaitClosely([&] { return rt::ListFolder(target + "\\data\\day").size() < 600; }));
+            break;
+        }
+        running.Kill();
     }
-    EXPECT_GT(setAside, 300);
+
+    // The next run into the folder: it settles what it finds first (saying so in one box
+    // when there was a journal), then is cancelled at its first daily file or finishes.
+    static void NextRun(const std::string& target, bool finishes, const char* recovered) {
+        SetupProcess next;
+        HWND progress = GoToProgressPage(next, target);
+        ASSERT_NE(progress, nullptr);
+        if (!finishes)
+            Click(ChildWithText(progress, "取消")); // remembered, asked at the first daily file
+        Click(ChildWithText(progress, "安装"));
+        if (recovered) {
+            const MessageBoxSeen box = WaitForMessageBox(next.Id(), 60000);
+            ASSERT_NE(box.window, nullptr);
+            EXPECT_EQ(box.text, recovered);
+            EXPECT_EQ(box.caption, "Marluxa安装程序");
+            EXPECT_TRUE(box.hasIcon);
+            EXPECT_EQ(box.buttons, 1);
+            Answer(box, IDOK);
+            EXPECT_TRUE(WaitUntil(5000, [&] { return MessageBoxCount(next.Id()) == 0; }));
+        }
+        if (!finishes) {
+            AnswerTheCancelQuestion(next, IDOK);
+            EXPECT_TRUE(next.WaitForExit(60000));
+            return;
+        }
+        EXPECT_NE(WaitForPage(next.Id(), Page::Finish, 120000), nullptr);
+        next.Kill();
+    }
+};
+
+TEST_F(KilledRun, AKilledReinstallIsUndoneOrCompletedByTheNextRunAndNothingIsLost) {
+    const KillCase cases[] = {
+        {"early", KillPoint::Early, false, false},
+        {"middle", KillPoint::Middle, true, false},
+        {"middle, the user's file among the daily files", KillPoint::Middle, false, true},
+        {"late", KillPoint::Late, false, false},
+        {"while the links are made", KillPoint::LinksBeingMade, true, false},
+        {"while the earlier files are dropped", KillPoint::EarlierFilesBeingDropped, true, false},
+        {"during the undo of a cancel", KillPoint::DuringTheUndo, false, false},
+    };
+    for (const KillCase& kill : cases) {
+        SCOPED_TRACE(kill.name);
+        RemoveShortcuts();
+        TempFolder caseFolder;
+        const std::string target = caseFolder / "Quenvale";
+        PlantEarlierInstallation(target);
+        PutFile(target + "\\letter.txt", "my letter");
+        if (kill.usersFileInDayFolder)
+            PutFile(target + "\\data\\day\\mine.txt", "my day notes");
+        const Snapshot before = Everything(caseFolder.Path());
+        KillAt(SetupProcess(), target, kill.point);
+
+        const bool journalLeft = rt::FileExists(JournalOf(target));
+        const bool pastSuccess = kill.point == KillPoint::EarlierFilesBeingDropped;
+        if (!journalLeft) // the run got to its end before it was killed
+            std::printf("    (%s: the run had ended before the kill)\n", kill.name);
+        NextRun(target, kill.nextRunFinishes,
+                journalLeft ? (pastSuccess ? kInterruptedRunCompleted : kInterruptedRunUndone) : nullptr);
+        if (!kill.nextRunFinishes) {
+            EXPECT_EQ(Everything(caseFolder.Path()), before);
+            continue;
+        }
+        ExpectCompleteInstallation(target);
+        EXPECT_EQ(testing_support::FileContent(target + "\\letter.txt"), "my letter");
+        for (const auto& entry : TakeSnapshot(target))
+            EXPECT_TRUE(entry.first.find(".bak") == std::string::npos && entry.first != "Setup.journal")
+                << entry.first;
+    }
+}
+
+// A log-off or shut-down asks every window first: while the run writes, the wizard says
+// no (the system shows its reason); on the finish page it lets the session end.
+TEST_F(NothingLost, TheSessionMayNotEndWhileFilesAreWritten) {
+    const auto sessionMayEnd = [](HWND window) {
+        DWORD_PTR answer = 0;
+        EXPECT_NE(SendMessageTimeoutA(window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG,
+                                      10000, &answer),
+                  0);
+        return answer != 0;
+    };
+    HWND progress = StartInstalling(dir / "Quenvale");
+    EXPECT_GE(WaitForBarPosition(progress, 200), 200);
+    EXPECT_FALSE(sessionMayEnd(progress));
+    EXPECT_FALSE(sessionMayEnd(GetWindow(progress, GW_OWNER))); // the window on the task bar
+    HWND finish = WaitForPage(setup.Id(), Page::Finish, 120000);
+    ASSERT_NE(finish, nullptr);
+    EXPECT_TRUE(sessionMayEnd(finish));
+    EXPECT_TRUE(sessionMayEnd(GetWindow(finish, GW_OWNER)));
 }

@@ -20,12 +20,23 @@ class RecordingObserver : public engine::RunObserver {
         ++entriesStarted;
     }
     void DailyEntryWritten() override { ++position; }
-    bool MayGoOn() override { return ++checks != stopAtCheck; }
+    // What ends a run at killAtCheck as if its process had died: nothing after it runs.
+    struct Killed {};
+    bool MayGoOn() override {
+        if (++checks == killAtCheck)
+            throw Killed();
+        if (onCheck)
+            onCheck(checks);
+        return checks != stopAtCheck;
+    }
     bool DesktopShortcutWanted() override {
         if (onDesktopChoice)
             onDesktopChoice();
         ++desktopChoiceReads;
         return desktopWanted;
+    }
+    void InterruptedRunRecovered(const engine::Recovery& recovery) override {
+        recoveries.push_back(recovery);
     }
 
     long maximum = -1;
@@ -34,9 +45,12 @@ class RecordingObserver : public engine::RunObserver {
     long position = 0;
     int checks = 0;
     int stopAtCheck = 0; // the cancel check that says no (none when 0)
+    int killAtCheck = 0; // the cancel check at which the run dies (none when 0)
     bool desktopWanted = true;
     int desktopChoiceReads = 0;
     std::function<void()> onDesktopChoice;
+    std::function<void(int check)> onCheck;
+    std::vector<engine::Recovery> recoveries;
 };
 
 class FakeShortcuts : public engine::ShortcutMaker {
@@ -55,16 +69,23 @@ class FakeShortcuts : public engine::ShortcutMaker {
         if (failDesktop)
             throw rt::Error("the shell failed");
     }
+    std::vector<std::string> LinkPlaces() override {
+        return linkFolder.empty() ? std::vector<std::string>{} : std::vector<std::string>{linkFolder};
+    }
     std::vector<std::string> calls;
     // When set, the links are written as files there, as the shell would, recorded.
     std::string linkFolder;
     bool failDesktop = false;
+    bool killWhileWritingLinks = false;
 
   private:
-    static void WriteLink(const std::string& path, const std::string& target,
-                          rt::CreationRecorder& recorder) {
+    void WriteLink(const std::string& path, const std::string& target, rt::CreationRecorder& recorder) {
         if (!recorder.PrepareForeignFile(path))
             return;
+        if (killWhileWritingLinks) {
+            PutFile(path, "torn"); // the process dies inside the shell's save
+            throw RecordingObserver::Killed();
+        }
         PutFile(path, target);
         recorder.AdoptWrittenFile(path);
     }

@@ -107,7 +107,7 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     const std::string q = Installed("Quenvale");
     shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
     shell::CreateDesktopShortcut(q + "\\readme.txt", "\\Marluxa", journal);
-    journal.DropSetAsideFiles(); // an earlier installation's links
+    journal.Complete(); // an earlier installation's links
     const std::string earlierDesktop = FileContent(Desktop() + "\\Marluxa.lnk");
 
     const std::string newer = Installed("Newer");
@@ -115,7 +115,7 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     shell::CreateProgramsShortcut(newer + "\\Quenvale.exe", "Marluxa", journal);
     shell::CreateDesktopShortcut(newer + "\\Quenvale.exe", "\\Marluxa", journal);
     EXPECT_EQ(ReadLink(Desktop() + "\\Marluxa.lnk").path, newer + "\\Quenvale.exe");
-    EXPECT_EQ(journal.RollBack(), 0);
+    EXPECT_EQ(journal.RollBack().count, 0);
     EXPECT_EQ(ReadLink(ProductFolder() + "\\软件说明文件.lnk").path, q + "\\readme.txt");
     EXPECT_FALSE(rt::FileExists(ProductFolder() + "\\Marluxa.lnk"));
     EXPECT_EQ(FileContent(Desktop() + "\\Marluxa.lnk"), earlierDesktop);
@@ -124,7 +124,7 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     // A product folder the run made goes with its links.
     RemoveProductFolderAndDesktopLink();
     shell::CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", journal);
-    EXPECT_EQ(journal.RollBack(), 0);
+    EXPECT_EQ(journal.RollBack().count, 0);
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
 }
 

@@ -1,0 +1,33 @@
+// Recovery of a run that was killed (a crash, the task manager, a power cut): the next
+// run into the same folder finds its journal and, before it writes anything, undoes it
+// or, past its success point, completes it. A journal that cannot be trusted (damaged,
+// of another version, naming places the run never writes, or copied from another
+// folder) is never acted on: it is moved aside and every file stays where it is.
+#pragma once
+
+#include "engine/JournalReplay.h"
+
+#include <string>
+#include <vector>
+
+namespace engine {
+
+struct Recovery {
+    enum class Outcome {
+        NothingFound, // no journal, or one that recorded nothing
+        Undone,       // the interrupted run was undone
+        Completed,    // the interrupted run had reached its success point and was completed
+        Unreadable,   // the journal could not be trusted: nothing touched, it was moved to keptAs
+        NotFinished,  // something could not be settled (see left); the journal stays
+        FolderInUse,  // another run holds the journal open: it is installing into the folder now
+    };
+    Outcome outcome = Outcome::NothingFound;
+    LeftBehind left;
+    std::string keptAs;
+};
+
+// linkPlaces are the folders the run's links go into (the product's Programs folder and
+// the desktop); a journal naming any other place outside the target is not trusted.
+Recovery RecoverInterruptedRun(const std::string& journalPath, const std::vector<std::string>& linkPlaces);
+
+} // namespace engine

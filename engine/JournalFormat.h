@@ -1,0 +1,65 @@
+// The bytes of the run's journal file, apart from any disk: what each record holds,
+// how it is framed, and how a journal is read back. Pure functions over bytes, so that
+// the reader can be tested (and fuzzed) with any damage.
+//
+// A journal is a sequence of frames: the marker "JR", the payload's length (4 bytes,
+// little-endian), the length's checksum and the payload's (4 bytes each, FNV-1a), then
+// the payload. Records are appended whole, one write each, so only the last frame can
+// be cut short; damage anywhere else, or a length that is not its own, makes the
+// journal untrustworthy as a whole, found in one pass.
+// The first frame holds the header (the format's name and version, and the target
+// folder as the user typed it); every later frame holds one record.
+#pragma once
+
+#include "runtime/OsSeam.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace engine {
+
+constexpr std::uint32_t kJournalVersion = 1;
+
+enum class RecordKind : std::uint8_t {
+    FolderMade = 1,    // path: a folder the run made; identity: that folder
+    FolderMaking,      // path: a folder the run is about to make
+    FolderWrittenInto, // path: a folder the run first writes into; identity and link: where it led
+    SettingAside,      // path: a file or folder in the way; aside: the name it moves to;
+                       // identity: the object that stood there; names: a folder's entries
+    Creating,          // path: a file the run is about to create where nothing stands
+    CreationFailed,    // path: the creation just recorded did not happen
+    Made,              // path: a file the run created; identity: that file
+    Succeeded,         // the success point: from here on the run is completed, not undone
+};
+
+struct JournalRecord {
+    RecordKind kind = RecordKind::Succeeded;
+    std::string path;
+    std::string aside;
+    os::Identity identity;
+    bool link = false;
+    std::vector<std::string> names;
+};
+
+std::string EncodeHeader(const std::string& installDir);
+std::string EncodeRecord(const JournalRecord& record);
+
+struct ParsedJournal {
+    enum class Status {
+        Whole,        // every frame read
+        TornTail,     // the last frame was cut short (a write the run did not finish): ignored
+        Damaged,      // a frame other than the last is damaged, or the header cannot be read
+        OtherVersion, // written by another version of the format
+    };
+    Status status = Status::Damaged;
+    std::string installDir;
+    std::vector<JournalRecord> records;
+
+    // Whole or with a torn tail: the records can be acted on.
+    bool Usable() const { return status == Status::Whole || status == Status::TornTail; }
+};
+
+ParsedJournal ParseJournal(const std::string& bytes);
+
+} // namespace engine

@@ -1,0 +1,232 @@
+#include "engine/JournalReplay.h"
+
+#include "runtime/FileSystem.h"
+#include "runtime/Text.h"
+
+#include <map>
+#include <set>
+
+namespace engine {
+
+namespace {
+
+constexpr std::size_t kEntriesNamed = 5;
+
+bool IsStill(const std::string& path, const os::Identity& identity) {
+    os::Identity now;
+    return rt::ReadIdentity(path, os::FinalLink::NotFollowed, now) && now == identity;
+}
+
+bool IsLink(const std::string& path) {
+    std::uint32_t attributes = 0;
+    return rt::ReadAttributes(path, attributes) && (attributes & os::kAttrReparsePoint);
+}
+
+bool IsPlainFile(const std::string& path) {
+    std::uint32_t attributes = 0;
+    return rt::ReadAttributes(path, attributes) &&
+           !(attributes & (os::kAttrDirectory | os::kAttrReparsePoint));
+}
+
+bool IsFolder(const std::string& path) {
+    std::uint32_t attributes = 0;
+    return rt::ReadAttributes(path, attributes) && (attributes & os::kAttrDirectory) &&
+           !(attributes & os::kAttrReparsePoint);
+}
+
+bool DeleteFile(const std::string& path) {
+    rt::FileSetAttr(path, 0);
+    return rt::RemoveFile(path);
+}
+
+// Folders still leading where they led when the run first wrote into them: only there
+// does a path still name what the run wrote.
+std::set<std::string> FoldersStillAsWrittenInto(const std::vector<JournalRecord>& records) {
+    std::set<std::string> still;
+    for (const JournalRecord& record : records) {
+        if (record.kind != RecordKind::FolderWrittenInto)
+            continue;
+        os::Identity now;
+        if (IsLink(record.path) == record.link &&
+            rt::ReadIdentity(record.path, os::FinalLink::Followed, now) && now == record.identity)
+            still.insert(record.path);
+    }
+    return still;
+}
+
+// Creating records with no Made or CreationFailed after them: the run was stopped
+// between asking for the file and recording what it got.
+std::vector<bool> UnsettledCreations(const std::vector<JournalRecord>& records) {
+    std::vector<bool> unsettled(records.size(), false);
+    std::map<std::string, std::size_t> open;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const JournalRecord& record = records[i];
+        if (record.kind == RecordKind::Creating) {
+            open[record.path] = i;
+            unsettled[i] = true;
+        } else if (record.kind == RecordKind::Made || record.kind == RecordKind::CreationFailed) {
+            const auto creating = open.find(record.path);
+            if (creating != open.end()) {
+                unsettled[creating->second] = false;
+                open.erase(creating);
+            }
+        }
+    }
+    return unsettled;
+}
+
+// What stood at each path before the run set it aside.
+std::map<std::string, os::Identity> Originals(const std::vector<JournalRecord>& records) {
+    std::map<std::string, os::Identity> originals;
+    for (const JournalRecord& record : records)
+        if (record.kind == RecordKind::SettingAside)
+            originals.emplace(record.path, record.identity);
+    return originals;
+}
+
+bool IsAncestorOrSame(const std::string& folder, const std::string& of) {
+    return of == folder || (of.size() > folder.size() && of.compare(0, folder.size(), folder) == 0 &&
+                            (of[folder.size()] == '\\' || rt::EndsWithSeparator(folder)));
+}
+
+class Undo {
+  public:
+    Undo(const std::vector<JournalRecord>& records, const std::string& journalFolder)
+        : records_(records), journalFolder_(journalFolder), enterable_(FoldersStillAsWrittenInto(records)),
+          unsettled_(UnsettledCreations(records)), originals_(Originals(records)) {}
+
+    LeftBehind Run(std::vector<JournalRecord>& foldersAfterJournal) {
+        for (std::size_t i = records_.size(); i-- > 0;) {
+            const JournalRecord& record = records_[i];
+            switch (record.kind) {
+            case RecordKind::Made:
+                RemoveMadeFile(record);
+                break;
+            case RecordKind::Creating:
+                if (unsettled_[i])
+                    RemoveUnsettledFile(record);
+                break;
+            case RecordKind::SettingAside:
+                PutBack(record);
+                break;
+            case RecordKind::FolderMade:
+            case RecordKind::FolderMaking:
+                if (IsAncestorOrSame(record.path, journalFolder_))
+                    foldersAfterJournal.push_back(record);
+                else if (!HoldsTheOriginal(record.path)) // a folder set aside whole and put back
+                    RemoveFoldersMade({record});
+                break;
+            default:
+                break;
+            }
+        }
+        return left_;
+    }
+
+  private:
+    bool Enterable(const std::string& path) const { return enterable_.count(ContainingFolder(path)) > 0; }
+
+    // True when the earlier object was put back at path already.
+    bool HoldsTheOriginal(const std::string& path) const {
+        const auto original = originals_.find(path);
+        return original != originals_.end() && IsStill(path, original->second);
+    }
+
+    void RemoveMadeFile(const JournalRecord& record) {
+        if (!Enterable(record.path) || !IsStill(record.path, record.identity))
+            return; // gone, or someone else's since
+        if (!DeleteFile(record.path))
+            left_.Add(record.path);
+    }
+
+    // Asked for where nothing stood, but what it got was not recorded: a file there now
+    // that is not the earlier one is what the run created (a link cut short included).
+    void RemoveUnsettledFile(const JournalRecord& record) {
+        if (!Enterable(record.path) || !IsPlainFile(record.path) || HoldsTheOriginal(record.path))
+            return;
+        if (!DeleteFile(record.path))
+            left_.Add(record.path);
+    }
+
+    void PutBack(const JournalRecord& record) {
+        if (!Enterable(record.path)) {
+            if (IsStill(record.aside, record.identity))
+                left_.Add(record.path, record.aside);
+            return;
+        }
+        if (!IsStill(record.aside, record.identity))
+            return; // never moved (the run stopped first), or back already
+        if (rt::MoveEntry(record.aside, record.path) != 0)
+            left_.Add(record.path, record.aside); // its name is taken: it stays whole where it is
+    }
+
+    const std::vector<JournalRecord>& records_;
+    const std::string& journalFolder_;
+    const std::set<std::string> enterable_;
+    const std::vector<bool> unsettled_;
+    const std::map<std::string, os::Identity> originals_;
+    LeftBehind left_;
+};
+
+void DropSetAside(const std::string& path, LeftBehind& left) {
+    if (DeleteFile(path))
+        return;
+    if (os::DeleteAtRestart(path) == 0)
+        left.atRestart.push_back(path);
+    else
+        left.Add(path);
+}
+
+} // namespace
+
+void LeftBehind::Add(const std::string& path, const std::string& aside) {
+    ++count;
+    if (first.size() < kEntriesNamed)
+        first.push_back({path, aside});
+}
+
+std::string SetAsideName(const std::string& path, int attempt) {
+    return path + ".bak" + (attempt == 1 ? "" : std::to_string(attempt));
+}
+
+std::string ContainingFolder(const std::string& path) {
+    std::string folder = rt::FolderPart(path);
+    if (folder.size() > 3 && rt::EndsWithSeparator(folder))
+        folder.pop_back();
+    return folder;
+}
+
+LeftBehind UndoRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
+                       std::vector<JournalRecord>& foldersAfterJournal) {
+    return Undo(records, journalFolder).Run(foldersAfterJournal);
+}
+
+void RemoveFoldersMade(const std::vector<JournalRecord>& folders) {
+    for (const JournalRecord& folder : folders) {
+        const bool ours = folder.kind == RecordKind::FolderMade ? IsStill(folder.path, folder.identity)
+                                                                : IsFolder(folder.path);
+        if (ours && !IsLink(folder.path))
+            rt::RemoveDir(folder.path); // fails while it holds anything: then it is someone's
+    }
+}
+
+LeftBehind CompleteRecords(const std::vector<JournalRecord>& records) {
+    LeftBehind left;
+    for (const JournalRecord& record : records) {
+        if (record.kind != RecordKind::SettingAside || !IsStill(record.aside, record.identity))
+            continue;
+        if (!IsFolder(record.aside)) {
+            DropSetAside(record.aside, left);
+            continue;
+        }
+        // A folder set aside whole: its entries, as they were named when it moved, then itself.
+        for (const std::string& name : record.names)
+            if (IsPlainFile(record.aside + "\\" + name))
+                DropSetAside(record.aside + "\\" + name, left);
+        if (!rt::RemoveDir(record.aside))
+            DropSetAside(record.aside, left);
+    }
+    return left;
+}
+
+} // namespace engine

@@ -1,0 +1,56 @@
+// Acting on a journal's records, whether the run that wrote them is still going (a
+// cancel, an abandoned stop) or was killed (the next run's recovery): undoing what
+// they describe, or completing it once it reached its success point. Both are
+// idempotent: each step looks at the disk first, so replaying records that were
+// partly acted on already (a rollback that was itself killed) finishes the work.
+//
+// Nothing is deleted unless the records prove it is the run's own: a file is removed
+// only while its path names the very object the run made, in a folder that still
+// leads where it led when the run wrote into it; a set-aside file is put back only
+// while it is the object that was set aside.
+#pragma once
+
+#include "engine/JournalFormat.h"
+
+#include <string>
+#include <vector>
+
+namespace engine {
+
+// What an undo or a completion had to leave, for the user to be told.
+struct LeftBehind {
+    struct Entry {
+        std::string path;  // where the run wrote, or what it could not drop
+        std::string aside; // where the earlier file now is, or empty
+    };
+    int count = 0;                      // entries a retry could still settle; the journal stays for them
+    std::vector<Entry> first;           // the first few of them
+    std::vector<std::string> atRestart; // set-aside files held open, deleted at the next restart
+
+    void Add(const std::string& path, const std::string& aside = "");
+    bool Nothing() const { return count == 0; }
+};
+
+// Undoes the recorded run, newest record first. Folders that hold the journal (its
+// folder and the parents the run made above it) are not removed here: they are
+// returned, deepest first, for removal once the journal itself is gone.
+LeftBehind UndoRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
+                       std::vector<JournalRecord>& foldersAfterJournal);
+
+// Removes the folders of those records in their order, each only while it is still the
+// run's own (or, made but not yet recorded as made, an empty folder) and empty.
+void RemoveFoldersMade(const std::vector<JournalRecord>& folders);
+
+// Completes a run past its success point: drops every set-aside file or folder that is
+// still the one set aside; what a running program holds is deleted at the next restart.
+LeftBehind CompleteRecords(const std::vector<JournalRecord>& records);
+
+// The name a file or folder in the way is set aside under: its own name plus ".bak",
+// ".bak2", ... (attempt 1, 2, ...).
+std::string SetAsideName(const std::string& path, int attempt);
+constexpr int kSetAsideNames = 99;
+
+// The folder a path lies in, without its closing separator (a drive root keeps it).
+std::string ContainingFolder(const std::string& path);
+
+} // namespace engine

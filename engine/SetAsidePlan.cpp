@@ -1,0 +1,135 @@
+#include "engine/SetAsidePlan.h"
+
+#include "engine/JournalReplay.h"
+#include "runtime/FileSystem.h"
+#include "runtime/Text.h"
+
+#include <algorithm>
+#include <map>
+
+namespace engine {
+
+namespace {
+
+// A name as Windows compares names in code page 936: ASCII letters fold to lower
+// case; a two-byte character's trail byte is never folded.
+std::string Folded(const std::string& name) {
+    std::string folded = name;
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(folded[i]);
+        if (byte >= 0x81 && byte <= 0xFE)
+            ++i;
+        else if (byte >= 'A' && byte <= 'Z')
+            folded[i] = static_cast<char>(byte - 'A' + 'a');
+    }
+    return folded;
+}
+
+std::string FileNameOf(const std::string& path) {
+    return path.substr(ContainingFolder(path).size() +
+                       (rt::EndsWithSeparator(ContainingFolder(path)) ? 0 : 1));
+}
+
+bool IsPlainFile(std::uint32_t attributes) {
+    return !(attributes & (os::kAttrDirectory | os::kAttrReparsePoint | os::kAttrReadOnly));
+}
+
+struct Folder {
+    std::string path;
+    std::vector<std::string> targets;
+};
+
+// The targets grouped by the folder they lie in, folders in the order first written.
+std::vector<Folder> ByFolder(const std::vector<std::string>& targets) {
+    std::vector<Folder> folders;
+    for (const std::string& target : targets) {
+        const std::string folder = ContainingFolder(target);
+        auto found =
+            std::find_if(folders.begin(), folders.end(), [&](const Folder& f) { return f.path == folder; });
+        if (found == folders.end())
+            found = folders.insert(folders.end(), Folder{folder, {}});
+        found->targets.push_back(target);
+    }
+    return folders;
+}
+
+// The first set-aside name of path that is not taken.
+template <class Taken> std::string FreeAsideName(const std::string& path, Taken taken) {
+    for (int attempt = 1; attempt <= kSetAsideNames; ++attempt)
+        if (!taken(SetAsideName(path, attempt)))
+            return SetAsideName(path, attempt);
+    return "";
+}
+
+bool MovesWhole(const Folder& folder, const std::vector<os::FoundEntry>& entries,
+                const std::string& keepFolder) {
+    std::uint32_t attributes = 0;
+    if (entries.empty() || folder.path == keepFolder || !rt::ReadAttributes(folder.path, attributes) ||
+        (attributes & os::kAttrReparsePoint))
+        return false;
+    std::set<std::string> planned;
+    for (const std::string& target : folder.targets)
+        planned.insert(Folded(FileNameOf(target)));
+    return std::all_of(entries.begin(), entries.end(), [&](const os::FoundEntry& entry) {
+        return IsPlainFile(entry.attributes) && planned.count(Folded(entry.name));
+    });
+}
+
+void PlanFolder(const Folder& folder, const std::string& keepFolder, SetAsidePlan& plan) {
+    const std::vector<os::FoundEntry> entries = rt::ListFolder(folder.path);
+    if (MovesWhole(folder, entries, keepFolder)) {
+        SetAsidePlan::Move move{folder.path,
+                                FreeAsideName(folder.path,
+                                              [](const std::string& name) {
+                                                  std::uint32_t attributes = 0;
+                                                  return rt::ReadAttributes(name, attributes);
+                                              }),
+                                {}};
+        for (const os::FoundEntry& entry : entries)
+            move.names.push_back(entry.name);
+        if (!move.aside.empty()) {
+            plan.moves.push_back(std::move(move));
+            return;
+        }
+    }
+    std::map<std::string, std::uint32_t> standing; // folded name -> attributes
+    for (const os::FoundEntry& entry : entries)
+        standing.emplace(Folded(entry.name), entry.attributes);
+    for (const std::string& target : folder.targets) {
+        const auto found = standing.find(Folded(FileNameOf(target)));
+        if (found == standing.end())
+            continue;
+        std::string aside;
+        if (IsPlainFile(found->second))
+            aside = FreeAsideName(target, [&](const std::string& name) {
+                return standing.count(Folded(FileNameOf(name))) > 0;
+            });
+        if (aside.empty()) {
+            plan.occupied.insert(target);
+            continue;
+        }
+        standing.emplace(Folded(FileNameOf(aside)), 0); // taken from now on
+        plan.moves.push_back({target, aside, {}});
+    }
+}
+
+} // namespace
+
+SetAsidePlan PlanSetAsides(const std::vector<std::string>& targets, const std::string& keepFolder) {
+    SetAsidePlan plan;
+    for (const Folder& folder : ByFolder(targets))
+        PlanFolder(folder, keepFolder, plan);
+    return plan;
+}
+
+std::size_t LongestPathIn(const SetAsidePlan& plan) {
+    std::size_t longest = 0;
+    for (const SetAsidePlan::Move& move : plan.moves) {
+        longest = std::max(longest, move.aside.size());
+        for (const std::string& name : move.names)
+            longest = std::max(longest, move.aside.size() + 1 + name.size());
+    }
+    return longest;
+}
+
+} // namespace engine

@@ -1,0 +1,232 @@
+// The journal reader against damage (cut short, a byte flipped, another version), and
+// the next run's recovery from a killed run's journal so damaged on disk: whatever the
+// damage, no file the user had is lost.
+#include "engine/JournalFormat.h"
+#include "engine/TargetPaths.h"
+#include "tests/support/SmallInstallation.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+
+using namespace engine;
+using namespace testing_support;
+using Status = ParsedJournal::Status;
+
+namespace {
+
+const std::vector<JournalRecord> kRecords = {
+    {RecordKind::FolderWrittenInto, "C:\\Q", "", {7, 8}, true, {}},
+    {RecordKind::SettingAside, "C:\\Q\\data", "C:\\Q\\data.bak", {7, 9}, false, {"a.d", "b.d"}},
+    {RecordKind::Made, "C:\\Q\\a.exe", "", {7, 10}, false, {}}};
+
+// The records (the first count of them) as the writer encodes them, to compare what was
+// read back with what was written.
+std::string Encoded(const std::vector<JournalRecord>& records, std::size_t count = SIZE_MAX) {
+    std::string bytes;
+    for (std::size_t i = 0; i < std::min(count, records.size()); ++i)
+        bytes += EncodeRecord(records[i]);
+    return bytes;
+}
+
+std::string Little32(std::uint32_t number) {
+    std::string bytes;
+    for (int i = 0; i < 4; ++i)
+        bytes += static_cast<char>(number >> (8 * i));
+    return bytes;
+}
+
+std::uint32_t Fnv1a(const std::string& bytes) {
+    std::uint32_t hash = 2166136261u;
+    for (unsigned char c : bytes)
+        hash = (hash ^ c) * 16777619u;
+    return hash;
+}
+
+// Any payload framed as the writer frames it (marker, length, the length's and the
+// payload's FNV-1a checksums).
+constexpr std::size_t kHead = 14;
+std::string Framed(const std::string& payload) {
+    const std::string length = Little32(static_cast<std::uint32_t>(payload.size()));
+    return "JR" + length + Little32(Fnv1a(length)) + Little32(Fnv1a(payload)) + payload;
+}
+
+// An earlier installation in target that its user added to, and a reinstall over it
+// killed after two daily entries: every earlier file set aside (the daily folder whole),
+// the new ones in their place, and the journal left on disk as a crash leaves it.
+struct KilledReinstall {
+    KilledReinstall(std::string payloadFolder, std::string folder)
+        : payload(std::move(payloadFolder)), target(std::move(folder)) {
+        Again();
+    }
+    void Again() {
+        RemoveAll(target);
+        rt::ForceDirectories(target + "\\data\\day");
+        for (const char* file : {"Quenvale.exe", "UnInstall.exe", "update.exe", "readme.txt", "Unini.dat",
+                                 "data\\sda.d", "data\\day\\000001.day", "data\\day\\000002.day"})
+            PutFile(target + "\\" + file, std::string("earlier ") + file);
+        PutFile(target + "\\Quenvale.exe.bak", "the user's, under a set-aside name");
+        PutFile(target + "\\mine.txt", "the user's");
+        PutFile(target + "\\data\\notes.txt", "the user's");
+        rt::FileSetAttr(target + "\\readme.txt", os::kAttrHidden);
+        rt::FileSetAttr(target + "\\mine.txt", os::kAttrReadOnly);
+        SetLastWriteYear(target + "\\data\\sda.d", 2001);
+        before = TakeSnapshot(target);
+        {
+            RunFixture dying(payload, target);
+            dying.observer.killAtCheck = 3;
+            EXPECT_EQ(dying.Install(), "killed");
+        }
+        journal = FileContent(JournalPath(target));
+        left = TakeSnapshot(target);
+        left.erase("Setup.journal");
+    }
+    std::string payload, target;
+    Snapshot before, left; // the folder before the run, and what the run left besides its journal
+    std::string journal;
+};
+
+// Whether a file so described is at relative under root, or under a set-aside name of
+// itself or of a folder above it.
+bool StillThere(const std::string& root, const std::string& relative, const std::string& description) {
+    for (std::size_t end = 0; end != std::string::npos;) {
+        end = relative.find('\\', end + 1);
+        const std::string moved = relative.substr(0, end),
+                          rest = end == std::string::npos ? "" : relative.substr(end);
+        for (int attempt = 0; attempt <= 3; ++attempt)
+            if (DescribeFile(root + "\\" + (attempt ? SetAsideName(moved, attempt) : moved) + rest) ==
+                description)
+                return true;
+    }
+    return false;
+}
+
+// Recovers from the journal at journalPath under root, where all else is as in untouched.
+// A journal found Unreadable must be moved aside whole, nothing else touched; the moved
+// copy is then removed.
+Recovery::Outcome Recover(const std::string& root, const std::string& journalPath,
+                          const Snapshot& untouched) {
+    const std::string bytes = FileContent(journalPath);
+    const Recovery recovery = RecoverInterruptedRun(journalPath, {});
+    if (recovery.outcome == Recovery::Outcome::Unreadable) {
+        EXPECT_EQ(FileContent(recovery.keptAs), bytes);
+        rt::RemoveFile(recovery.keptAs);
+        EXPECT_EQ(TakeSnapshot(root), untouched) << "touched though not trusted";
+    }
+    return recovery.outcome;
+}
+
+} // namespace
+
+// Cut short anywhere (at 0: an empty file), a journal gives back the records before the
+// cut, whole at a frame's end and torn elsewhere. A byte flipped in its last payload reads
+// as a write cut short; anywhere else (a frame's head included, since a length that is not
+// its own is never trusted, and the version field: the checksum tells first) the journal
+// is damaged and gives nothing.
+TEST(JournalReader, GivesBackOnlyTheRecordsBeforeACutOrADamagedLastFrame) {
+    std::string journal = EncodeHeader("C:\\Q");
+    std::vector<std::size_t> ends = {journal.size()}; // where each frame ends
+    for (const JournalRecord& record : kRecords)
+        ends.push_back((journal += EncodeRecord(record)).size());
+    for (std::size_t at = 0; at < journal.size(); ++at) {
+        const ParsedJournal cut = ParseJournal(journal.substr(0, at));
+        const std::size_t whole = std::upper_bound(ends.begin(), ends.end(), at) - ends.begin();
+        EXPECT_EQ(cut.status, std::count(ends.begin(), ends.end(), at) ? Status::Whole : Status::TornTail)
+            << at;
+        EXPECT_EQ(cut.installDir, whole ? "C:\\Q" : "") << at;
+        EXPECT_EQ(Encoded(cut.records), Encoded(kRecords, whole ? whole - 1 : 0)) << at;
+        const bool inLastFrame =
+            at >= ends[ends.size() - 2] + kHead - 4; // past its length and the length's checksum
+        for (unsigned mask : {0x01u, 0x80u, 0xFFu}) {
+            std::string flipped = journal;
+            flipped[at] = static_cast<char>(flipped[at] ^ mask);
+            const ParsedJournal read = ParseJournal(flipped);
+            EXPECT_EQ(read.status, inLastFrame ? Status::TornTail : Status::Damaged) << at << " ^ " << mask;
+            EXPECT_EQ(Encoded(read.records), inLastFrame ? Encoded(kRecords, 2) : "") << at;
+        }
+    }
+}
+
+TEST(JournalReader, WholeFramesThisVersionDoesNotWriteAreNotActedOn) {
+    const std::string header = EncodeHeader("C:\\Q"), made = EncodeRecord(kRecords[2]);
+    ASSERT_EQ(Framed(header.substr(kHead)), header);
+    std::string version2 = header.substr(kHead), unknownKind = made.substr(kHead);
+    version2[8] = 2; // the version follows the format's 8-byte name
+    unknownKind[0] = 9;
+    const std::vector<std::pair<std::string, Status>> cases = {
+        {Framed(version2), Status::OtherVersion},
+        {Framed(version2) + made + made, Status::OtherVersion},
+        {made + made, Status::Damaged},                                      // no header
+        {header + Framed(unknownKind) + made, Status::Damaged},              // a kind it does not know
+        {header + made + Framed(unknownKind), Status::Damaged},              // whole, so not a torn tail
+        {header + Framed(made.substr(kHead) + "x") + made, Status::Damaged}, // bytes past the record
+        {header + Framed(header.substr(kHead)) + made, Status::Damaged}};    // a second header
+    for (const auto& [bytes, status] : cases) {
+        const ParsedJournal read = ParseJournal(bytes);
+        EXPECT_EQ(read.status, status) << ::testing::PrintToString(bytes);
+        EXPECT_TRUE(read.records.empty());
+    }
+}
+
+// The kill itself loses nothing: every file the user had is at its name or set aside.
+// Then, whatever byte is damaged, the journal is either not trusted and nothing is
+// touched, or (damage in its last frame, read as a torn tail) the run is undone: either
+// way every one of those files stays.
+TEST(InterruptedRunRecovery, NoFlippedByteOfAKilledRunsJournalLosesAFileTheUserHad) {
+    TempFolder dir;
+    KilledReinstall killed(MakePayload(dir, 4), dir / "Q");
+    for (const auto& [name, description] : killed.before)
+        EXPECT_TRUE(description == "folder" || StillThere(killed.target, name, description)) << name;
+    const ParsedJournal read = ParseJournal(killed.journal);
+    ASSERT_EQ(read.status, Status::Whole);
+    // Past the last frame's length and its checksum, damage reads as a write cut short.
+    const std::size_t lastFrame = killed.journal.size() - EncodeRecord(read.records.back()).size() + 10;
+    const std::string journalPath = JournalPath(killed.target);
+#ifdef _WIN32
+    // A spread of positions (every field among them): file operations take far longer there.
+    const std::size_t step = 7;
+#else
+    const std::size_t step = 1;
+#endif
+    for (std::size_t at = 0; at < killed.journal.size() && !HasFailure(); at += step) {
+        std::string damaged = killed.journal;
+        damaged[at] = static_cast<char>(damaged[at] ^ "\x01\x80\xFF"[at % 3]);
+        PutFile(journalPath, damaged);
+        const Recovery::Outcome outcome = Recover(killed.target, journalPath, killed.left);
+        if (at < lastFrame) {
+            EXPECT_EQ(outcome, Recovery::Outcome::Unreadable) << at;
+        } else {
+            EXPECT_EQ(outcome, Recovery::Outcome::Undone) << at;
+            EXPECT_EQ(TakeSnapshot(killed.target), killed.before) << at;
+            killed.Again();
+        }
+    }
+}
+
+// Journals whose records, if acted on, would delete a file the run never made.
+TEST(InterruptedRunRecovery, AJournalNamingAnotherFolderIsMovedAsideWithNothingTouched) {
+    TempFolder dir;
+    KilledReinstall killed(MakePayload(dir, 4), dir / "Q");
+    rt::CreateDir(dir / "copy");
+    rt::CreateDir(dir / "elsewhere");
+    PutFile(dir / "elsewhere\\precious.txt", "precious");
+    const auto namingOutside = [&](const std::string& folder) {
+        JournalRecord into{RecordKind::FolderWrittenInto, folder, "", {}, false, {}};
+        JournalRecord made{RecordKind::Made, folder + "\\precious.txt", "", {}, false, {}};
+        rt::ReadIdentity(folder, os::FinalLink::Followed, into.identity);
+        rt::ReadIdentity(made.path, os::FinalLink::NotFollowed, made.identity);
+        return EncodeHeader(killed.target) + EncodeRecord(into) + EncodeRecord(made);
+    };
+    const std::vector<std::pair<std::string, std::string>> journals = {
+        {dir / "copy\\Setup.journal", killed.journal}, // the killed run's, copied from its folder
+        {JournalPath(killed.target), namingOutside(dir / "elsewhere")},
+        {JournalPath(killed.target), namingOutside(killed.target + "\\..\\elsewhere")}};
+    rt::RemoveFile(JournalPath(killed.target));
+    for (const auto& [journalPath, bytes] : journals) {
+        const Snapshot untouched = TakeSnapshot(dir.Path());
+        PutFile(journalPath, bytes);
+        EXPECT_EQ(Recover(dir.Path(), journalPath, untouched), Recovery::Outcome::Unreadable) << journalPath;
+    }
+    EXPECT_EQ(FileContent(dir / "elsewhere\\precious.txt"), "precious");
+}

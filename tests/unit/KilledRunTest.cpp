@@ -1,0 +1,157 @@
+// A run that dies (its process killed, the session gone) leaves its journal in the
+// target folder; the next run into the folder settles it before it writes anything:
+// undone before the success point, completed after it. Here the run "dies" by an
+// exception nothing catches inside it, and the run object goes as the process would.
+#include "engine/TargetPaths.h"
+#include "tests/support/SmallInstallation.h"
+
+#include <gtest/gtest.h>
+
+using namespace engine;
+using namespace testing_support;
+
+namespace {
+
+using Outcome = Recovery::Outcome;
+
+// Runs into target until the run dies at the given cancel check (or inside the links).
+void RunThatDies(const std::string& payload, const std::string& target, const std::string& links, int check) {
+    RunFixture dying(payload, target);
+    dying.shortcuts.linkFolder = links;
+    dying.observer.killAtCheck = check;
+    dying.shortcuts.killWhileWritingLinks = check == 0;
+    EXPECT_EQ(dying.Install(), "killed");
+    EXPECT_TRUE(rt::FileExists(JournalPath(target)));
+}
+
+// The next run into the earlier installation's folder, cancelled at its first daily
+// file; answers what it found of the run before.
+Outcome NextRunCancelledAtOnce(const EarlierInstallation& earlier) {
+    RunFixture next(earlier.payload, earlier.target);
+    next.shortcuts.linkFolder = earlier.links;
+    next.observer.stopAtCheck = 1;
+    EXPECT_EQ(next.Install(), "");
+    return next.observer.recoveries.empty() ? Outcome::NothingFound : next.observer.recoveries[0].outcome;
+}
+
+// No set-aside file, no journal: what a finished run leaves besides its own files.
+void ExpectNoStrays(const Snapshot& now, const std::string& keptByHand) {
+    for (const auto& entry : now)
+        EXPECT_TRUE(entry.first == keptByHand || (entry.first.find(".bak") == std::string::npos &&
+                                                  entry.first.find("Setup.journal") == std::string::npos))
+            << entry.first;
+}
+
+} // namespace
+
+TEST(KilledRun, AKilledReinstallIsUndoneByTheNextRunOrReplacedByItsInstallation) {
+    // Early, in the middle and late in the daily files, and inside the links (0).
+    for (int check : {1, 3, 6, 0}) {
+        for (bool nextRunFinishes : {false, true}) {
+            TempFolder dir;
+            Reinstall next(dir);
+            RunThatDies(next.earlier.payload, next.earlier.target, next.earlier.links, check);
+            next.r.observer.stopAtCheck = nextRunFinishes ? 0 : 1;
+            ASSERT_EQ(next.r.Install(), "") << check;
+            ASSERT_EQ(next.r.observer.recoveries.size(), 1u) << check;
+            EXPECT_EQ(next.r.observer.recoveries[0].outcome, Outcome::Undone) << check;
+            if (!nextRunFinishes) {
+                EXPECT_EQ(next.r.outcome, RunOutcome::Cancelled);
+                EXPECT_EQ(next.earlier.Now(), next.before) << check;
+                continue;
+            }
+            EXPECT_EQ(next.r.outcome, RunOutcome::Succeeded);
+            EXPECT_EQ(FileContent(next.earlier.target + "\\readme.txt"), "blob of readme.txt");
+            EXPECT_EQ(FileContent(next.earlier.target + "\\readme.txt.bak"), "kept by hand");
+            ExpectNoStrays(next.earlier.Now(), "readme.txt.bak");
+        }
+    }
+}
+
+TEST(KilledRun, AKilledFreshInstallationIsUndoneByTheNextRun) {
+    for (bool nextRunFinishes : {false, true}) {
+        TempFolder dir;
+        const std::string payload = MakePayload(dir, 6), target = dir / "new\\Q";
+        RunThatDies(payload, target, "", 3);
+        RunFixture next(payload, target);
+        next.observer.stopAtCheck = nextRunFinishes ? 0 : 1;
+        ASSERT_EQ(next.Install(), "");
+        ASSERT_EQ(next.observer.recoveries.size(), 1u);
+        EXPECT_EQ(next.observer.recoveries[0].outcome, Outcome::Undone);
+        EXPECT_EQ(rt::DirectoryExists(dir / "new"), nextRunFinishes); // the parent it made goes too
+        if (nextRunFinishes)
+            ExpectNoStrays(TakeSnapshot(target), "");
+    }
+}
+
+// The rollback of a cancel cannot delete a new file another program holds, nor put the
+// earlier file back under its name: it says so, and its journal stays, so that the next
+// run, once the file is released, finishes the undo.
+TEST(KilledRun, AnUndoThatHasToLeaveAFileIsFinishedByTheNextRun) {
+    TempFolder dir;
+    Reinstall cancelled(dir);
+    const std::string program = cancelled.earlier.target + "\\Quenvale.exe";
+    os::FileHandle holder = os::kNoFile;
+    cancelled.r.observer.onCheck = [&](int check) {
+        if (check == 2)
+            os::OpenForReading(program, holder);
+    };
+    cancelled.r.observer.stopAtCheck = 3;
+    ASSERT_EQ(cancelled.r.Install(), "");
+    const LeftBehind& left = cancelled.r.run.LeftOver();
+    ASSERT_EQ(left.count, 2);
+    EXPECT_EQ(left.first[0].path, program); // the new one, held
+    EXPECT_EQ(left.first[1].aside, program + ".bak");
+    EXPECT_EQ(FileContent(program + ".bak"), "blob of Quenvale.exe"); // the earlier one, whole
+    EXPECT_TRUE(rt::FileExists(JournalPath(cancelled.earlier.target)));
+    os::Close(holder);
+
+    EXPECT_EQ(NextRunCancelledAtOnce(cancelled.earlier), Outcome::Undone);
+    EXPECT_EQ(cancelled.earlier.Now(), cancelled.before);
+}
+
+// After the success point an earlier file that a program holds cannot be dropped. Windows
+// deletes it at the next restart; the host has no restart to leave it to, so the run
+// says so and keeps its journal, and the next run completes, never undoes, what it finds.
+TEST(KilledRun, ARunPastItsSuccessPointIsCompletedNeverUndone) {
+    TempFolder dir;
+    Reinstall first(dir);
+    const std::string earlierUpdate = first.earlier.target + "\\update.exe.bak";
+    os::FileHandle holder = os::kNoFile;
+    first.r.observer.onDesktopChoice = [&] { os::OpenForReading(earlierUpdate, holder); };
+    ASSERT_EQ(first.r.Install(), "");
+    EXPECT_EQ(first.r.outcome, RunOutcome::Succeeded);
+    const LeftBehind& left = first.r.run.LeftOver();
+#ifdef _WIN32
+    EXPECT_EQ(left.atRestart, std::vector<std::string>{earlierUpdate});
+    EXPECT_TRUE(left.Nothing());
+    EXPECT_FALSE(rt::FileExists(JournalPath(first.earlier.target)));
+    os::Close(holder);
+#else
+    ASSERT_EQ(left.count, 1);
+    EXPECT_EQ(left.first[0].path, earlierUpdate);
+    os::Close(holder);
+
+    EXPECT_EQ(NextRunCancelledAtOnce(first.earlier), Outcome::Completed);
+    EXPECT_FALSE(rt::FileExists(earlierUpdate));
+    EXPECT_EQ(FileContent(first.earlier.target + "\\update.exe"),
+              "blob of update.exe"); // the completed run's
+#endif
+}
+
+// A reinstall sets the daily folder aside whole and deletes it after success: a target
+// whose set-aside paths would be too long is refused before anything is touched.
+TEST(KilledRun, AReinstallIsRefusedWhereItsSetAsideNamesWouldBeTooLong) {
+    TempFolder dir;
+    const std::string payload = MakePayload(dir, 2);
+    const std::string target = dir / std::string(236 - (dir.Path().size() + 1), 'L');
+    ASSERT_EQ(target.size(), 236u);
+    RunFixture fresh(payload, target);
+    ASSERT_EQ(fresh.Install(), "");
+    ASSERT_EQ(fresh.outcome, RunOutcome::Succeeded); // its deepest file takes 256 bytes
+    const Snapshot before = TakeSnapshot(target);
+    RunFixture again(payload, target);
+    ASSERT_EQ(again.Install(), "");
+    EXPECT_EQ(again.outcome, RunOutcome::FoldersNotCreated);
+    EXPECT_EQ(TakeSnapshot(target), before);
+}

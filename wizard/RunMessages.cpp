@@ -1,0 +1,74 @@
+#include "wizard/RunMessages.h"
+
+#include "payload/ProductInfo.h"
+#include "runtime/Errors.h"
+
+namespace wizard {
+
+namespace {
+
+using Outcome = engine::Recovery::Outcome;
+
+// One line a named entry, the earlier file's set-aside name beside it; "……" when
+// there are more than are named.
+std::string EntryLines(const engine::LeftBehind& left) {
+    std::string lines;
+    for (const engine::LeftBehind::Entry& entry : left.first) {
+        lines += "    " + entry.path;
+        if (!entry.aside.empty())
+            lines += "\r\n        原有文件现为：" + entry.aside;
+        lines += "\r\n";
+    }
+    if (left.count > static_cast<int>(left.first.size()))
+        lines += "    ……\r\n";
+    return lines;
+}
+
+std::string RestartLines(const engine::LeftBehind& left) {
+    std::string lines;
+    for (const std::string& path : left.atRestart)
+        lines += "    " + path + "\r\n";
+    return lines;
+}
+
+} // namespace
+
+std::string RecoveredText(const engine::Recovery& recovery) {
+    switch (recovery.outcome) {
+    case Outcome::Undone:
+        return "上次向此文件夹安装" PRODUCT_NAME
+               "时被中断。那次安装已撤销，原有文件均已恢复。\r\n\r\n现在继续安装。";
+    case Outcome::Completed:
+        return std::string("上次向此文件夹安装" PRODUCT_NAME "时在最后一步被中断。那次安装已完成。\r\n\r\n") +
+               (recovery.left.atRestart.empty() ? "" : DroppedLaterText(recovery.left) + "\r\n") +
+               "现在继续安装。";
+    default:
+        return "此文件夹中有一次中断的安装留下的记录，但记录无法读取，因此没有改动任何文件。记录已另存为：\r"
+               "\n    " +
+               recovery.keptAs + "\r\n\r\n现在继续安装。";
+    }
+}
+
+std::string RecoveryStopsTheRunText(const engine::Recovery& recovery) {
+    if (recovery.outcome == Outcome::FolderInUse)
+        return "另一个安装程序正在向此文件夹安装。请等它结束后再点击“安装”，或选择其他文件夹。";
+    return rt::Format("上次向此文件夹安装" PRODUCT_NAME "时被中断，有 %d 项无法恢复原状：\r\n",
+                      recovery.left.count) +
+           EntryLines(recovery.left) + "\r\n请关闭正在使用这些文件的程序，然后再点击“安装”。";
+}
+
+std::string UndoLeftText(const engine::LeftBehind& left) {
+    return rt::Format("安装已撤销，但有 %d 项无法恢复原状，仍留在原处：\r\n", left.count) + EntryLines(left) +
+           "\r\n再次安装到此文件夹时，安装程序会先完成撤销。";
+}
+
+std::string DroppedLaterText(const engine::LeftBehind& left) {
+    std::string text;
+    if (!left.atRestart.empty())
+        text += "以下旧文件正在被程序使用，将在计算机重新启动后删除：\r\n" + RestartLines(left);
+    if (left.count > 0)
+        text += rt::Format("以下 %d 个旧文件无法删除，请手动删除：\r\n", left.count) + EntryLines(left);
+    return text;
+}
+
+} // namespace wizard

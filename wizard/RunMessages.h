@@ -1,0 +1,22 @@
+// The texts the progress page shows about what an undo, a completion or the recovery
+// of an interrupted run did or had to leave.
+#pragma once
+
+#include "engine/InterruptedRun.h"
+
+#include <string>
+
+namespace wizard {
+
+// What the recovery of an interrupted run did, before the new run goes on.
+std::string RecoveredText(const engine::Recovery& recovery);
+// Why the new run cannot start: the recovery could not settle everything, or another
+// run is installing into the folder.
+std::string RecoveryStopsTheRunText(const engine::Recovery& recovery);
+// What an undo had to leave in place, and where the earlier files are.
+std::string UndoLeftText(const engine::LeftBehind& left);
+// The earlier files that a running program still holds, deleted at the next restart,
+// and any that could be neither deleted nor left for the restart.
+std::string DroppedLaterText(const engine::LeftBehind& left);
+
+} // namespace wizard
