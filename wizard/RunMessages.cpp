@@ -9,14 +9,13 @@ namespace {
 
 using Outcome = engine::Recovery::Outcome;
 
-// One line a named entry, the earlier file's set-aside name beside it; "……" when
-// there are more than are named.
-std::string EntryLines(const engine::LeftBehind& left) {
+// One line a named entry, with the earlier file's set-aside name under it, or the note
+// for an entry without one; "……" when there are more than are named.
+std::string EntryLines(const engine::LeftBehind& left, const char* note = "（新文件，无法删除）") {
     std::string lines;
     for (const engine::LeftBehind::Entry& entry : left.first) {
         lines += "    " + entry.path;
-        if (!entry.aside.empty())
-            lines += "\r\n        原有文件现为：" + entry.aside;
+        lines += entry.aside.empty() ? std::string(note) : "\r\n        原有文件现为：" + entry.aside;
         lines += "\r\n";
     }
     if (left.count > static_cast<int>(left.first.size()))
@@ -67,7 +66,7 @@ std::string DroppedLaterText(const engine::LeftBehind& left) {
     if (!left.atRestart.empty())
         text += "以下旧文件正在被程序使用，将在计算机重新启动后删除：\r\n" + RestartLines(left);
     if (left.count > 0)
-        text += rt::Format("以下 %d 个旧文件无法删除，请手动删除：\r\n", left.count) + EntryLines(left);
+        text += rt::Format("以下 %d 个旧文件无法删除，请手动删除：\r\n", left.count) + EntryLines(left, "");
     return text;
 }
 
