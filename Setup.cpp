@@ -1,5 +1,5 @@
-// Start-up: confine the DLL search, initialise COM and the framework, build the wizard
-// (its four pages in order) and run it.
+// Start-up: confine the DLL search and preload what the system loads by name, initialise COM and the
+// framework, build the wizard (its four pages in order) and run it.
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/SystemLibraries.h"
@@ -10,6 +10,7 @@
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     framework::ConfineDllSearchToSystemFolder();
+    framework::PreloadLibrariesLoadedByName();
     shell::ComInitialization com;
     framework::InitializeCommonControls();
     framework::App().Initialize(instance);

@@ -29,6 +29,11 @@ void ConfineDllSearchToSystemFolder() {
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
+void PreloadLibrariesLoadedByName() {
+    for (const char* name : {"uxtheme.dll", "dwmapi.dll"})
+        LoadSystemLibrary(name); // one the system lacks is simply not there to be taken
+}
+
 HMODULE LoadSystemLibrary(const char* name) {
     char folder[MAX_PATH];
     const UINT length = GetSystemDirectoryA(folder, MAX_PATH);

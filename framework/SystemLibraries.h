@@ -12,6 +12,12 @@ namespace framework {
 // system offers it, confines the default search to the system folder.
 void ConfineDllSearchToSystemFolder();
 
+// Start-up's second step, before any window: loads by full path, from the system folder,
+// the DLLs that system components load by name later on (the visual styles and the
+// desktop window manager's), so that those later loads find them already loaded
+// instead of searching, even where the search is not confined.
+void PreloadLibrariesLoadedByName();
+
 // Loads a DLL of the system folder by its full path, so that its own imports are looked
 // for in the system folder too (first, on a system without the confined search);
 // nullptr when it cannot be loaded. The library stays loaded for the program's life.
