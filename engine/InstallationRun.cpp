@@ -19,6 +19,13 @@ InstallationRun::InstallationRun(const std::string& installDir, ShortcutMaker& s
     : installDir_(installDir), shortcuts_(shortcuts), store_(store) {}
 
 RunOutcome InstallationRun::Install(RunObserver& observer) {
+    const RunOutcome outcome = Run(observer);
+    if (outcome != RunOutcome::FoldersNotCreated) // that one stops the page: the folder stays claimed
+        claim_.Release();
+    return outcome;
+}
+
+RunOutcome InstallationRun::Run(RunObserver& observer) {
     uninstallList_.clear();
     left_ = LeftBehind();
     recovery_ = Recovery();
@@ -27,6 +34,8 @@ RunOutcome InstallationRun::Install(RunObserver& observer) {
     const std::vector<PlannedFile> files = PlannedFiles();
     if (!rt::IsRootedPath(installDir_))
         return RunOutcome::FoldersNotCreated;
+    if (!claim_.Take(installDir_))
+        return RunOutcome::FolderInUse;
     if (!RecoverInterruptedRun(observer))
         return recovery_.outcome == Recovery::Outcome::FolderInUse ? RunOutcome::FolderInUse
                                                                    : RunOutcome::RecoveryNotFinished;
@@ -206,6 +215,7 @@ void InstallationRun::SucceedEnding(RunObserver& observer) {
 
 const LeftBehind& InstallationRun::RollBack() {
     left_ = journal_.RollBack();
+    claim_.Release();
     return left_;
 }
 

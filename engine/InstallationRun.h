@@ -7,6 +7,7 @@
 #include "engine/PayloadStore.h"
 #include "engine/RunJournal.h"
 #include "engine/RunObserver.h"
+#include "runtime/FolderClaim.h"
 
 #include <cstdint>
 #include <string>
@@ -22,7 +23,7 @@ enum class RunOutcome {
     Succeeded,           // every file, the uninstall list and the shortcuts are in place
     RecoveryNotFinished, // an interrupted run into the folder could not be settled (see
                          // LastRecovery()); nothing new was made
-    FolderInUse,         // another run is installing into the folder; nothing was made
+    FolderInUse,         // another run is installing into the folder (or stopped in it); nothing was made
 };
 
 // What the run will write on the target's volume, in whole allocation units, and what
@@ -39,7 +40,9 @@ class InstallationRun {
 
     // The whole run. An interrupted run's journal in the target folder is settled first.
     // Any other failure (an I/O error, a missing blob) leaves as an error, with what was
-    // written so far in place, and journalled, until RollBack.
+    // written so far in place, and journalled, until RollBack. From the start until the
+    // run is over (a failure's stopped state included, until RollBack) the folder is
+    // claimed: another run into it is refused.
     RunOutcome Install(RunObserver& observer);
 
     // Undoes what the run did so far (see RunJournal): removes what it made and is
@@ -59,6 +62,7 @@ class InstallationRun {
     const Room& RoomFound() const { return room_; }
 
   private:
+    RunOutcome Run(RunObserver& observer);
     // A file the run will write, and its size.
     struct PlannedFile {
         std::string path;
@@ -86,6 +90,7 @@ class InstallationRun {
     Room room_;
     LeftBehind left_;
     Recovery recovery_;
+    rt::FolderClaim claim_;
 };
 
 } // namespace engine

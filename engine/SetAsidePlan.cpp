@@ -11,20 +11,6 @@ namespace engine {
 
 namespace {
 
-// A name as Windows compares names in code page 936: ASCII letters fold to lower
-// case; a two-byte character's trail byte is never folded.
-std::string Folded(const std::string& name) {
-    std::string folded = name;
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(folded[i]);
-        if (byte >= 0x81 && byte <= 0xFE)
-            ++i;
-        else if (byte >= 'A' && byte <= 'Z')
-            folded[i] = static_cast<char>(byte - 'A' + 'a');
-    }
-    return folded;
-}
-
 std::string FileNameOf(const std::string& path) {
     return path.substr(ContainingFolder(path).size() +
                        (rt::EndsWithSeparator(ContainingFolder(path)) ? 0 : 1));
@@ -69,9 +55,9 @@ bool MovesWhole(const Folder& folder, const std::vector<os::FoundEntry>& entries
         return false;
     std::set<std::string> planned;
     for (const std::string& target : folder.targets)
-        planned.insert(Folded(FileNameOf(target)));
+        planned.insert(rt::FoldCase(FileNameOf(target)));
     return std::all_of(entries.begin(), entries.end(), [&](const os::FoundEntry& entry) {
-        return IsPlainFile(entry.attributes) && planned.count(Folded(entry.name));
+        return IsPlainFile(entry.attributes) && planned.count(rt::FoldCase(entry.name));
     });
 }
 
@@ -94,21 +80,21 @@ void PlanFolder(const Folder& folder, const std::string& keepFolder, SetAsidePla
     }
     std::map<std::string, std::uint32_t> standing; // folded name -> attributes
     for (const os::FoundEntry& entry : entries)
-        standing.emplace(Folded(entry.name), entry.attributes);
+        standing.emplace(rt::FoldCase(entry.name), entry.attributes);
     for (const std::string& target : folder.targets) {
-        const auto found = standing.find(Folded(FileNameOf(target)));
+        const auto found = standing.find(rt::FoldCase(FileNameOf(target)));
         if (found == standing.end())
             continue;
         std::string aside;
         if (IsPlainFile(found->second))
             aside = FreeAsideName(target, [&](const std::string& name) {
-                return standing.count(Folded(FileNameOf(name))) > 0;
+                return standing.count(rt::FoldCase(FileNameOf(name))) > 0;
             });
         if (aside.empty()) {
             plan.occupied.insert(target);
             continue;
         }
-        standing.emplace(Folded(FileNameOf(aside)), 0); // taken from now on
+        standing.emplace(rt::FoldCase(FileNameOf(aside)), 0); // taken from now on
         plan.moves.push_back({target, aside, {}});
     }
 }

@@ -105,6 +105,14 @@ unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry&
 unsigned FindNext(SearchHandle search, FoundEntry& entry);
 void FindClose(SearchHandle search);
 
+// A claim on a name across the whole system, held by one holder at a time until it is
+// released or its process ends (a named mutex on Windows).
+using ClaimHandle = std::intptr_t;
+constexpr ClaimHandle kNoClaim = 0;
+// Takes the claim; 183 when another holder has it.
+unsigned TakeClaim(const std::string& name, ClaimHandle& claim);
+void ReleaseClaim(ClaimHandle claim);
+
 // The SHA-256 digest of the bytes, by the system's own hash provider.
 using Sha256Digest = std::array<std::uint8_t, 32>;
 unsigned Sha256(const void* data, std::size_t size, Sha256Digest& digest);

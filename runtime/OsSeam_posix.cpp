@@ -344,6 +344,27 @@ void FindClose(SearchHandle search) {
     delete state;
 }
 
+// A lock on a file of the name's in the system's temporary folder: another open
+// description of it, in this process or another, cannot take it too.
+unsigned TakeClaim(const std::string& name, ClaimHandle& claim) {
+    claim = kNoClaim;
+    const std::string path = "/tmp/setup-claim-" + name;
+    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    if (fd < 0)
+        return FromErrno(errno, path);
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return kErrorAlreadyExists;
+    }
+    claim = fd + 1; // 0 is no claim
+    return 0;
+}
+
+void ReleaseClaim(ClaimHandle claim) {
+    if (claim != kNoClaim)
+        close(static_cast<int>(claim - 1));
+}
+
 std::string FullPathName(const std::string& path) {
     if (!path.empty() && (path[0] == '\\' || path[0] == '/' || (path.size() >= 2 && path[1] == ':')))
         return path;

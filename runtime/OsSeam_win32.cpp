@@ -203,6 +203,31 @@ void FindClose(SearchHandle search) {
         ::FindClose(reinterpret_cast<HANDLE>(search));
 }
 
+unsigned TakeClaim(const std::string& name, ClaimHandle& claim) {
+    claim = kNoClaim;
+    // The global namespace reaches every session (an administrator may run the installer
+    // in another); where it is not granted, this session's.
+    SetLastError(0);
+    HANDLE mutex = CreateMutexA(nullptr, FALSE, ("Global\\" + name).c_str());
+    if (!mutex) {
+        SetLastError(0);
+        mutex = CreateMutexA(nullptr, FALSE, name.c_str());
+    }
+    if (!mutex)
+        return GetLastError();
+    if (GetLastError() == ERROR_ALREADY_EXISTS) {
+        CloseHandle(mutex);
+        return kErrorAlreadyExists;
+    }
+    claim = reinterpret_cast<ClaimHandle>(mutex);
+    return 0;
+}
+
+void ReleaseClaim(ClaimHandle claim) {
+    if (claim != kNoClaim)
+        CloseHandle(reinterpret_cast<HANDLE>(claim));
+}
+
 std::string FullPathName(const std::string& path) {
     char buffer[MAX_PATH];
     char* filePart = nullptr;

@@ -30,6 +30,18 @@ std::size_t EndOfFolderPart(const std::string& path) {
 
 } // namespace
 
+std::string FoldCase(const std::string& text) {
+    std::string folded = text;
+    for (std::size_t i = 0; i < folded.size(); ++i) {
+        const unsigned char byte = static_cast<unsigned char>(folded[i]);
+        if (byte >= 0x81 && byte <= 0xFE)
+            ++i; // a lead byte: its trail byte may look like a letter
+        else if (byte >= 'A' && byte <= 'Z')
+            folded[i] = static_cast<char>(byte - 'A' + 'a');
+    }
+    return folded;
+}
+
 std::string StripBlanks(const std::string& text) {
     std::size_t first = 0;
     std::size_t last = text.size();

@@ -15,6 +15,10 @@ inline bool IsLeadByte(unsigned char c) {
 // Removes every leading and trailing byte of value 0x20 or less.
 std::string StripBlanks(const std::string& text);
 
+// The text as Windows compares names in code page 936: ASCII letters folded to lower
+// case, a two-byte character (its trail byte included) left as it is.
+std::string FoldCase(const std::string& text);
+
 // Text up to and including the last "\" or ":" that is not the trail byte of a
 // two-byte character; empty when there is none.
 std::string FolderPart(const std::string& path);

@@ -101,9 +101,12 @@ void ProgressPage::RunAndFollowItsOutcome() {
         MessageBoxA(GetFocus() ? GetFocus() : Handle(), kFolderFailure, kFolderFailureCaption, MB_OK);
         break;
     case engine::RunOutcome::RecoveryNotFinished:
+        ReturnToReady();
+        Tell(RecoveryNotFinishedText(run_.LastRecovery()), MB_ICONEXCLAMATION);
+        break;
     case engine::RunOutcome::FolderInUse:
         ReturnToReady();
-        Tell(RecoveryStopsTheRunText(run_.LastRecovery()), MB_ICONEXCLAMATION);
+        Tell(kFolderInUseText, MB_ICONEXCLAMATION);
         break;
     case engine::RunOutcome::Cancelled:
         stage_ = Stage::Ended;

@@ -48,9 +48,10 @@ std::string RecoveredText(const engine::Recovery& recovery) {
     }
 }
 
-std::string RecoveryStopsTheRunText(const engine::Recovery& recovery) {
-    if (recovery.outcome == Outcome::FolderInUse)
-        return "另一个安装程序正在向此文件夹安装。请等它结束后再点击“安装”，或选择其他文件夹。";
+const char* const kFolderInUseText =
+    "另一个安装程序正在向此文件夹安装。请等它结束后再点击“安装”，或选择其他文件夹。";
+
+std::string RecoveryNotFinishedText(const engine::Recovery& recovery) {
     return rt::Format("上次向此文件夹安装" PRODUCT_NAME "时被中断，有 %d 项无法恢复原状：\r\n",
                       recovery.left.count) +
            EntryLines(recovery.left) + "\r\n请关闭正在使用这些文件的程序，然后再点击“安装”。";

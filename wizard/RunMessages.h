@@ -10,9 +10,11 @@ namespace wizard {
 
 // What the recovery of an interrupted run did, before the new run goes on.
 std::string RecoveredText(const engine::Recovery& recovery);
-// Why the new run cannot start: the recovery could not settle everything, or another
-// run is installing into the folder.
-std::string RecoveryStopsTheRunText(const engine::Recovery& recovery);
+// Why the new run cannot start: the recovery of an interrupted run could not settle
+// everything.
+std::string RecoveryNotFinishedText(const engine::Recovery& recovery);
+// Why the new run cannot start: another run is installing into the folder.
+extern const char* const kFolderInUseText;
 // What an undo had to leave in place, and where the earlier files are.
 std::string UndoLeftText(const engine::LeftBehind& left);
 // The earlier files that a running program still holds, deleted at the next restart,

@@ -405,3 +405,27 @@ TEST_F(FaultMatrix, ADesktopThatRefusesTheLinkIsNotReported) {
     EXPECT_TRUE(rt::FileExists(ProductFolder() + "\\Marluxa.lnk"));
     rt::RemoveDir(blocked);
 }
+
+// While one Setup.exe installs into a folder, another, given the same folder spelt
+// otherwise, is refused before it writes anything and is back where it was before
+// "安装"; the first goes on to a complete installation.
+TEST_F(FaultMatrix, ASecondSetupIntoTheSameFolderIsRefusedAndTheFirstGoesOn) {
+    const std::string target = dir / "Quenvale";
+    HWND progress = GoToProgressPage(setup, target);
+    Click(ChildWithText(progress, "安装"));
+    EXPECT_GE(WaitForBarPosition(progress, 200), 200);
+    SetupProcess second;
+    HWND secondProgress = GoToProgressPage(second, dir / "QUENVALE\\");
+    ASSERT_NE(secondProgress, nullptr);
+    Click(ChildWithText(secondProgress, "安装"));
+    const MessageBoxSeen refused = WaitForMessageBox(second.Id());
+    ASSERT_NE(refused.window, nullptr);
+    EXPECT_EQ(refused.caption, kTitle);
+    EXPECT_EQ(refused.text, "另一个安装程序正在向此文件夹安装。请等它结束后再点击“安装”，或选择其他文件夹。");
+    EXPECT_TRUE(refused.hasIcon);
+    Answer(refused, IDOK);
+    EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowEnabled(ChildWithText(secondProgress, "安装")) != 0; }));
+    EXPECT_TRUE(IsWindowEnabled(ChildWithText(secondProgress, "<  上一步")));
+    ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
+    ExpectCompleteInstallation(target);
+}

@@ -3,6 +3,7 @@
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
+#include "runtime/FolderClaim.h"
 #include "runtime/TextFile.h"
 #include "tests/support/FolderSnapshot.h"
 #include "tests/support/FolderStore.h"
@@ -289,3 +290,25 @@ TEST(InstallationRun, AFullDiskStopsTheRunAndAbandoningRemovesEverything) {
     EXPECT_FALSE(rt::DirectoryExists(target));
 }
 #endif
+
+// One run into a folder at a time, however the folder is spelt: a second run is refused
+// before it touches anything while the first goes on or stands stopped, and may start
+// once the first is over.
+TEST(InstallationRun, ASecondRunIntoTheSameFolderIsRefusedUntilTheFirstIsOver) {
+    TempFolder dir;
+    const std::string payload = MakePayload(dir, 3), target = dir / "Quenvale";
+    EXPECT_EQ(rt::FolderClaim::NameOf(target), rt::FolderClaim::NameOf(" " + dir / "QUENVALE\\"));
+    EXPECT_NE(rt::FolderClaim::NameOf(target), rt::FolderClaim::NameOf(dir / "Quenvale2"));
+    RunFixture first(payload, target);
+    first.observer.onDesktopChoice = [] { throw rt::Error("stopped"); }; // the stopped state
+    ASSERT_EQ(first.Install(), "stopped");
+    const Snapshot stopped = TakeSnapshot(dir.Path());
+    RunFixture second(payload, dir / "QUENVALE\\");
+    ASSERT_EQ(second.Install(), "");
+    EXPECT_EQ(second.outcome, RunOutcome::FolderInUse);
+    EXPECT_EQ(TakeSnapshot(dir.Path()), stopped);
+    EXPECT_TRUE(first.run.RollBack().Nothing());
+    RunFixture third(payload, target);
+    ASSERT_EQ(third.Install(), "");
+    EXPECT_EQ(third.outcome, RunOutcome::Succeeded);
+}
