@@ -24,9 +24,10 @@ else()
     add_executable(UnInstallSample WIN32 sample/UnInstall.cpp sample/UnInstall.rc)
     target_compile_options(UnInstallSample PRIVATE -Os -fno-exceptions)
     target_link_options(UnInstallSample PRIVATE -s)
-    # Headers only from the tree: product facts, the lead-byte rule, the COM owners.
+    # Headers only from the tree: product facts, the lead-byte rule, the COM owners. Its
+    # copy's folder is created and opened in one call of ntdll.
     target_include_directories(UnInstallSample PRIVATE ${CMAKE_SOURCE_DIR})
-    target_link_libraries(UnInstallSample PRIVATE ole32 shell32 uuid)
+    target_link_libraries(UnInstallSample PRIVATE ole32 shell32 uuid ntdll)
     list(APPEND GENERATOR_ARGS --uninstaller $<TARGET_FILE:UnInstallSample>)
     list(APPEND GENERATOR_DEPENDS UnInstallSample)
   endif()

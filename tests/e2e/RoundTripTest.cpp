@@ -13,6 +13,9 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
+#include <set>
+
 using namespace e2e;
 using testing_support::DescribeFile;
 using testing_support::FileContent;
@@ -78,11 +81,16 @@ class RoundTrip : public testing::Test {
         Answer(question, answer);
         std::string closing;
         std::vector<DWORD> copies;
+        std::string copyProgram;
         if (answer == IDYES) {
             EXPECT_TRUE(WaitUntil(5000, [&] { return !IsWindow(question.window); }));
             const MessageBoxSeen done = WaitForMessageBox(uninstaller, 120000);
             EXPECT_EQ(done.caption, kCaption);
             copies = ChildProcesses(uninstaller);
+            if (copies.size() == 1 && !ModulesOf(copies[0]).empty()) {
+                copyProgram = ModulesOf(copies[0]).front(); // its program file first
+                ExpectAPrivateCopy(copyProgram);
+            }
             closing = done.text;
             Screenshot("uninstall-done");
             Answer(done, IDOK);
@@ -91,16 +99,39 @@ class RoundTrip : public testing::Test {
         if (answer != IDYES)
             copies = ChildProcesses(uninstaller);
         EXPECT_EQ(copies.size(), answer == IDYES ? 1u : 0u);
-        for (DWORD copy : copies) {
-            const std::vector<std::string> modules = ModulesOf(copy); // its program file first
+        for (DWORD copy : copies)
             EXPECT_TRUE(WaitForProcessEnd(copy, 20000));
-            if (!modules.empty()) { // left in the temporary folder for the next start of the system
-                rt::RemoveFile(modules.front());
-                rt::RemoveDir(
-                    rt::FolderPart(modules.front()).substr(0, rt::FolderPart(modules.front()).size() - 1));
-            }
+        if (!copyProgram.empty()) { // left for the next start of the system
+            rt::RemoveFile(copyProgram);
+            rt::RemoveDir(copyProgram.substr(0, rt::FolderPart(copyProgram).size() - 1));
         }
         return closing;
+    }
+
+    // While the closing message shows, the copy lies in a new folder of the system's
+    // temporary folder, named by 128 random bits and used by no other run; neither the
+    // copy nor its folder, nor the installed UnInstall.exe it was made from, can be
+    // renamed or deleted, so that the copy started is the one written, from that program.
+    void ExpectAPrivateCopy(const std::string& program) const {
+        static std::set<std::string> used;
+        char windows[MAX_PATH] = {};
+        GetSystemWindowsDirectoryA(windows, MAX_PATH);
+        const std::string temp = std::string(windows) + "\\Temp\\unm-";
+        const std::string folder = program.substr(0, rt::FolderPart(program).size() - 1);
+        EXPECT_EQ(lstrcmpiA(folder.substr(0, temp.size()).c_str(), temp.c_str()), 0) << folder;
+        const std::string name = folder.substr(std::min(temp.size(), folder.size()));
+        EXPECT_EQ(name.size(), 32u) << folder;
+        EXPECT_EQ(name.find_first_not_of("0123456789abcdef"), std::string::npos) << folder;
+        EXPECT_TRUE(used.insert(name).second) << folder;
+        // Renaming or deleting either needs it opened for deletion.
+        for (const std::string& held : {program, folder, target + "\\UnInstall.exe"}) {
+            const HANDLE opened =
+                CreateFileA(held.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            EXPECT_EQ(opened, INVALID_HANDLE_VALUE) << held;
+            if (opened != INVALID_HANDLE_VALUE)
+                CloseHandle(opened);
+        }
     }
 
     TempFolder dir;
@@ -135,8 +166,17 @@ TEST_F(RoundTrip, WhatTheUserAddedSurvivesWithTheFoldersHoldingIt) {
     PutFile(dir / "elsewhere.exe", "another program");
     // A list that names a file outside the install folder, as an edited list or the
     // list of a copied installation would: that file is not this installation's.
+    // The closing message names the first ten such lines and counts them all.
     const std::string list = target + "\\Unini.dat";
-    PutFile(list, FileContent(list) + "\r\n" + (dir / "elsewhere.exe") + "\r\n");
+    std::string outside, named;
+    for (int i = 0; i < 12; ++i) {
+        const std::string line =
+            i == 0 ? dir / "elsewhere.exe" : dir / ("other" + std::to_string(i) + ".exe");
+        outside += line + "\r\n";
+        if (i < 10)
+            named += "\n" + line;
+    }
+    PutFile(list, FileContent(list) + "\r\n" + outside);
     rt::RemoveFile(DesktopLink());
     engine::RunJournal journal;
     shell::CreateDesktopShortcut(dir / "elsewhere.exe", "\\Marluxa", journal);
@@ -147,7 +187,8 @@ TEST_F(RoundTrip, WhatTheUserAddedSurvivesWithTheFoldersHoldingIt) {
          {target, target + "\\mine.txt", target + "\\data", target + "\\data\\mine.dat", ProductFolder(),
           UsersFileOnTheMenu(), dir / "elsewhere.exe", DesktopLink()})
         expected[kept] = withTheUsers.at(kept);
-    EXPECT_EQ(Uninstall(IDYES), "Marluxa已成功卸载。");
+    EXPECT_EQ(Uninstall(IDYES),
+              "Marluxa已卸载，但卸载信息文件列出的以下文件不在安装文件夹内，未删除：" + named + "\n……共12个");
     EXPECT_EQ(Everything(), expected);
 }
 
