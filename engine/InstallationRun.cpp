@@ -136,7 +136,8 @@ bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files, const
 bool InstallationRun::CreateFolders() {
     std::vector<std::string> made;
     try {
-        if (!rt::DirectoryExists(installDir_) && !rt::ForceDirectories(installDir_, &made)) {
+        if (!rt::DirectoryExists(installDir_) &&
+            !rt::ForceDirectories(installDir_, &made, RunJournal::kRunsFolders)) {
             journal_.FoldersMadeBeforeIt(made);
             return false;
         }

@@ -80,7 +80,7 @@ bool RunJournal::CreateFolders(const std::string& path) {
     }
     for (const std::string& folder : made) {
         Append(Record(RecordKind::FolderMaking, folder));
-        if (!rt::ForceDirectories(folder))
+        if (!rt::ForceDirectories(folder, nullptr, kRunsFolders))
             return false;
         Append(Identified(RecordKind::FolderMade, folder, os::FinalLink::NotFollowed));
     }
@@ -88,9 +88,13 @@ bool RunJournal::CreateFolders(const std::string& path) {
 }
 
 void RunJournal::CreateFolder(const std::string& path) {
+    CreateFolder(path, rt::FolderRights::Inherited);
+}
+
+void RunJournal::CreateFolder(const std::string& path, rt::FolderRights rights) {
     NoteContainingFolder(path);
     Append(Record(RecordKind::FolderMaking, path));
-    rt::CreateDir(path);
+    rt::CreateDir(path, rights);
     Append(Identified(RecordKind::FolderMade, path, os::FinalLink::NotFollowed));
 }
 
@@ -118,7 +122,7 @@ void RunJournal::ClearTheWay(const SetAsidePlan& plan) {
     for (const SetAsidePlan::Move& move : plan.moves) {
         if (rt::MoveEntry(move.path, move.aside) == 0) {
             if (!move.names.empty())
-                CreateFolder(move.path); // a new, empty folder in place of the one set aside
+                CreateFolder(move.path, kRunsFolders); // a new, empty folder in place of the one set aside
         } else if (move.names.empty()) {
             occupied_.insert(move.path); // held open, or its name taken meanwhile: met when reached
         } else {

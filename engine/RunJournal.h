@@ -24,6 +24,7 @@
 #include "engine/SetAsidePlan.h"
 #include "runtime/CreationRecorder.h"
 #include "runtime/FileWriter.h"
+#include "runtime/FolderRights.h"
 #include "runtime/OwnedFile.h"
 
 #include <set>
@@ -43,10 +44,15 @@ class RunJournal : public rt::CreationRecorder {
     // so that a rollback still undoes it.
     void Begin(const std::string& journalPath, const std::string& installDir);
 
-    // Creates a folder and its missing parents, recording each; reports as
-    // rt::ForceDirectories does.
+    // The rights of the folders the run makes for the installation: users may read and
+    // run what is in them, not change it.
+    static constexpr rt::FolderRights kRunsFolders = rt::FolderRights::ReadAndRunForUsers;
+
+    // Creates a folder of the installation and its missing parents, recording each;
+    // reports as rt::ForceDirectories does.
     bool CreateFolders(const std::string& path);
-    // Creates one folder, recorded; raises the I/O error for the system's code.
+    // Creates one folder for another writer (the links' folder), recorded, with the
+    // rights its parent gives; raises the I/O error for the system's code.
     void CreateFolder(const std::string& path) override;
 
     // Carries out a set-aside plan in one batch (records, one flush, the renames).
@@ -82,6 +88,7 @@ class RunJournal : public rt::CreationRecorder {
     LeftBehind RollBack();
 
   private:
+    void CreateFolder(const std::string& path, rt::FolderRights rights);
     void Append(JournalRecord record);
     void AppendAndFlush(JournalRecord record);
     // Records the folder path lies in, the first time the run writes there.

@@ -20,7 +20,7 @@ bool DirectoryExists(const std::string& path) {
     return ReadAttributes(path, attributes) && (attributes & os::kAttrDirectory);
 }
 
-bool ForceDirectories(const std::string& path, std::vector<std::string>* created) {
+bool ForceDirectories(const std::string& path, std::vector<std::string>* created, FolderRights rights) {
     // Walks up to the first folder that exists, then makes the missing ones downward: a
     // loop rather than a recursion, so that no folder text, however deep, can exhaust
     // the stack. Every folder on the way is a prefix of path; only lengths are kept.
@@ -36,9 +36,10 @@ bool ForceDirectories(const std::string& path, std::vector<std::string>* created
         missing.push_back(folder.size());
         folder = std::move(parent);
     }
+    const std::string descriptor = SecurityDescriptorFor(rights);
     for (auto length = missing.rbegin(); length != missing.rend(); ++length) {
         const std::string folder = path.substr(0, *length);
-        if (os::MakeFolder(folder) != 0)
+        if (os::MakeFolder(folder, descriptor) != 0)
             return false;
         if (created)
             created->push_back(folder);
@@ -46,8 +47,8 @@ bool ForceDirectories(const std::string& path, std::vector<std::string>* created
     return true;
 }
 
-void CreateDir(const std::string& path) {
-    if (const unsigned code = os::MakeFolder(path))
+void CreateDir(const std::string& path, FolderRights rights) {
+    if (const unsigned code = os::MakeFolder(path, SecurityDescriptorFor(rights)))
         throw IoError(code);
 }
 

@@ -2,6 +2,7 @@
 // the ones that raise say so. Paths are bytes in the system code page.
 #pragma once
 
+#include "runtime/FolderRights.h"
 #include "runtime/OsSeam.h"
 
 #include <cstdint>
@@ -17,13 +18,14 @@ bool FileExists(const std::string& path);
 // True only when the entry's attributes can be read and carry the directory flag.
 bool DirectoryExists(const std::string& path);
 
-// Creates a folder and its missing parents. Raises "Unable to create directory" for
-// an empty name; otherwise reports by result. When created is given, every folder
-// this call made is appended to it, outermost first.
-bool ForceDirectories(const std::string& path, std::vector<std::string>* created = nullptr);
+// Creates a folder and its missing parents, each with the rights given. Raises "Unable to create directory"
+// for an empty name; otherwise reports by result. When created is given, every folder this call made is
+// appended to it, outermost first.
+bool ForceDirectories(const std::string& path, std::vector<std::string>* created = nullptr,
+                      FolderRights rights = FolderRights::Inherited);
 
 // Creates one folder; raises the I/O error for the system's code when that fails.
-void CreateDir(const std::string& path);
+void CreateDir(const std::string& path, FolderRights rights = FolderRights::Inherited);
 
 bool RemoveFile(const std::string& path);
 bool RemoveDir(const std::string& path);

@@ -61,7 +61,9 @@ void Close(FileHandle file);
 
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes);
 unsigned WriteAttributes(const std::string& path, std::uint32_t attributes);
-unsigned MakeFolder(const std::string& path);
+// Makes a folder; with a security descriptor (SDDL), the folder gets that one, on a
+// volume that keeps access lists (on one that does not, such as FAT, none is set).
+unsigned MakeFolder(const std::string& path, const std::string& securityDescriptor = "");
 // Renames a file or folder on its volume; never replaces an existing entry, and
 // refuses a file that is open elsewhere (32), as Windows does.
 unsigned MoveEntry(const std::string& from, const std::string& to);

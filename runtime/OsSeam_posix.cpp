@@ -251,8 +251,12 @@ unsigned WriteAttributes(const std::string& path, std::uint32_t attributes) {
     });
 }
 
-unsigned MakeFolder(const std::string& path) {
-    return OnUnixPath(path, [](const std::string& unix) { return Outcome(mkdir(unix.c_str(), 0755), unix); });
+// A folder with a security descriptor of its own stands in for one whose users may read
+// and run but not write: no write bit for group and others, whatever the umask allows.
+unsigned MakeFolder(const std::string& path, const std::string& securityDescriptor) {
+    const mode_t mode = securityDescriptor.empty() ? 0777 : 0755;
+    return OnUnixPath(path,
+                      [mode](const std::string& unix) { return Outcome(mkdir(unix.c_str(), mode), unix); });
 }
 
 unsigned MoveEntry(const std::string& from, const std::string& to) {

@@ -5,7 +5,10 @@
 
 #include <windows.h>
 
-#include <wincrypt.h> // after windows.h, which it needs
+#include <sddl.h> // after windows.h, which they need
+#include <wincrypt.h>
+
+#include <memory>
 
 // SHA-256 is offered from Windows XP SP3 on; the headers name it only for later targets.
 #ifndef CALG_SHA_256
@@ -112,10 +115,27 @@ unsigned WriteAttributes(const std::string& path, std::uint32_t attributes) {
     return Result(SetFileAttributesA(path.c_str(), attributes));
 }
 
-unsigned MakeFolder(const std::string& path) {
+// Whether the volume that path is (or will be) on keeps access lists.
+bool KeepsAccessLists(const std::string& path) {
+    char volume[MAX_PATH];
+    DWORD flags = 0;
+    return GetVolumePathNameA(path.c_str(), volume, MAX_PATH) &&
+           GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+           (flags & FS_PERSISTENT_ACLS);
+}
+
+unsigned MakeFolder(const std::string& path, const std::string& securityDescriptor) {
     if (!FitsMaxPath(path))
         return kErrorFilenameTooLong;
-    return Result(CreateDirectoryA(path.c_str(), nullptr));
+    if (securityDescriptor.empty() || !KeepsAccessLists(path))
+        return Result(CreateDirectoryA(path.c_str(), nullptr));
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(securityDescriptor.c_str(), SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        return GetLastError();
+    const std::unique_ptr<void, decltype(&LocalFree)> owned(descriptor, &LocalFree);
+    SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor, FALSE};
+    return Result(CreateDirectoryA(path.c_str(), &attributes));
 }
 
 unsigned MoveEntry(const std::string& from, const std::string& to) {

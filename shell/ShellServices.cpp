@@ -2,6 +2,7 @@
 
 #include "payload/ProductInfo.h"
 #include "shell/ComPtr.h"
+#include "shell/DesktopShellOpen.h"
 
 #include <shellapi.h>
 
@@ -47,6 +48,8 @@ std::string BrowseForFolder(HWND owner) {
 }
 
 void OpenInShell(HWND owner, const std::string& target, const std::string& workingFolder) {
+    if (OpenAsTheDesktopsUser(target, workingFolder))
+        return;
     ShellExecuteA(owner, "open", target.c_str(), nullptr,
                   workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOW);
 }

@@ -20,8 +20,9 @@ std::string DefaultInstallFolder(const std::string& driveLetter);
 // chose an item without one.
 std::string BrowseForFolder(HWND owner);
 
-// The "open" verb on a file or a web address; nothing waited for, nothing reported.
-// A program opened starts in workingFolder (the system's choice when it is empty).
+// The "open" verb on a file or a web address, as the desktop's user where the desktop's
+// shell can be asked, else as this program; nothing waited for, nothing reported. A
+// program opened starts in workingFolder (the system's choice when it is empty).
 void OpenInShell(HWND owner, const std::string& target, const std::string& workingFolder = "");
 
 // The file-system path of a special folder of the current user (CSIDL_*), or "" when

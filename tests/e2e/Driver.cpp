@@ -272,6 +272,28 @@ std::vector<DWORD> ChildProcesses(DWORD processId) {
     return children;
 }
 
+std::string ParentProgramOf(HWND window) {
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return "";
+    PROCESSENTRY32 process = {};
+    process.dwSize = sizeof process;
+    DWORD parentId = 0;
+    std::vector<std::pair<DWORD, std::string>> programs;
+    for (BOOL more = Process32First(snapshot, &process); more; more = Process32Next(snapshot, &process)) {
+        programs.emplace_back(process.th32ProcessID, process.szExeFile);
+        if (process.th32ProcessID == processId)
+            parentId = process.th32ParentProcessID;
+    }
+    CloseHandle(snapshot);
+    for (const auto& [id, program] : programs)
+        if (id == parentId)
+            return program;
+    return "";
+}
+
 bool WaitForProcessEnd(DWORD processId, DWORD milliseconds) {
     HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_TERMINATE, FALSE, processId);
     if (!process)

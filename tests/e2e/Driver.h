@@ -98,6 +98,10 @@ template <class Found> bool WaitUntil(DWORD milliseconds, Found found) {
     }
 }
 
+// The program file name of the process that started the window's process ("" when it
+// cannot be told).
+std::string ParentProgramOf(HWND window);
+
 // The processes that the process started (those still running, or ended but not long ago).
 std::vector<DWORD> ChildProcesses(DWORD processId);
 // Waits until the process has ended (true, also when it had ended already); when it

@@ -9,7 +9,9 @@
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
 #include <commctrl.h>
+#include <sddl.h>
 
 #include <cstdio>
 #include <functional>
@@ -428,4 +430,43 @@ TEST_F(FaultMatrix, ASecondSetupIntoTheSameFolderIsRefusedAndTheFirstGoesOn) {
     EXPECT_TRUE(IsWindowEnabled(ChildWithText(secondProgress, "<  上一步")));
     ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
     ExpectCompleteInstallation(target);
+}
+
+namespace {
+
+// A folder's access list as the system reads it back, in its text form.
+std::string AccessListOf(const std::string& folder) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return "unreadable";
+    char* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+    const std::string list = text ? text : "";
+    LocalFree(text);
+    LocalFree(descriptor);
+    return list;
+}
+
+} // namespace
+
+// Wine keeps no access list; it turns the one a folder is made with into the folder's
+// Unix permissions and reads those back as a list. So a folder made with the
+// installation's descriptor reads back unlike one made plainly, which shows where the
+// descriptor was applied: to every folder the run made, and to nothing else.
+TEST_F(FaultMatrix, TheFoldersTheRunMakesAndOnlyThoseAreProtected) {
+    const std::string mine = dir / "mine", target = mine + "\\new\\Quenvale";
+    rt::CreateDir(mine);
+    rt::CreateDir(dir / "plain");
+    rt::CreateDir(dir / "protected", rt::FolderRights::ReadAndRunForUsers);
+    const std::string plain = AccessListOf(dir / "plain"), protectedList = AccessListOf(dir / "protected");
+    ASSERT_NE(plain, protectedList);
+    HWND progress = GoToProgressPage(setup, target);
+    Click(ChildWithText(progress, "安装"));
+    ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
+    for (const std::string& made : {mine + "\\new", target, target + "\\data", target + "\\data\\day"})
+        EXPECT_EQ(AccessListOf(made), protectedList) << made;
+    EXPECT_EQ(AccessListOf(mine), plain);
+    EXPECT_EQ(AccessListOf(ProductFolder()), plain); // the links' folder, in the user's profile
 }

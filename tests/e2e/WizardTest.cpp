@@ -1,5 +1,6 @@
 // End-to-end tests: Setup.exe used as a person would, then the disk checked.
 #include "runtime/FileSystem.h"
+#include "runtime/Text.h"
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
 #include "tests/e2e/Driver.h"
@@ -90,17 +91,21 @@ TEST_F(Wizard, TheWholeRoadWithTheDefaultChoices) {
 
     Click(ChildWithText(finish, "完成"));
     EXPECT_TRUE(setup.WaitForExit(20000));
-    // The installed program and the read-me were opened.
+    // The installed program and the read-me were opened, by the desktop's shell: as the
+    // desktop's user, not with the installer's rights.
     HWND program = WaitForWindow("QuenvaleSample", "Marluxa", 20000);
     EXPECT_NE(program, nullptr);
     if (program) {
         EXPECT_EQ(CurrentFolderOf(program), target + "\\"); // where it finds its data
+        EXPECT_EQ(rt::FoldCase(ParentProgramOf(program)), "explorer.exe");
         PostMessageA(program, WM_CLOSE, 0, 0);
     }
     HWND readme = WaitForWindow("Notepad", nullptr, 20000);
     EXPECT_NE(readme, nullptr);
-    if (readme)
+    if (readme) {
+        EXPECT_EQ(rt::FoldCase(ParentProgramOf(readme)), "explorer.exe");
         PostMessageA(readme, WM_CLOSE, 0, 0);
+    }
 }
 
 TEST_F(Wizard, DisagreeingTouchesNothing) {

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 using namespace rt;
 using testing_support::PutFile;
 using testing_support::TempFolder;
@@ -121,4 +123,29 @@ TEST(Attributes, ReadOnlyBlocksDeletionUntilCleared) {
     EXPECT_EQ(FileSetAttr(dir / "ro", 0), 0u);
     EXPECT_TRUE(RemoveFile(dir / "ro"));
     EXPECT_NE(FileSetAttr(dir / "missing", 0), 0u);
+}
+
+// The folders of an installation, as the system will read their descriptor: protected
+// from what the parent gives, passed on to everything inside; administrators and the
+// system may do everything; nobody else may write, delete or change permissions; the
+// users may read and run.
+TEST(FolderRights, UsersMayReadAndRunButNeverChangeTheInstallationsFolders) {
+    EXPECT_EQ(SecurityDescriptorFor(FolderRights::Inherited), "");
+    const std::string sddl = SecurityDescriptorFor(FolderRights::ReadAndRunForUsers);
+    ASSERT_EQ(sddl.rfind("D:PAI(", 0), 0u) << sddl; // an access list of its own, protected
+    std::map<std::string, unsigned> granted;
+    for (std::size_t at = sddl.find('('); at != std::string::npos; at = sddl.find('(', at + 1)) {
+        const std::string ace = sddl.substr(at + 1, sddl.find(')', at) - at - 1); // A;OICI;mask;;;trustee
+        ASSERT_EQ(ace.rfind("A;OICI;0x", 0), 0u) << ace;
+        granted[ace.substr(ace.rfind(';') + 1)] |=
+            std::stoul(ace.substr(7, ace.find(';', 7) - 7), nullptr, 16);
+    }
+    constexpr unsigned kChanges =
+        0x2 | 0x4 | 0x10 | 0x40 | 0x100 | 0x10000 | 0x40000 | 0x80000; // write, append,
+    // extended attributes, delete child, attributes, delete, permissions, owner
+    for (const char* anyone : {"BU", "AU", "WD", "IU", "BG"})
+        EXPECT_EQ(granted[anyone] & kChanges, 0u) << anyone;
+    EXPECT_EQ(granted["BU"], 0x1200A9u); // read and run
+    EXPECT_EQ(granted["BA"], 0x1F01FFu);
+    EXPECT_EQ(granted["SY"], 0x1F01FFu);
 }

@@ -7,6 +7,10 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace engine;
 using namespace testing_support;
 
@@ -155,3 +159,37 @@ TEST(KilledRun, AReinstallIsRefusedWhereItsSetAsideNamesWouldBeTooLong) {
     EXPECT_EQ(again.outcome, RunOutcome::FoldersNotCreated);
     EXPECT_EQ(TakeSnapshot(target), before);
 }
+
+#ifndef _WIN32
+// The folders the run makes get the installation's rights (on the host: no write bit for
+// group and others, whatever the umask lets through), the new daily folder of a
+// reinstall included; folders that were there keep theirs.
+TEST(RunFolders, OnlyTheFoldersTheRunMakesGetTheInstallationsRights) {
+    const mode_t umaskBefore = umask(0);
+    TempFolder dir;
+    const std::string payload = MakePayload(dir, 2);
+    const auto unixPath = [](std::string path) { // the host's C:\ is its root
+        for (char& c : path)
+            c = c == '\\' ? '/' : c;
+        return path.substr(2);
+    };
+    const auto modeOf = [&](const std::string& folder) {
+        struct stat info {};
+        stat(unixPath(folder).c_str(), &info);
+        return info.st_mode & 0777;
+    };
+    rt::CreateDir(dir / "mine");
+    RunFixture fresh(payload, dir / "mine\\new\\Q");
+    EXPECT_EQ(fresh.Install(), "");
+    for (const char* made : {"mine\\new", "mine\\new\\Q", "mine\\new\\Q\\data", "mine\\new\\Q\\data\\day"})
+        EXPECT_EQ(modeOf(dir / made), 0755u) << made;
+    EXPECT_EQ(modeOf(dir / "mine"), 0777u);
+    RunFixture again(payload, dir / "mine\\new\\Q");
+    for (const char* folder : {"mine\\new\\Q", "mine\\new\\Q\\data"}) // as if made by someone else
+        chmod(unixPath(dir / folder).c_str(), 0777);
+    EXPECT_EQ(again.Install(), "");
+    EXPECT_EQ(modeOf(dir / "mine\\new\\Q"), 0777u);
+    EXPECT_EQ(modeOf(dir / "mine\\new\\Q\\data\\day"), 0755u); // made in place of the one set aside
+    umask(umaskBefore);
+}
+#endif
