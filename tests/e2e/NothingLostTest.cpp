@@ -256,7 +256,9 @@ class KilledRun : public NothingLost {
             WaitForBarPosition(progress, 1000);
             Click(ChildWithText(progress, "取消"));
             AnswerTheCancelQuestion(running, IDOK);
-            EXPECT_TRUE(WaitClosely([&] { return rt::ListFolder(target + "\\data\\day").size() < 600; }));
+            EXPECT_TRUE(WaitClosely([&] { // or it has ended, the undo whole
+                return rt::ListFolder(target + "\\data\\day").size() < 600 || !running.Running();
+            }));
             break;
         }
         running.Kill();
