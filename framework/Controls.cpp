@@ -1,5 +1,6 @@
 #include "framework/Controls.h"
 
+#include "framework/Dpi.h"
 #include "framework/SystemLibraries.h"
 #include "runtime/Errors.h"
 
@@ -100,8 +101,17 @@ void Control::SetBackground(COLORREF color) {
 }
 
 void Control::SetFont(const char* face, int height, int weight, bool italic, BYTE charset) {
-    font_.Reset(CreateFontA(-height, 0, 0, 0, weight, italic, FALSE, FALSE, charset, OUT_DEFAULT_PRECIS,
-                            CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, face));
+    fontSpec_ = {face, height, weight, italic, charset};
+    font_.Reset(nullptr);
+}
+
+HFONT Control::OwnFont(int dpi) {
+    if (fontSpec_.height == 0)
+        return nullptr;
+    font_.Reset(CreateFontA(-Scaled(fontSpec_.height, dpi), 0, 0, 0, fontSpec_.weight, fontSpec_.italic,
+                            FALSE, FALSE, fontSpec_.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, fontSpec_.face.c_str()));
+    return font_.Get();
 }
 
 // PaintedControl, Panel, Image
@@ -155,7 +165,16 @@ void Image::Paint(HDC dc, const RECT& area) const {
         Selection selected(source.Get(), bitmap_.Get());
         BITMAP info;
         GetObjectA(bitmap_.Get(), sizeof info, &info);
-        BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.Get(), 0, 0, SRCCOPY); // unscaled, clipped
+        const int dpi = DpiOf(Handle());
+        if (dpi == kDesignDpi) {
+            BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.Get(), 0, 0,
+                   SRCCOPY); // clipped to the control
+            return;
+        }
+        SetStretchBltMode(dc, HALFTONE); // averaged, not dropped or doubled pixels
+        SetBrushOrgEx(dc, 0, 0, nullptr);
+        StretchBlt(dc, 0, 0, Scaled(info.bmWidth, dpi), Scaled(info.bmHeight, dpi), source.Get(), 0, 0,
+                   info.bmWidth, info.bmHeight, SRCCOPY);
     }
 }
 

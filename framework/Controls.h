@@ -38,9 +38,10 @@ class Control {
     COLORREF BackgroundColor() const { return backgroundColor_; }
     void SetTextColor(COLORREF color) { textColor_ = color; }
     COLORREF TextColor() const { return textColor_; }
-    // A font of the control's own instead of the form's.
+    // A font of the control's own instead of the form's; height in pixels at 96 DPI.
     void SetFont(const char* face, int height, int weight, bool italic, BYTE charset);
-    HFONT OwnFont() const { return font_.Get(); }
+    // That font at dpi, or nullptr when the control has none of its own.
+    HFONT OwnFont(int dpi);
 
   protected:
     friend class Form;
@@ -59,6 +60,13 @@ class Control {
     Brush background_;
     COLORREF backgroundColor_ = CLR_INVALID;
     COLORREF textColor_ = CLR_INVALID;
+    struct FontSpec {
+        std::string face;
+        int height = 0; // 0: none of its own
+        int weight = FW_NORMAL;
+        bool italic = false;
+        BYTE charset = DEFAULT_CHARSET;
+    } fontSpec_;
     Font font_;
 };
 
@@ -86,7 +94,8 @@ class Panel : public PaintedControl {
     COLORREF color_;
 };
 
-// A picture: a bitmap shown unscaled, or an icon stretched to fill.
+// A picture: a bitmap shown at its size at 96 DPI, scaled for the window's DPI; or an
+// icon stretched to fill.
 class Image : public PaintedControl {
   public:
     void LoadBitmapResource(const char* name);

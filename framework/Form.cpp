@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/Dpi.h"
 
 #include <algorithm>
 
@@ -39,9 +40,10 @@ void Form::RegisterWindowClasses(HINSTANCE instance) {
 }
 
 Form::Form(const std::string& caption, int clientWidth, int clientHeight)
-    : font_(CreateFontA(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif")) {
-    RECT frame = {0, 0, clientWidth, clientHeight};
+    : dpi_(ScreenDpi()), font_(CreateFontA(-Scaled(11, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
+                                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif")) {
+    RECT frame = {0, 0, Scaled(clientWidth, dpi_), Scaled(clientHeight, dpi_)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
     window_ = CreateWindowExA(0, kFormClass, caption.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, App().Handle(), nullptr,
@@ -60,10 +62,11 @@ Form::~Form() {
 void Form::Place(Control& control, Bounds bounds) {
     const int id = kFirstControlId + static_cast<int>(controls_.size());
     controls_.push_back(&control);
-    control.Create(window_, id, bounds);
-    if (control.Handle())
-        SendMessageA(control.Handle(), WM_SETFONT,
-                     reinterpret_cast<WPARAM>(control.OwnFont() ? control.OwnFont() : font_.Get()), FALSE);
+    control.Create(window_, id, Scaled(bounds, dpi_));
+    if (control.Handle()) {
+        const HFONT own = control.OwnFont(dpi_);
+        SendMessageA(control.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(own ? own : font_.Get()), FALSE);
+    }
 }
 
 void Form::SendToBack(Control& control) {

@@ -1,8 +1,10 @@
 // A form: a top-level window owned by the application window, built from a layout
-// of controls (positions in client pixels at 96 DPI). The window procedure sends
-// every event to the form's named handlers through the application's dispatch point.
+// of controls (positions in client pixels at 96 DPI, scaled to the screen's DPI). The
+// window procedure sends every event to the form's named handlers through the
+// application's dispatch point.
 #pragma once
 
+#include "framework/Bounds.h"
 #include "framework/GdiObjects.h"
 
 #include <windows.h>
@@ -15,13 +17,9 @@ namespace framework {
 class Control;
 class Button;
 
-struct Bounds {
-    int left, top, width, height;
-};
-
 class Form {
   public:
-    // Creates the window, hidden, with the given caption and client size.
+    // Creates the window, hidden, with the given caption and client size (at 96 DPI).
     Form(const std::string& caption, int clientWidth, int clientHeight);
     virtual ~Form();
     Form(const Form&) = delete;
@@ -36,7 +34,7 @@ class Form {
     static void RegisterWindowClasses(HINSTANCE instance);
 
   protected:
-    // Creates control's window at bounds; controls added in tab order.
+    // Creates control's window at bounds (at 96 DPI); controls added in tab order.
     void Place(Control& control, Bounds bounds);
     // The button that Enter activates.
     void SetDefaultButton(Button& button) { defaultButton_ = &button; }
@@ -56,6 +54,7 @@ class Form {
     bool placed_ = false;
     std::vector<Control*> controls_;
     Button* defaultButton_ = nullptr;
+    int dpi_;
     Font font_;
 };
 

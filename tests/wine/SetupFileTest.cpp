@@ -162,5 +162,10 @@ TEST(SetupFile, CarriesAWellFormedApplicationManifest) {
     EXPECT_EQ(std::count_if(elements.begin(), elements.end(),
                             [](const std::string& e) { return e.rfind("dependen", 0) == 0; }),
               0);
+    // Aware of each monitor's DPI, so that the system never stretches the pages.
+    EXPECT_EQ(count("dpiAware xmlns=http://schemas.microsoft.com/SMI/2005/WindowsSettings"), 1);
+    EXPECT_EQ(count("dpiAwareness xmlns=http://schemas.microsoft.com/SMI/2016/WindowsSettings"), 1);
+    EXPECT_NE(xml.find(">true/pm</dpiAware>"), std::string::npos);
+    EXPECT_NE(xml.find(">PerMonitorV2, PerMonitor</dpiAwareness>"), std::string::npos);
     EXPECT_TRUE(XmlElements(xml.substr(0, xml.size() - 3)).empty()); // the reader does tell a broken text
 }

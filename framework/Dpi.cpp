@@ -1,0 +1,32 @@
+#include "framework/Dpi.h"
+
+namespace framework {
+
+int Scaled(int length, int dpi) {
+    return MulDiv(length, dpi, kDesignDpi);
+}
+
+Bounds Scaled(const Bounds& bounds, int dpi) {
+    const int left = Scaled(bounds.left, dpi), top = Scaled(bounds.top, dpi);
+    return {left, top, Scaled(bounds.left + bounds.width, dpi) - left,
+            Scaled(bounds.top + bounds.height, dpi) - top};
+}
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : kDesignDpi;
+    if (screen)
+        ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : kDesignDpi;
+}
+
+int DpiOf(HWND window) {
+    // From Windows 10 1607 on; looked up, so that the program starts on older systems.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    const int dpi = dpiForWindow && window ? static_cast<int>(dpiForWindow(window)) : 0;
+    return dpi > 0 ? dpi : ScreenDpi();
+}
+
+} // namespace framework
