@@ -70,6 +70,12 @@ Control::~Control() {
     }
 }
 
+void Control::MoveTo(Bounds bounds) {
+    if (window_)
+        SetWindowPos(window_, nullptr, bounds.left, bounds.top, bounds.width, bounds.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void Control::SetText(const std::string& text) {
     text_ = text;
     if (window_)
@@ -165,7 +171,7 @@ void Image::Paint(HDC dc, const RECT& area) const {
         Selection selected(source.Get(), bitmap_.Get());
         BITMAP info;
         GetObjectA(bitmap_.Get(), sizeof info, &info);
-        const int dpi = DpiOf(Handle());
+        const int dpi = Dpi();
         if (dpi == kDesignDpi) {
             BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.Get(), 0, 0,
                    SRCCOPY); // clipped to the control
@@ -317,6 +323,11 @@ void Animate::Create(HWND parent, int id, Bounds bounds) {
     parent_ = parent;
     id_ = id;
     bounds_ = bounds;
+}
+
+void Animate::MoveTo(Bounds bounds) {
+    bounds_ = bounds; // where it will be made, if it is not yet
+    Control::MoveTo(bounds);
 }
 
 void Animate::Show() {

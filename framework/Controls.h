@@ -42,11 +42,15 @@ class Control {
     void SetFont(const char* face, int height, int weight, bool italic, BYTE charset);
     // That font at dpi, or nullptr when the control has none of its own.
     HFONT OwnFont(int dpi);
+    // The DPI the control is laid out for.
+    int Dpi() const { return dpi_; }
 
   protected:
     friend class Form;
-    // Creates the window; the form gives parent, id and bounds.
+    // Creates the window; the form gives parent, id and bounds (at the form's DPI).
     virtual void Create(HWND parent, int id, Bounds bounds) = 0;
+    // Moves the control to bounds for another DPI (the window moved to another monitor).
+    virtual void MoveTo(Bounds bounds);
     void CreateWindowOf(const char* windowClass, DWORD style, DWORD exStyle, HWND parent, int id,
                         Bounds bounds);
     // Text as the window shows it (labels turn a lone CR into a line break).
@@ -54,6 +58,7 @@ class Control {
 
     HWND window_ = nullptr;
     int id_ = 0;
+    int dpi_ = 96;
 
   private:
     std::string text_;
@@ -187,6 +192,7 @@ class Animate : public Control {
 
   protected:
     void Create(HWND parent, int id, Bounds bounds) override;
+    void MoveTo(Bounds bounds) override;
 
   private:
     HWND parent_ = nullptr;

@@ -5,6 +5,7 @@
 #include "framework/Dpi.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace framework {
 
@@ -12,6 +13,9 @@ namespace {
 
 constexpr DWORD kFormStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int kFirstControlId = 100;
+// Sent from Windows 8.1 on when the window moves to a monitor of another DPI; the
+// headers name it only for that target.
+constexpr UINT kDpiChanged = 0x02E0; // WM_DPICHANGED
 
 void RegisterControlClass(HINSTANCE instance, const char* name, WNDPROC procedure, HBRUSH background) {
     WNDCLASSA windowClass = {};
@@ -39,10 +43,8 @@ void Form::RegisterWindowClasses(HINSTANCE instance) {
                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
-Form::Form(const std::string& caption, int clientWidth, int clientHeight)
-    : dpi_(ScreenDpi()), font_(CreateFontA(-Scaled(11, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE,
-                                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif")) {
+Form::Form(const std::string& caption, int clientWidth, int clientHeight) : dpi_(ScreenDpi()) {
+    MakeFont();
     RECT frame = {0, 0, Scaled(clientWidth, dpi_), Scaled(clientHeight, dpi_)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
     window_ = CreateWindowExA(0, kFormClass, caption.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
@@ -59,14 +61,39 @@ Form::~Form() {
     }
 }
 
+void Form::MakeFont() {
+    font_.Reset(CreateFontA(-Scaled(11, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
+                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                            DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+}
+
+void Form::SetFontOf(Control& control) {
+    control.dpi_ = dpi_;
+    if (!control.Handle())
+        return;
+    const HFONT own = control.OwnFont(dpi_);
+    SendMessageA(control.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(own ? own : font_.Get()), FALSE);
+}
+
 void Form::Place(Control& control, Bounds bounds) {
     const int id = kFirstControlId + static_cast<int>(controls_.size());
     controls_.push_back(&control);
+    layout_.push_back(bounds);
     control.Create(window_, id, Scaled(bounds, dpi_));
-    if (control.Handle()) {
-        const HFONT own = control.OwnFont(dpi_);
-        SendMessageA(control.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(own ? own : font_.Get()), FALSE);
+    SetFontOf(control);
+}
+
+void Form::ChangeDpi(int dpi, const RECT& suggested) {
+    dpi_ = dpi;
+    const Font previous(std::move(font_)); // the controls hold it until they have the new one
+    MakeFont();
+    for (std::size_t i = 0; i < controls_.size(); ++i) {
+        controls_[i]->MoveTo(Scaled(layout_[i], dpi_));
+        SetFontOf(*controls_[i]);
     }
+    SetWindowPos(window_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_ALLCHILDREN); // pictures too
 }
 
 void Form::SendToBack(Control& control) {
@@ -143,6 +170,9 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_CLOSE:
         App().Dispatch([this] { CloseBoxPressed(); });
+        return 0;
+    case kDpiChanged: // moved to a monitor of another scale
+        ChangeDpi(HIWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
         return 0;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_MINIMIZE) {

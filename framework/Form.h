@@ -49,10 +49,15 @@ class Form {
     Control* ControlOf(HWND window) const;
     Control* ControlWithId(int id) const;
     LRESULT ColorStatic(HDC dc, HWND control);
+    // Lays the form out again for dpi, in the window rectangle the system suggests.
+    void ChangeDpi(int dpi, const RECT& suggested);
+    void MakeFont();
+    void SetFontOf(Control& control);
 
     HWND window_ = nullptr;
     bool placed_ = false;
     std::vector<Control*> controls_;
+    std::vector<Bounds> layout_; // each control's bounds at 96 DPI
     Button* defaultButton_ = nullptr;
     int dpi_;
     Font font_;

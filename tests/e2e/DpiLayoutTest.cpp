@@ -114,6 +114,41 @@ void ExpectCaptionsFit(HWND page) {
     }
 }
 
+// Every rectangle of the layout at 96 DPI as scaled to dpi; a label's caption in no more
+// lines than at 96 DPI.
+void ExpectScaled(const std::string& layout, const std::string& at96, int dpi) {
+    std::istringstream now(layout), expected(ScaledLayout(at96, dpi));
+    for (std::string seen, wanted; std::getline(now, seen) && std::getline(expected, wanted);) {
+        const std::size_t cut = seen.rfind(' '), wantedCut = wanted.rfind(' ');
+        if (seen.rfind("page", 0) == 0) {
+            EXPECT_EQ(seen, wanted) << "at " << dpi << " DPI";
+            continue;
+        }
+        EXPECT_EQ(seen.substr(0, cut), wanted.substr(0, wantedCut)) << "at " << dpi << " DPI";
+        EXPECT_LE(std::stoi(seen.substr(cut + 1)), std::stoi(wanted.substr(wantedCut + 1))) << seen;
+    }
+    EXPECT_EQ(std::count(layout.begin(), layout.end(), '\n'), std::count(at96.begin(), at96.end(), '\n'));
+}
+
+// The page moved to a monitor of dpi, as the system tells a window: the new DPI and the
+// window rectangle it suggests (the client area scaled, the frame as it is). The
+// rectangle is handed over in the page's own process, as the system's would be.
+void MoveToAMonitorOf(const SetupProcess& setup, HWND page, int dpi) {
+    RECT window, client;
+    GetWindowRect(page, &window);
+    GetClientRect(page, &client);
+    const int frameWidth = (window.right - window.left) - client.right;
+    const int frameHeight = (window.bottom - window.top) - client.bottom;
+    RECT suggested = {window.left, window.top,
+                      window.left + framework::Scaled(client.right, dpi) + frameWidth,
+                      window.top + framework::Scaled(client.bottom, dpi) + frameHeight};
+    void* there = VirtualAllocEx(setup.Handle(), nullptr, sizeof suggested, MEM_COMMIT, PAGE_READWRITE);
+    ASSERT_NE(there, nullptr);
+    ASSERT_TRUE(WriteProcessMemory(setup.Handle(), there, &suggested, sizeof suggested, nullptr));
+    SendMessageA(page, 0x02E0 /* WM_DPICHANGED */, MAKEWPARAM(dpi, dpi), reinterpret_cast<LPARAM>(there));
+    VirtualFreeEx(setup.Handle(), there, 0, MEM_RELEASE);
+}
+
 } // namespace
 
 TEST(DpiLayout, EveryPageIsItsLayoutAt96DpiScaledAndNoCaptionIsCut) {
@@ -142,6 +177,12 @@ TEST(DpiLayout, EveryPageIsItsLayoutAt96DpiScaledAndNoCaptionIsCut) {
     Click(ChildWithText(progress, "安装"));
     HWND finish = WaitForPage(setup.Id(), Page::Finish, 120000);
     look(finish, "4-finish");
+    if (dpi == framework::kDesignDpi) { // the move to a monitor of another DPI
+        const std::string before = Layout(finish);
+        MoveToAMonitorOf(setup, finish, 192);
+        ExpectScaled(Layout(finish), before, 192);
+        Screenshot("dpi96-moved-to-192-finish");
+    }
     SetChecked(ChildWithText(finish, "运行Marluxa"), false);
     SetChecked(ChildWithText(finish, "我要阅读说明文件"), false);
     Click(ChildWithText(finish, "完成"));
@@ -157,16 +198,5 @@ TEST(DpiLayout, EveryPageIsItsLayoutAt96DpiScaledAndNoCaptionIsCut) {
     std::stringstream read;
     read << recorded.rdbuf();
     const std::string at96 = read.str();
-    // Every rectangle as scaled; a label's caption in no more lines than at 96 DPI.
-    std::istringstream now(layout), expected(ScaledLayout(at96, dpi));
-    for (std::string seen, wanted; std::getline(now, seen) && std::getline(expected, wanted);) {
-        const std::size_t cut = seen.rfind(' '), wantedCut = wanted.rfind(' ');
-        if (seen.rfind("page", 0) == 0) {
-            EXPECT_EQ(seen, wanted) << "at " << dpi << " DPI";
-            continue;
-        }
-        EXPECT_EQ(seen.substr(0, cut), wanted.substr(0, wantedCut)) << "at " << dpi << " DPI";
-        EXPECT_LE(std::stoi(seen.substr(cut + 1)), std::stoi(wanted.substr(wantedCut + 1))) << seen;
-    }
-    EXPECT_EQ(std::count(layout.begin(), layout.end(), '\n'), std::count(at96.begin(), at96.end(), '\n'));
+    ExpectScaled(layout, at96, dpi);
 }
