@@ -6,6 +6,9 @@
 
 #include <commctrl.h>
 
+#include <iterator>
+#include <string>
+
 namespace framework {
 
 namespace {
@@ -152,36 +155,88 @@ void Panel::Paint(HDC dc, const RECT& area) const {
     DrawEdge(dc, &edge, bevel_ == Bevel::Etched ? EDGE_ETCHED : BDR_RAISEDINNER, BF_RECT);
 }
 
-void Image::LoadBitmapResource(const char* name) {
-    bitmap_.Reset(static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, 0)));
+namespace {
+
+// The display scales the artwork is drawn for, in per cent, and the icon's image sizes.
+constexpr int kDrawnScales[] = {100, 125, 150, 200};
+constexpr int kIconSizes[] = {16, 20, 24, 32, 40, 48, 64, 256};
+
+// The scale drawn for dpi: the nearest at or above it, the largest beyond them all.
+int DrawnScaleFor(int dpi) {
+    for (const int scale : kDrawnScales)
+        if (scale * kDesignDpi >= dpi * 100)
+            return scale;
+    return kDrawnScales[std::size(kDrawnScales) - 1];
 }
 
-void Image::LoadIconResource(int id, int width, int height) {
-    icon_.Reset(static_cast<HICON>(
-        LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(id), IMAGE_ICON, width, height, 0)));
+int IconSizeFor(int size) {
+    for (const int drawn : kIconSizes)
+        if (drawn >= size)
+            return drawn;
+    return kIconSizes[std::size(kIconSizes) - 1];
+}
+
+HBITMAP LoadBitmapNamed(const std::string& name) {
+    return static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, 0));
+}
+
+} // namespace
+
+void Image::LoadBitmapResource(const char* name) {
+    bitmapName_ = name;
+    bitmap_.Reset(LoadBitmapNamed(name));
+    BITMAP info = {};
+    GetObjectA(bitmap_.Get(), sizeof info, &info);
+    designSize_ = {info.bmWidth, info.bmHeight};
+    loadedFor_ = kDesignDpi;
+}
+
+void Image::LoadIconResource(int id, int size) {
+    iconId_ = id;
+    iconSize_ = size;
+    loadedFor_ = 0;
+}
+
+void Image::LoadDrawingsForDpi() const {
+    if (loadedFor_ == Dpi())
+        return;
+    loadedFor_ = Dpi();
+    if (!bitmapName_.empty()) {
+        const int scale = DrawnScaleFor(Dpi());
+        bitmap_.Reset(LoadBitmapNamed(scale == 100 ? bitmapName_ : bitmapName_ + std::to_string(scale)));
+    }
+    if (iconId_) {
+        const int size = IconSizeFor(Scaled(iconSize_, Dpi()));
+        icon_.Reset(static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId_), IMAGE_ICON, size, size, 0)));
+    }
 }
 
 void Image::Paint(HDC dc, const RECT& area) const {
+    LoadDrawingsForDpi();
     FillRect(dc, &area, BackgroundBrush() ? BackgroundBrush() : GetSysColorBrush(COLOR_BTNFACE));
     if (icon_.Get()) {
         // Stretched to fill the control; the icon's mask keeps its background transparent.
         DrawIconEx(dc, 0, 0, icon_.Get(), area.right, area.bottom, 0, nullptr, DI_NORMAL);
     } else if (bitmap_.Get()) {
-        MemoryDc source(dc);
-        Selection selected(source.Get(), bitmap_.Get());
-        BITMAP info;
-        GetObjectA(bitmap_.Get(), sizeof info, &info);
-        const int dpi = Dpi();
-        if (dpi == kDesignDpi) {
-            BitBlt(dc, 0, 0, info.bmWidth, info.bmHeight, source.Get(), 0, 0,
-                   SRCCOPY); // clipped to the control
-            return;
-        }
-        SetStretchBltMode(dc, HALFTONE); // averaged, not dropped or doubled pixels
-        SetBrushOrgEx(dc, 0, 0, nullptr);
-        StretchBlt(dc, 0, 0, Scaled(info.bmWidth, dpi), Scaled(info.bmHeight, dpi), source.Get(), 0, 0,
-                   info.bmWidth, info.bmHeight, SRCCOPY);
+        PaintBitmap(dc);
     }
+}
+
+// At its 96-DPI size, scaled; clipped to the control.
+void Image::PaintBitmap(HDC dc) const {
+    MemoryDc source(dc);
+    Selection selected(source.Get(), bitmap_.Get());
+    BITMAP drawn;
+    GetObjectA(bitmap_.Get(), sizeof drawn, &drawn);
+    const int width = Scaled(designSize_.cx, Dpi()), height = Scaled(designSize_.cy, Dpi());
+    if (drawn.bmWidth == width && drawn.bmHeight == height) {
+        BitBlt(dc, 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
+        return;
+    }
+    SetStretchBltMode(dc, HALFTONE); // averaged, not dropped or doubled pixels
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    StretchBlt(dc, 0, 0, width, height, source.Get(), 0, 0, drawn.bmWidth, drawn.bmHeight, SRCCOPY);
 }
 
 // Label

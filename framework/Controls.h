@@ -99,19 +99,31 @@ class Panel : public PaintedControl {
     COLORREF color_;
 };
 
-// A picture: a bitmap shown at its size at 96 DPI, scaled for the window's DPI; or an
-// icon stretched to fill.
+// A picture: a bitmap shown at its size at 96 DPI, or an icon stretched to fill. At
+// another DPI the drawing made for the nearest display scale at or above it is used
+// (bitmap resources name + "125", "150", "200"; the icon's image of that size),
+// resampled with quality where it is not the exact size.
 class Image : public PaintedControl {
   public:
     void LoadBitmapResource(const char* name);
-    void LoadIconResource(int id, int width, int height);
+    // The icon's size at 96 DPI.
+    void LoadIconResource(int id, int size);
 
   protected:
     void Paint(HDC dc, const RECT& area) const override;
 
   private:
-    Bitmap bitmap_;
-    Icon icon_;
+    void PaintBitmap(HDC dc) const;
+    // The drawings for the control's DPI, loaded when it first paints at that DPI.
+    void LoadDrawingsForDpi() const;
+
+    std::string bitmapName_;
+    int iconId_ = 0;
+    int iconSize_ = 0;
+    SIZE designSize_ = {0, 0}; // the 100 % bitmap's
+    mutable int loadedFor_ = 0;
+    mutable Bitmap bitmap_;
+    mutable Icon icon_;
 };
 
 // A text label; "\r" breaks lines, long lines wrap at the label's width.

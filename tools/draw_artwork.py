@@ -3,9 +3,13 @@
 committed as build-time data):
 
 - banner.bmp: 188 x 65, 24-bit: the product name over a pale-blue band, the web
-  address beneath it (ImageMagick's convert);
-- setup.ico: 32 x 32, 16 colours, a computer and a disc on a transparent background;
-  the program's icon and the picture at the banner's right.
+  address beneath it (ImageMagick's convert); and the same drawing for the display
+  scales 125, 150 and 200 % (banner125.bmp, ...; 256 colours, which the drawing needs
+  no more than, to keep the program small);
+- setup.ico: a computer and a disc on a transparent background, 16 colours, at 16, 20,
+  24, 32, 40, 48, 64 and 256 pixels; the program's icon and the picture at the banner's
+  right. The 32-pixel drawing is the original; the others draw the same shapes on their
+  own grid.
 """
 import os
 import struct
@@ -21,12 +25,18 @@ BLACK, NAVY, GRAY, SILVER, BLUE, CYAN, WHITE, TEAL = 0, 4, 8, 7, 12, 14, 15, 6
 CLEAR = None
 
 
-def draw_icon():
-    pixels = [[CLEAR] * 32 for _ in range(32)]
+ICON_SIZES = (16, 20, 24, 32, 40, 48, 64, 256)
+BANNER_SCALES = (125, 150, 200)
+
+
+def icon_pixels(size):
+    """The icon drawn on a grid of size x size: the 32-pixel drawing's shapes, scaled."""
+    k = size / 32
+    pixels = [[CLEAR] * size for _ in range(size)]
 
     def box(x0, y0, x1, y1, colour):
-        for y in range(y0, y1 + 1):
-            for x in range(x0, x1 + 1):
+        for y in range(int(y0 * k), max(int(y0 * k), int((y1 + 1) * k) - 1) + 1):
+            for x in range(int(x0 * k), max(int(x0 * k), int((x1 + 1) * k) - 1) + 1):
                 pixels[y][x] = colour
 
     # The monitor: frame, screen with a highlight, stand and base.
@@ -41,48 +51,74 @@ def draw_icon():
     box(10, 20, 15, 21, GRAY)
     box(5, 22, 20, 24, SILVER)
     box(5, 24, 20, 24, GRAY)
-    # The disc: a silver ring with a rim, a teal sheen and the hole.
-    cx, cy, r = 23.5, 22.5, 8.5
-    for y in range(32):
-        for x in range(32):
+    # The disc: a silver ring with a rim (one pixel at any size), a teal sheen and the hole.
+    cx, cy, r = 23.5 * k, 22.5 * k, 8.5 * k
+    for y in range(size):
+        for x in range(size):
             d = ((x - cx) ** 2 + (y - cy) ** 2) ** 0.5
             if d <= r:
-                pixels[y][x] = BLACK if d > r - 1 else (TEAL if (x - cx) * (y - cy) > 6 else SILVER)
-                if d <= 2.5:
-                    pixels[y][x] = CLEAR if d <= 1.5 else GRAY
+                pixels[y][x] = BLACK if d > r - 1 else (TEAL if (x - cx) * (y - cy) > 6 * k * k else SILVER)
+                if d <= 2.5 * k:
+                    pixels[y][x] = CLEAR if d <= 1.5 * k else GRAY
     for y, x in ((17, 21), (18, 20), (19, 19)):
-        pixels[y][x] = WHITE
+        box(x, y, x, y, WHITE)
+    return pixels
 
-    header = struct.pack("<HHH", 0, 1, 1)
+
+def icon_image(size):
+    """One icon image: 16-colour bitmap, bottom-up, rows padded to 4 bytes, and its mask."""
+    pixels = icon_pixels(size)
     xor = bytearray()
     mask = bytearray()
     for row in reversed(pixels):  # bottom-up
-        for x in range(0, 32, 2):
-            a, b = (row[x] or 0), (row[x + 1] or 0)
-            xor.append(a << 4 | b)
-        bits = 0
-        for x in range(32):
-            bits = bits << 1 | (1 if row[x] is CLEAR else 0)
-        mask += struct.pack(">I", bits)
-    info = struct.pack("<IiiHHIIiiII", 40, 32, 64, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
+        line = bytearray()
+        for x in range(0, size, 2):
+            a, b = (row[x] or 0), (row[x + 1] or 0 if x + 1 < size else 0)
+            line.append(a << 4 | b)
+        xor += line + bytes(-len(line) % 4)
+        bits = bytearray()
+        for x in range(0, size, 8):
+            byte = 0
+            for i in range(8):
+                byte = byte << 1 | (1 if x + i < size and row[x + i] is CLEAR else 0)
+            bits.append(byte)
+        mask += bits + bytes(-len(bits) % 4)
+    info = struct.pack("<IiiHHIIiiII", 40, size, 2 * size, 1, 4, 0, len(xor) + len(mask), 0, 0, 16, 0)
     palette = b"".join(struct.pack("<BBBB", b, g, r, 0) for r, g, b in PALETTE)
-    image = info + palette + bytes(xor) + bytes(mask)
-    entry = struct.pack("<BBBBHHII", 32, 32, 16, 0, 1, 4, len(image), 6 + 16)
+    return info + palette + bytes(xor) + bytes(mask)
+
+
+def draw_icon():
+    images = [icon_image(size) for size in ICON_SIZES]
+    header = struct.pack("<HHH", 0, 1, len(images))
+    offset = 6 + 16 * len(images)
+    entries = b""
+    for size, image in zip(ICON_SIZES, images):
+        side = size if size < 256 else 0  # 256 is written as 0
+        entries += struct.pack("<BBBBHHII", side, side, 16, 0, 1, 4, len(image), offset)
+        offset += len(image)
     with open(os.path.join(ART, "setup.ico"), "wb") as f:
-        f.write(header + entry + image)
+        f.write(header + entries + b"".join(images))
 
 
-def draw_banner():
+def draw_banner(scale=100):
+    """The banner at scale percent; every length of the 100 % drawing scaled."""
+    def s(length):
+        return str(round(length * scale / 100))
     dejavu = "/usr/share/fonts/truetype/dejavu/"
-    subprocess.run(["/usr/bin/convert", "-size", "188x65", "xc:white",
-                    "(", "-size", "188x40", "gradient:#dcebfa-#b9d6f2", ")", "-geometry", "+0+6", "-composite",
-                    "-font", dejavu + "DejaVuSerif-BoldItalic.ttf", "-pointsize", "27", "-fill", "#1d4f91",
-                    "-annotate", "+14+37", "Marluxa",
-                    "-font", dejavu + "DejaVuSans.ttf", "-pointsize", "9", "-fill", "#3a3a3a",
-                    "-annotate", "+16+58", "www.example.com/marluxa",
-                    "-type", "TrueColor", "BMP3:" + os.path.join(ART, "banner.bmp")], check=True)
+    name = "banner.bmp" if scale == 100 else "banner%d.bmp" % scale
+    colours = ["-type", "TrueColor"] if scale == 100 else ["-colors", "256", "-type", "Palette"]
+    subprocess.run(["/usr/bin/convert", "-size", s(188) + "x" + s(65), "xc:white",
+                    "(", "-size", s(188) + "x" + s(40), "gradient:#dcebfa-#b9d6f2", ")",
+                    "-geometry", "+0+" + s(6), "-composite",
+                    "-font", dejavu + "DejaVuSerif-BoldItalic.ttf", "-pointsize", s(27), "-fill", "#1d4f91",
+                    "-annotate", "+" + s(14) + "+" + s(37), "Marluxa",
+                    "-font", dejavu + "DejaVuSans.ttf", "-pointsize", s(9), "-fill", "#3a3a3a",
+                    "-annotate", "+" + s(16) + "+" + s(58), "www.example.com/marluxa"]
+                   + colours + ["BMP3:" + os.path.join(ART, name)], check=True)
 
 
 if __name__ == "__main__":
     draw_icon()
-    draw_banner()
+    for banner_scale in (100,) + BANNER_SCALES:
+        draw_banner(banner_scale)

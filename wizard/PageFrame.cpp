@@ -21,7 +21,7 @@ PageFrame::PageFrame(int introductionHeight) : Form(SETUP_TITLE, kClientWidth, k
     artwork_.LoadBitmapResource("BANNER");
     artwork_.SetBackground(framework::kWhite);
     Place(artwork_, {1, 1, 188, 63});
-    setupPicture_.LoadIconResource(kSetupIcon, 32, 32);
+    setupPicture_.LoadIconResource(kSetupIcon, 32);
     setupPicture_.SetBackground(framework::kWhite);
     Place(setupPicture_, {422, 1, 66, 63});
     versionLabel_.SetText("版本 V2.X");
