@@ -22,6 +22,8 @@ else()
     # So is the uninstaller, which undoes an installation. Nothing in it throws, and
     # without the unwinding machinery it fits in its size.
     add_executable(UnInstallSample WIN32 sample/UnInstall.cpp sample/UnInstall.rc)
+    # The resource compiler does not tell what its script includes: the manifest it carries.
+    set_source_files_properties(sample/UnInstall.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/payload/Setup.manifest)
     target_compile_options(UnInstallSample PRIVATE -Os -fno-exceptions)
     target_link_options(UnInstallSample PRIVATE -s)
     # Headers only from the tree: product facts, the lead-byte rule, the COM owners. Its

@@ -13,6 +13,9 @@ constexpr int kBannerHeight = 65;
 constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 25;
 constexpr int kSetupIcon = 1;
+// What a screen reader says of the banner's parts: what a click on them does. They draw
+// no text, so their window text is only their accessible name.
+const char* const kOpensTheSite = "访问 " PRODUCT_NAME " 网站 " PRODUCT_URL;
 
 } // namespace
 
@@ -34,6 +37,10 @@ PageFrame::PageFrame(int introductionHeight) : Form(SETUP_TITLE, kClientWidth, k
     for (framework::Control* part :
          std::initializer_list<framework::Control*>{&banner_, &artwork_, &setupPicture_, &versionLabel_})
         part->OnClick = [this] { OpenProductSite(); };
+    for (framework::Control* picture :
+         std::initializer_list<framework::Control*>{&banner_, &artwork_, &setupPicture_})
+        picture->SetText(kOpensTheSite);
+    body_.SetText(SETUP_TITLE); // the area the page's own controls stand on
 }
 
 framework::Bounds PageFrame::InBody(int left, int top, int width, int height) {

@@ -50,6 +50,7 @@ ProgressPage::ProgressPage(SharedState& state, engine::InstallationRun& run)
     Place(currentFile_, InBody(2, 65, 485, 40));
     Place(copyAnimation_, InBody(2, 105, 485, 60));
     Place(bar_, InBody(2, 165, 485, 12));
+    bar_.SetText("安装进度"); // its accessible name: the bar shows no text
     SetDefaultButton(installButton_);
     FinishLayout();
     installButton_.OnClick = [this] { Install(); };

@@ -11,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 using namespace e2e;
 using testing_support::FileContent;
@@ -361,4 +362,59 @@ TEST_F(Wizard, AFolderChosenFillsTheFieldAndTheFocusComesBack) {
     EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowEnabled(directory) && FocusOf(directory) == focus; }));
     EXPECT_EQ(MessageBoxCount(setup.Id()), 0);
     EXPECT_NE(TextOf(edit), shell::DefaultInstallFolder(shell::SystemDriveLetter()));
+}
+
+namespace {
+
+// The name a screen reader says for a control, read through the system's accessibility
+// objects as a screen reader reads it.
+std::string AccessibleNameOf(HWND control) {
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible))))
+        return "";
+    VARIANT self;
+    VariantInit(&self);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    BSTR name = nullptr;
+    std::string text;
+    if (accessible->get_accName(self, &name) == S_OK && name) {
+        char buffer[1024] = {};
+        WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
+        text = buffer;
+    }
+    SysFreeString(name);
+    accessible->Release();
+    return text;
+}
+
+} // namespace
+
+// Every control of every page has a name for a screen reader: buttons, check boxes and
+// labels their captions, the banner's pictures what a click on them does, the progress
+// bar what it shows.
+TEST_F(Wizard, EveryControlHasAnAccessibleName) {
+    const auto expectNames = [](HWND page) {
+        ASSERT_NE(page, nullptr);
+        for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+            char windowClass[64] = {};
+            GetClassNameA(child, windowClass, sizeof windowClass);
+            if (std::string(windowClass) == "Edit" || !IsWindowVisible(child))
+                continue; // a field's name is its label's, which only the system's heuristics find
+            if (std::string(windowClass) == "Static" && TextOf(child).empty())
+                continue; // the progress page's current file, named by what the run writes into it
+            EXPECT_NE(AccessibleNameOf(child), "") << windowClass << " " << TextOf(child);
+        }
+        EXPECT_EQ(AccessibleNameOf(ChildOfClass(page, "SetupPainted", 1)),
+                  "访问 Marluxa 网站 http://www.example.com/marluxa");
+    };
+    HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
+    expectNames(agreement);
+    HWND directory = GoToDirectoryPage(setup);
+    expectNames(directory);
+    Click(ChildWithText(directory, "下一步  >"));
+    HWND progress = WaitForPage(setup.Id(), Page::Progress);
+    expectNames(progress);
+    EXPECT_EQ(AccessibleNameOf(ChildOfClass(progress, PROGRESS_CLASSA)), "安装进度");
 }
