@@ -1,10 +1,12 @@
 #include "framework/Controls.h"
 
+#include "framework/AccessibleRole.h"
 #include "framework/Dpi.h"
 #include "framework/SystemLibraries.h"
 #include "runtime/Errors.h"
 
 #include <commctrl.h>
+#include <oleacc.h>
 
 #include <iterator>
 #include <string>
@@ -138,6 +140,11 @@ LRESULT CALLBACK PaintedControl::WindowProc(HWND window, UINT message, WPARAM wP
         if (const auto* control = static_cast<const PaintedControl*>(ControlOf(window)))
             control->Paint(paint.Dc(), area);
         return 0;
+    }
+    case WM_GETOBJECT: { // a picture that opens something is a link; a plain panel groups others
+        const Control* control = ControlOf(window);
+        return AccessibleObjectWithRole(
+            window, wParam, lParam, control && control->OnClick ? ROLE_SYSTEM_LINK : ROLE_SYSTEM_GROUPING);
     }
     case WM_ERASEBKGND:
         return 1; // painted whole in WM_PAINT
@@ -314,6 +321,8 @@ LRESULT CALLBACK SpeedButton::WindowProc(HWND window, UINT message, WPARAM wPara
         DrawTextA(paint.Dc(), caption, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         return 0;
     }
+    case WM_GETOBJECT:
+        return AccessibleObjectWithRole(window, wParam, lParam, ROLE_SYSTEM_PUSHBUTTON);
     case WM_SETFONT:
         SetPropA(window, kFontProperty, reinterpret_cast<HANDLE>(wParam));
         return 0;

@@ -389,11 +389,31 @@ std::string AccessibleNameOf(HWND control) {
     return text;
 }
 
+// The role a screen reader announces (an MSAA ROLE_SYSTEM_* value), or -1.
+long AccessibleRoleOf(HWND control) {
+    IAccessible* accessible = nullptr;
+    if (FAILED(AccessibleObjectFromWindow(control, static_cast<DWORD>(OBJID_CLIENT), IID_IAccessible,
+                                          reinterpret_cast<void**>(&accessible))))
+        return -1;
+    VARIANT self, role;
+    VariantInit(&self);
+    VariantInit(&role);
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    long value = -1;
+    if (accessible->get_accRole(self, &role) == S_OK && role.vt == VT_I4)
+        value = role.lVal;
+    accessible->Release();
+    return value;
+}
+
 } // namespace
 
 // Every control of every page has a name for a screen reader: buttons, check boxes and
 // labels their captions, the banner's pictures what a click on them does, the progress
-// bar what it shows.
+// bar what it shows. The controls of the installer's own drawing say what they are: the
+// banner's pictures links, the folder chooser's button a push button, the panels groups
+// (Wine's standard objects call every other control a client area; Windows' name them).
 TEST_F(Wizard, EveryControlHasAnAccessibleName) {
     const auto expectNames = [](HWND page) {
         ASSERT_NE(page, nullptr);
@@ -413,6 +433,8 @@ TEST_F(Wizard, EveryControlHasAnAccessibleName) {
     expectNames(agreement);
     HWND directory = GoToDirectoryPage(setup);
     expectNames(directory);
+    EXPECT_EQ(AccessibleRoleOf(ChildOfClass(directory, "SetupSpeedButton")), ROLE_SYSTEM_PUSHBUTTON);
+    EXPECT_EQ(AccessibleNameOf(ChildOfClass(directory, "SetupSpeedButton")), "浏览...");
     Click(ChildWithText(directory, "下一步  >"));
     HWND progress = WaitForPage(setup.Id(), Page::Progress);
     expectNames(progress);
