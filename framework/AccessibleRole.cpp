@@ -4,6 +4,8 @@
 
 #include <oleacc.h>
 
+#include <utility>
+
 namespace framework {
 
 namespace {
@@ -41,7 +43,8 @@ bool IsSelf(const VARIANT& child) {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class WithRole final : public IAccessible {
   public:
-    WithRole(IAccessible* standard, long role) : standard_(standard), role_(role) {}
+    WithRole(IAccessible* standard, long role, std::wstring name)
+        : standard_(standard), role_(role), name_(std::move(name)) {}
     WithRole(const WithRole&) = delete;
     WithRole& operator=(const WithRole&) = delete;
 
@@ -99,7 +102,10 @@ class WithRole final : public IAccessible {
         return standard_->get_accChild(child, object);
     }
     HRESULT STDMETHODCALLTYPE get_accName(VARIANT child, BSTR* name) override {
-        return standard_->get_accName(child, name);
+        if (!IsSelf(child) || name_.empty())
+            return standard_->get_accName(child, name);
+        *name = SysAllocString(name_.c_str());
+        return *name ? S_OK : E_OUTOFMEMORY;
     }
     HRESULT STDMETHODCALLTYPE get_accValue(VARIANT child, BSTR* value) override {
         return standard_->get_accValue(child, value);
@@ -154,13 +160,23 @@ class WithRole final : public IAccessible {
 
     IAccessible* standard_;
     long role_;
+    std::wstring name_;
     LONG references_ = 1;
 };
 #pragma GCC diagnostic pop
 
+std::wstring Wide(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
+    wide.resize(wide.size() - 1); // the closing zero
+    return wide;
+}
+
 } // namespace
 
-LRESULT AccessibleObjectWithRole(HWND window, WPARAM flags, LPARAM objectId, long role) {
+LRESULT AccessibleObjectWithRole(HWND window, WPARAM flags, LPARAM objectId, long role,
+                                 const std::string& name) {
     const Oleacc& library = Library();
     if (static_cast<LONG>(objectId) != OBJID_CLIENT || !library.createStandard || !library.resultFromObject)
         return 0;
@@ -168,7 +184,7 @@ LRESULT AccessibleObjectWithRole(HWND window, WPARAM flags, LPARAM objectId, lon
     if (FAILED(library.createStandard(window, OBJID_CLIENT, IID_IAccessible,
                                       reinterpret_cast<void**>(&standard))))
         return 0;
-    WithRole* ours = new WithRole(standard, role);
+    WithRole* ours = new WithRole(standard, role, Wide(name));
     const LRESULT result = library.resultFromObject(IID_IAccessible, flags, ours); // holds its own reference
     ours->Release();
     return result;

@@ -17,7 +17,8 @@ namespace {
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 constexpr int kShellFileCopyClip = 160;
-constexpr const char* kFontProperty = "SetupFont"; // the font a speed button draws with
+constexpr const char* kFontProperty = "SetupFont";             // the font a speed button draws with
+constexpr const char* kSystemProcProperty = "SetupSystemProc"; // a text box's own window procedure
 
 Control* ControlOf(HWND window) {
     return reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -258,9 +259,32 @@ std::string Label::DisplayText(const std::string& text) const {
 
 // Memo
 
+// TextBox
+
+void TextBox::CreateTextBox(DWORD style, HWND parent, int id, Bounds bounds) {
+    CreateWindowOf("EDIT", style, WS_EX_CLIENTEDGE, parent, id, bounds);
+    // The system's procedure is kept with the window, so that it still gets every message
+    // once the control has let go of its window.
+    SetPropA(window_, kSystemProcProperty,
+             reinterpret_cast<HANDLE>(
+                 SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TextBox::WindowProc))));
+}
+
+LRESULT CALLBACK TextBox::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const auto systemProc = reinterpret_cast<WNDPROC>(GetPropA(window, kSystemProcProperty));
+    const auto* box = static_cast<const TextBox*>(ControlOf(window));
+    if (message == WM_GETOBJECT && box && !box->accessibleName_.empty())
+        return AccessibleObjectWithRole(window, wParam, lParam, ROLE_SYSTEM_TEXT, box->accessibleName_);
+    if (message == WM_NCDESTROY)
+        RemovePropA(window, kSystemProcProperty);
+    return CallWindowProcA(systemProc, window, message, wParam, lParam);
+}
+
+// Memo
+
 void Memo::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("EDIT", kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL,
-                   WS_EX_CLIENTEDGE, parent, id, bounds);
+    CreateTextBox(kChild | WS_TABSTOP | WS_VSCROLL | ES_MULTILINE | ES_READONLY | ES_AUTOVSCROLL, parent, id,
+                  bounds);
     SetBackground(GetSysColor(COLOR_WINDOW)); // read-only, but shown as a text box
 }
 
@@ -271,7 +295,7 @@ std::string Memo::DisplayText(const std::string& text) const {
 // Edit
 
 void Edit::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("EDIT", kChild | WS_TABSTOP | ES_AUTOHSCROLL, WS_EX_CLIENTEDGE, parent, id, bounds);
+    CreateTextBox(kChild | WS_TABSTOP | ES_AUTOHSCROLL, parent, id, bounds);
 }
 
 std::string Edit::CurrentText() const {

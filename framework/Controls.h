@@ -133,15 +133,30 @@ class Label : public Control {
     std::string DisplayText(const std::string& text) const override;
 };
 
+// A text box of the system's, named for screen readers by what it holds (its window
+// text is its content, which is no name).
+class TextBox : public Control {
+  public:
+    void SetAccessibleName(const std::string& name) { accessibleName_ = name; }
+
+  protected:
+    // Makes the window and has it answer with the name.
+    void CreateTextBox(DWORD style, HWND parent, int id, Bounds bounds);
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    std::string accessibleName_;
+};
+
 // A read-only multi-line text box with a vertical scroll bar.
-class Memo : public Control {
+class Memo : public TextBox {
   protected:
     void Create(HWND parent, int id, Bounds bounds) override;
     std::string DisplayText(const std::string& text) const override;
 };
 
 // A single-line edit field.
-class Edit : public Control {
+class Edit : public TextBox {
   public:
     std::string CurrentText() const; // what the user typed
   protected:

@@ -15,6 +15,7 @@ const char* const kAgreement =
 
 AgreementPage::AgreementPage() : PageFrame(79) {
     agreement_.SetText(kAgreement);
+    agreement_.SetAccessibleName(PRODUCT_NAME "用户协议");
     Place(agreement_, InBody(2, 81, 485, 144));
     PlaceButton(agreeButton_, "同意  >", 292);
     PlaceButton(disagreeButton_, "不同意", 393);

@@ -14,6 +14,7 @@ const char* const kErrorCaption = "错误提示";
 } // namespace
 
 DirectoryPage::DirectoryPage(SharedState& state) : PageFrame(55), state_(state) {
+    folderField_.SetAccessibleName("安装目录");
     Place(folderField_, InBody(16, 100, 417, 21));
     PlaceButton(nextButton_, "下一步  >", 292);
     PlaceButton(cancelButton_, "取消", 393);

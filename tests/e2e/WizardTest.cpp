@@ -410,8 +410,8 @@ long AccessibleRoleOf(HWND control) {
 } // namespace
 
 // Every control of every page has a name for a screen reader: buttons, check boxes and
-// labels their captions, the banner's pictures what a click on them does, the progress
-// bar what it shows. The controls of the installer's own drawing say what they are: the
+// labels their captions, the folder field and the agreement what they hold, the banner's
+// pictures what a click on them does, the progress bar what it shows. The controls of the installer's own drawing say what they are: the
 // banner's pictures links, the folder chooser's button a push button, the panels groups
 // (Wine's standard objects call every other control a client area; Windows' name them).
 TEST_F(Wizard, EveryControlHasAnAccessibleName) {
@@ -420,8 +420,8 @@ TEST_F(Wizard, EveryControlHasAnAccessibleName) {
         for (HWND child = GetWindow(page, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
             char windowClass[64] = {};
             GetClassNameA(child, windowClass, sizeof windowClass);
-            if (std::string(windowClass) == "Edit" || !IsWindowVisible(child))
-                continue; // a field's name is its label's, which only the system's heuristics find
+            if (!IsWindowVisible(child))
+                continue;
             if (std::string(windowClass) == "Static" && TextOf(child).empty())
                 continue; // the progress page's current file, named by what the run writes into it
             EXPECT_NE(AccessibleNameOf(child), "") << windowClass << " " << TextOf(child);
@@ -431,10 +431,13 @@ TEST_F(Wizard, EveryControlHasAnAccessibleName) {
     };
     HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
     expectNames(agreement);
+    EXPECT_EQ(AccessibleNameOf(ChildOfClass(agreement, "Edit")), "Marluxa用户协议"); // not its text
+    EXPECT_EQ(AccessibleRoleOf(ChildOfClass(agreement, "Edit")), ROLE_SYSTEM_TEXT);
     HWND directory = GoToDirectoryPage(setup);
     expectNames(directory);
     EXPECT_EQ(AccessibleRoleOf(ChildOfClass(directory, "SetupSpeedButton")), ROLE_SYSTEM_PUSHBUTTON);
     EXPECT_EQ(AccessibleNameOf(ChildOfClass(directory, "SetupSpeedButton")), "浏览...");
+    EXPECT_EQ(AccessibleNameOf(ChildOfClass(directory, "Edit")), "安装目录");
     Click(ChildWithText(directory, "下一步  >"));
     HWND progress = WaitForPage(setup.Id(), Page::Progress);
     expectNames(progress);
