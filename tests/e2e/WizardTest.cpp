@@ -411,9 +411,9 @@ long AccessibleRoleOf(HWND control) {
 
 // Every control of every page has a name for a screen reader: buttons, check boxes and
 // labels their captions, the folder field and the agreement what they hold, the banner's
-// pictures what a click on them does, the progress bar what it shows. The controls of the installer's own drawing say what they are: the
-// banner's pictures links, the folder chooser's button a push button, the panels groups
-// (Wine's standard objects call every other control a client area; Windows' name them).
+// pictures what a click on them does, the progress bar what it shows. The controls of the installer's own
+// drawing say what they are: the banner's pictures links, the folder chooser's button a push button, the
+// panels groups (Wine's standard objects call every other control a client area; Windows' name them).
 TEST_F(Wizard, EveryControlHasAnAccessibleName) {
     const auto expectNames = [](HWND page) {
         ASSERT_NE(page, nullptr);
@@ -438,8 +438,16 @@ TEST_F(Wizard, EveryControlHasAnAccessibleName) {
     EXPECT_EQ(AccessibleRoleOf(ChildOfClass(directory, "SetupSpeedButton")), ROLE_SYSTEM_PUSHBUTTON);
     EXPECT_EQ(AccessibleNameOf(ChildOfClass(directory, "SetupSpeedButton")), "浏览...");
     EXPECT_EQ(AccessibleNameOf(ChildOfClass(directory, "Edit")), "安装目录");
+    Type(ChildOfClass(directory, "Edit"), dir / "Quenvale");
     Click(ChildWithText(directory, "下一步  >"));
     HWND progress = WaitForPage(setup.Id(), Page::Progress);
     expectNames(progress);
     EXPECT_EQ(AccessibleNameOf(ChildOfClass(progress, PROGRESS_CLASSA)), "安装进度");
+    Click(ChildWithText(progress, "安装"));
+    HWND finish = WaitForPage(setup.Id(), Page::Finish, 120000);
+    expectNames(finish);
+    SetChecked(ChildWithText(finish, "运行Marluxa"), false);
+    SetChecked(ChildWithText(finish, "我要阅读说明文件"), false);
+    Click(ChildWithText(finish, "完成"));
+    EXPECT_TRUE(setup.WaitForExit(20000));
 }
