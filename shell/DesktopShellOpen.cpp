@@ -1,12 +1,11 @@
 #include "shell/DesktopShellOpen.h"
 
+#include "runtime/OsSeam.h"
 #include "shell/ComPtr.h"
 
 #include <exdisp.h>
 #include <shldisp.h>
 #include <shlguid.h>
-
-#include <vector>
 
 namespace shell {
 
@@ -15,12 +14,7 @@ namespace {
 // A text for COM, from the ANSI code page; freed on every way out.
 class ComText {
   public:
-    explicit ComText(const std::string& text) {
-        const int length = MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, nullptr, 0);
-        std::vector<wchar_t> wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide.data(), length);
-        text_ = SysAllocString(wide.data());
-    }
+    explicit ComText(const std::string& text) : text_(SysAllocString(os::Widened(text).c_str())) {}
     ~ComText() { SysFreeString(text_); }
     ComText(const ComText&) = delete;
     ComText& operator=(const ComText&) = delete;

@@ -43,10 +43,7 @@ class LinkObject {
     void SaveAs(const std::string& path, rt::CreationRecorder& recorder) {
         if (!recorder.PrepareForeignFile(path))
             return;
-        const int length = MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, nullptr, 0);
-        std::vector<wchar_t> wide(static_cast<std::size_t>(length > 0 ? length : 1), L'\0');
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide.data(), length);
-        file_->Save(wide.data(), FALSE);
+        file_->Save(os::Widened(path).c_str(), FALSE);
         recorder.AdoptWrittenFile(path);
     }
 
