@@ -22,7 +22,6 @@ class Application {
     HWND Handle() const { return window_; }
 
     void SetTitle(const std::string& title);
-    const std::string& Title() const { return title_; }
 
     // Shows the main form and dispatches messages until terminate is requested.
     void Run(Form& mainForm);
