@@ -42,7 +42,7 @@ RunOutcome InstallationRun::Run(RunObserver& observer) {
     std::vector<std::string> targets;
     for (const PlannedFile& file : files)
         targets.push_back(file.path);
-    const SetAsidePlan plan = PlanSetAsides(targets, ContainingFolder(JournalPath(installDir_)));
+    const SetAsidePlan plan = PlanSetAsides(targets, rt::ContainingFolder(JournalPath(installDir_)));
     if (!TargetCanHoldTheInstallation(files, plan))
         return RunOutcome::FoldersNotCreated;
     if (!TargetHasRoom(files, plan))

@@ -1,5 +1,6 @@
 #include "engine/InterruptedRun.h"
 
+#include "engine/SetAsidePlan.h"
 #include "runtime/FileSystem.h"
 #include "runtime/Text.h"
 
@@ -76,8 +77,8 @@ class PlacesOfTheRun {
     }
 
     bool IsFileOfTheRun(const std::string& path) const {
-        return InsideATarget(path) ||
-               std::find(linkPlaces_.begin(), linkPlaces_.end(), ContainingFolder(path)) != linkPlaces_.end();
+        return InsideATarget(path) || std::find(linkPlaces_.begin(), linkPlaces_.end(),
+                                                rt::ContainingFolder(path)) != linkPlaces_.end();
     }
 
     bool IsFolderOfTheRun(const std::string& path) const {
@@ -103,7 +104,7 @@ class PlacesOfTheRun {
 // speaks of other files.
 bool BelongsHere(const std::string& journalPath, const std::string& installDir) {
     os::Identity here, named;
-    return rt::ReadIdentity(ContainingFolder(journalPath), os::FinalLink::Followed, here) &&
+    return rt::ReadIdentity(rt::ContainingFolder(journalPath), os::FinalLink::Followed, here) &&
            rt::ReadIdentity(rt::StripBlanks(installDir), os::FinalLink::Followed, named) && here == named;
 }
 
@@ -126,9 +127,9 @@ Recovery Settle(const std::string& journalPath, const ParsedJournal& journal) {
         std::any_of(journal.records.begin(), journal.records.end(),
                     [](const JournalRecord& r) { return r.kind == RecordKind::Succeeded; });
     std::vector<JournalRecord> foldersAfterJournal;
-    recovery.left = succeeded
-                        ? CompleteRecords(journal.records)
-                        : UndoRecords(journal.records, ContainingFolder(journalPath), foldersAfterJournal);
+    recovery.left =
+        succeeded ? CompleteRecords(journal.records)
+                  : UndoRecords(journal.records, rt::ContainingFolder(journalPath), foldersAfterJournal);
     if (!recovery.left.Nothing()) {
         recovery.outcome = Recovery::Outcome::NotFinished;
         return recovery;

@@ -124,7 +124,7 @@ class Undo {
     }
 
   private:
-    bool Enterable(const std::string& path) const { return enterable_.count(ContainingFolder(path)) > 0; }
+    bool Enterable(const std::string& path) const { return enterable_.count(rt::ContainingFolder(path)) > 0; }
 
     // True when the earlier object was put back at path already.
     bool HoldsTheOriginal(const std::string& path) const {
@@ -183,17 +183,6 @@ void LeftBehind::Add(const std::string& path, const std::string& aside) {
     ++count;
     if (first.size() < kEntriesNamed)
         first.push_back({path, aside});
-}
-
-std::string SetAsideName(const std::string& path, int attempt) {
-    return path + ".bak" + (attempt == 1 ? "" : std::to_string(attempt));
-}
-
-std::string ContainingFolder(const std::string& path) {
-    std::string folder = rt::FolderPart(path);
-    if (folder.size() > 3 && rt::EndsWithSeparator(folder))
-        folder.pop_back();
-    return folder;
 }
 
 LeftBehind UndoRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,

@@ -45,12 +45,4 @@ void RemoveFoldersMade(const std::vector<JournalRecord>& folders);
 // still the one set aside; what a running program holds is deleted at the next restart.
 LeftBehind CompleteRecords(const std::vector<JournalRecord>& records);
 
-// The name a file or folder in the way is set aside under: its own name plus ".bak",
-// ".bak2", ... (attempt 1, 2, ...).
-std::string SetAsideName(const std::string& path, int attempt);
-constexpr int kSetAsideNames = 99;
-
-// The folder a path lies in, without its closing separator (a drive root keeps it).
-std::string ContainingFolder(const std::string& path);
-
 } // namespace engine

@@ -2,6 +2,7 @@
 
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
+#include "runtime/Text.h"
 
 namespace engine {
 
@@ -71,20 +72,12 @@ void RunJournal::Flush() {
 
 bool RunJournal::CreateFolders(const std::string& path) {
     std::vector<std::string> made;
-    for (std::string folder = path; !rt::DirectoryExists(folder);) {
-        made.insert(made.begin(), folder);
-        const std::string parent = ContainingFolder(folder);
-        if (parent.empty() || parent == folder)
-            break;
-        folder = parent;
-    }
-    for (const std::string& folder : made) {
+    const bool created = rt::ForceDirectories(path, &made, kRunsFolders, [this](const std::string& folder) {
         Append(Record(RecordKind::FolderMaking, folder));
-        if (!rt::ForceDirectories(folder, nullptr, kRunsFolders))
-            return false;
+    });
+    for (const std::string& folder : made)
         Append(Identified(RecordKind::FolderMade, folder, os::FinalLink::NotFollowed));
-    }
-    return true;
+    return created;
 }
 
 void RunJournal::CreateFolder(const std::string& path) {
@@ -99,7 +92,7 @@ void RunJournal::CreateFolder(const std::string& path, rt::FolderRights rights) 
 }
 
 void RunJournal::NoteContainingFolder(const std::string& path) {
-    const std::string folder = ContainingFolder(path);
+    const std::string folder = rt::ContainingFolder(path);
     if (!foldersNoted_.insert(folder).second)
         return;
     std::uint32_t attributes = 0;
@@ -224,7 +217,7 @@ LeftBehind RunJournal::Complete() {
 
 LeftBehind RunJournal::RollBack() {
     std::vector<JournalRecord> foldersAfterJournal;
-    const LeftBehind left = UndoRecords(records_, ContainingFolder(path_), foldersAfterJournal);
+    const LeftBehind left = UndoRecords(records_, rt::ContainingFolder(path_), foldersAfterJournal);
     if (left.Nothing()) {
         Remove();
         RemoveFoldersMade(foldersAfterJournal);

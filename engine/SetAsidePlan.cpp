@@ -1,6 +1,5 @@
 #include "engine/SetAsidePlan.h"
 
-#include "engine/JournalReplay.h"
 #include "runtime/FileSystem.h"
 #include "runtime/Text.h"
 
@@ -11,12 +10,9 @@ namespace engine {
 
 namespace {
 
-std::string FileNameOf(const std::string& path) {
-    return path.substr(ContainingFolder(path).size() +
-                       (rt::EndsWithSeparator(ContainingFolder(path)) ? 0 : 1));
-}
-
-bool IsPlainFile(std::uint32_t attributes) {
+// A plain file the run may rename: not a folder, a link, or read-only (which replacing
+// in place would be refused).
+bool IsMovableFile(std::uint32_t attributes) {
     return !(attributes & (os::kAttrDirectory | os::kAttrReparsePoint | os::kAttrReadOnly));
 }
 
@@ -29,7 +25,7 @@ struct Folder {
 std::vector<Folder> ByFolder(const std::vector<std::string>& targets) {
     std::vector<Folder> folders;
     for (const std::string& target : targets) {
-        const std::string folder = ContainingFolder(target);
+        const std::string folder = rt::ContainingFolder(target);
         auto found =
             std::find_if(folders.begin(), folders.end(), [&](const Folder& f) { return f.path == folder; });
         if (found == folders.end())
@@ -55,9 +51,9 @@ bool MovesWhole(const Folder& folder, const std::vector<os::FoundEntry>& entries
         return false;
     std::set<std::string> planned;
     for (const std::string& target : folder.targets)
-        planned.insert(rt::FoldCase(FileNameOf(target)));
+        planned.insert(rt::FoldCase(rt::FileNamePart(target)));
     return std::all_of(entries.begin(), entries.end(), [&](const os::FoundEntry& entry) {
-        return IsPlainFile(entry.attributes) && planned.count(rt::FoldCase(entry.name));
+        return IsMovableFile(entry.attributes) && planned.count(rt::FoldCase(entry.name));
     });
 }
 
@@ -82,24 +78,28 @@ void PlanFolder(const Folder& folder, const std::string& keepFolder, SetAsidePla
     for (const os::FoundEntry& entry : entries)
         standing.emplace(rt::FoldCase(entry.name), entry.attributes);
     for (const std::string& target : folder.targets) {
-        const auto found = standing.find(rt::FoldCase(FileNameOf(target)));
+        const auto found = standing.find(rt::FoldCase(rt::FileNamePart(target)));
         if (found == standing.end())
             continue;
         std::string aside;
-        if (IsPlainFile(found->second))
+        if (IsMovableFile(found->second))
             aside = FreeAsideName(target, [&](const std::string& name) {
-                return standing.count(rt::FoldCase(FileNameOf(name))) > 0;
+                return standing.count(rt::FoldCase(rt::FileNamePart(name))) > 0;
             });
         if (aside.empty()) {
             plan.occupied.insert(target);
             continue;
         }
-        standing.emplace(rt::FoldCase(FileNameOf(aside)), 0); // taken from now on
+        standing.emplace(rt::FoldCase(rt::FileNamePart(aside)), 0); // taken from now on
         plan.moves.push_back({target, aside, {}});
     }
 }
 
 } // namespace
+
+std::string SetAsideName(const std::string& path, int attempt) {
+    return path + ".bak" + (attempt == 1 ? "" : std::to_string(attempt));
+}
 
 SetAsidePlan PlanSetAsides(const std::vector<std::string>& targets, const std::string& keepFolder) {
     SetAsidePlan plan;

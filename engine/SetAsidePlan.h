@@ -10,6 +10,11 @@
 
 namespace engine {
 
+// The name a file or folder in the way is set aside under: its own name plus ".bak",
+// ".bak2", ... (attempt 1, 2, ... kSetAsideNames).
+std::string SetAsideName(const std::string& path, int attempt);
+constexpr int kSetAsideNames = 99;
+
 struct SetAsidePlan {
     struct Move {
         std::string path;               // a file, or a folder moved whole

@@ -20,7 +20,8 @@ bool DirectoryExists(const std::string& path) {
     return ReadAttributes(path, attributes) && (attributes & os::kAttrDirectory);
 }
 
-bool ForceDirectories(const std::string& path, std::vector<std::string>* created, FolderRights rights) {
+bool ForceDirectories(const std::string& path, std::vector<std::string>* created, FolderRights rights,
+                      const std::function<void(const std::string& folder)>& beforeMaking) {
     // Walks up to the first folder that exists, then makes the missing ones downward: a
     // loop rather than a recursion, so that no folder text, however deep, can exhaust
     // the stack. Every folder on the way is a prefix of path; only lengths are kept.
@@ -39,6 +40,8 @@ bool ForceDirectories(const std::string& path, std::vector<std::string>* created
     const std::string descriptor = SecurityDescriptorFor(rights);
     for (auto length = missing.rbegin(); length != missing.rend(); ++length) {
         const std::string folder = path.substr(0, *length);
+        if (beforeMaking)
+            beforeMaking(folder);
         if (os::MakeFolder(folder, descriptor) != 0)
             return false;
         if (created)

@@ -6,6 +6,7 @@
 #include "runtime/OsSeam.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -20,9 +21,11 @@ bool DirectoryExists(const std::string& path);
 
 // Creates a folder and its missing parents, each with the rights given. Raises "Unable to create directory"
 // for an empty name; otherwise reports by result. When created is given, every folder this call made is
-// appended to it, outermost first.
+// appended to it, outermost first; beforeMaking, when given, is told of each folder just before it is made
+// (a journal records it there).
 bool ForceDirectories(const std::string& path, std::vector<std::string>* created = nullptr,
-                      FolderRights rights = FolderRights::Inherited);
+                      FolderRights rights = FolderRights::Inherited,
+                      const std::function<void(const std::string& folder)>& beforeMaking = nullptr);
 
 // Creates one folder; raises the I/O error for the system's code when that fails.
 void CreateDir(const std::string& path, FolderRights rights = FolderRights::Inherited);

@@ -56,6 +56,13 @@ std::string FolderPart(const std::string& path) {
     return path.substr(0, EndOfFolderPart(path));
 }
 
+std::string ContainingFolder(const std::string& path) {
+    std::string folder = FolderPart(path);
+    if (folder.size() > 3 && EndsWithSeparator(folder))
+        folder.pop_back();
+    return folder;
+}
+
 std::string FileNamePart(const std::string& path) {
     return path.substr(EndOfFolderPart(path));
 }

@@ -26,6 +26,10 @@ std::string FolderPart(const std::string& path);
 // Text after that separator; the whole text when there is none.
 std::string FileNamePart(const std::string& path);
 
+// The folder a path lies in: its folder part without the closing separator (a drive
+// root keeps it).
+std::string ContainingFolder(const std::string& path);
+
 // True when the last byte is a "\" of its own, not the trail byte of a two-byte
 // character (such as the second byte of 淺).
 bool EndsWithSeparator(const std::string& path);
