@@ -5,48 +5,53 @@
 #include "runtime/Errors.h"
 #include "runtime/Text.h"
 
-#include <map>
+#include <cstring>
 
 namespace engine {
 
 namespace {
 
-std::string DigestOf(const Blob& blob) {
-    return rt::Sha256Hex(blob.Data(), blob.Size());
-}
-
-std::string KeyOf(const std::string& type, const std::string& name) {
-    return UpperCase(type) + " " + UpperCase(name);
-}
-
 std::vector<std::string> LinesOf(const Blob& blob) {
     return rt::SplitLines(std::string(blob.Data(), blob.Size()));
 }
+
+// Walks the recorded digests in order, one blob at a time.
+class RecordedDigests {
+  public:
+    explicit RecordedDigests(const Blob& digests) : digests_(digests) {}
+
+    // Whether blob is what the next digest records.
+    bool NextMatches(const Blob& blob) {
+        const os::Sha256Digest digest = rt::Sha256Of(blob.Data(), blob.Size());
+        if (used_ + digest.size() > digests_.Size())
+            return false;
+        const bool same = std::memcmp(digests_.Data() + used_, digest.data(), digest.size()) == 0;
+        used_ += digest.size();
+        return same;
+    }
+    bool AllUsed() const { return used_ == digests_.Size(); }
+
+  private:
+    const Blob& digests_;
+    std::size_t used_ = 0;
+};
 
 } // namespace
 
 bool PayloadIsWhole(const PayloadStore& store) {
     try {
-        std::map<std::string, std::string> recorded;
-        for (std::string line : LinesOf(store.Open(kDigestsName, kDigestsType))) {
-            std::string type, name;
-            SplitToken(line, ' ', type);
-            SplitToken(line, ' ', name);
-            recorded[KeyOf(type, name)] = line;
-        }
-        const auto isWhole = [&](const std::string& name, const std::string& type) {
-            const auto digest = recorded.find(KeyOf(type, name));
-            return digest != recorded.end() && DigestOf(store.Open(name, type)) == digest->second;
-        };
+        const Blob digests = store.Open(kDigestsName, kDigestsType);
+        RecordedDigests recorded(digests);
         // The manifest first: only a whole manifest tells which blobs there must be.
-        if (!isWhole(kManifestName, kManifestType))
+        const Blob manifest = store.Open(kManifestName, kManifestType);
+        if (!recorded.NextMatches(manifest))
             return false;
-        for (const std::string& line : LinesOf(store.Open(kManifestName, kManifestType))) {
+        for (const std::string& line : LinesOf(manifest)) {
             const ManifestEntry entry = SplitManifestLine(line);
-            if (!isWhole(entry.name, entry.type))
+            if (!recorded.NextMatches(store.Open(entry.name, entry.type)))
                 return false;
         }
-        return true;
+        return recorded.AllUsed();
     } catch (const rt::IoError&) {
         throw; // the hash provider failed: that says nothing of the payload
     } catch (const rt::Error&) {

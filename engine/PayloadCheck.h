@@ -8,12 +8,13 @@
 
 namespace engine {
 
-// The digests: one line "TYPE NAME hex-digest" per blob, in manifest order.
+// The digests: the manifest's 32-byte digest, then one for the blob each manifest line
+// names, in manifest order, with nothing between them.
 constexpr const char* kDigestsName = "SHA256";
 constexpr const char* kDigestsType = "PAYLOADDIGESTS";
 
 // False when a blob differs from its recorded digest, has none, or is missing, or when
-// the digests themselves are missing.
+// the digests themselves are missing or do not fit the manifest.
 bool PayloadIsWhole(const PayloadStore& store);
 
 } // namespace engine

@@ -44,7 +44,7 @@ bool IsSelf(const VARIANT& child) {
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
 class WithRole final : public IAccessible {
   public:
-    WithRole(IAccessible* standard, long role, std::wstring name)
+    WithRole(IAccessible* standard, long role, os::WideText name)
         : standard_(standard), role_(role), name_(std::move(name)) {}
     WithRole(const WithRole&) = delete;
     WithRole& operator=(const WithRole&) = delete;
@@ -161,7 +161,7 @@ class WithRole final : public IAccessible {
 
     IAccessible* standard_;
     long role_;
-    std::wstring name_;
+    os::WideText name_;
     LONG references_ = 1;
 };
 #pragma GCC diagnostic pop

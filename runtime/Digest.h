@@ -1,12 +1,13 @@
-// The SHA-256 digest of bytes as lower-case hexadecimal, by the system's hash provider.
+// The SHA-256 digest of bytes, by the system's hash provider.
 #pragma once
 
+#include "runtime/OsSeam.h"
+
 #include <cstddef>
-#include <string>
 
 namespace rt {
 
 // Raises the I/O error for the system's code when the provider fails.
-std::string Sha256Hex(const void* data, std::size_t size);
+os::Sha256Digest Sha256Of(const void* data, std::size_t size);
 
 } // namespace rt

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace os {
 
@@ -123,9 +124,16 @@ unsigned Sha256(const void* data, std::size_t size, Sha256Digest& digest);
 // volume's allocation unit (every file takes whole units).
 unsigned FreeSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& unitBytes);
 
-// The text (bytes in the system code page) in the system's wide form, for the calls that
-// take only that (COM, the shell block reason); no closing zero.
-std::wstring Widened(const std::string& text);
+// Text in the system's wide form, closed by a zero, for the calls that take only that
+// (COM, the shell block reason). A vector rather than a wide string, which would link
+// the library's whole wide-string code into the program for these few calls.
+struct WideText {
+    std::vector<wchar_t> chars{L'\0'};
+    const wchar_t* c_str() const { return chars.data(); }
+    bool empty() const { return chars.size() == 1; }
+};
+// The text (bytes in the system code page) in the system's wide form.
+WideText Widened(const std::string& text);
 
 // The path expanded against the current folder.
 std::string FullPathName(const std::string& path);

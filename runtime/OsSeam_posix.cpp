@@ -370,8 +370,10 @@ void ReleaseClaim(ClaimHandle claim) {
 }
 
 // The host's tests use ASCII texts only: each byte stands for itself.
-std::wstring Widened(const std::string& text) {
-    return std::wstring(text.begin(), text.end());
+WideText Widened(const std::string& text) {
+    WideText wide;
+    wide.chars.insert(wide.chars.begin(), text.begin(), text.end());
+    return wide;
 }
 
 std::string FullPathName(const std::string& path) {

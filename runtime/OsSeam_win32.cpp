@@ -248,11 +248,13 @@ void ReleaseClaim(ClaimHandle claim) {
         CloseHandle(reinterpret_cast<HANDLE>(claim));
 }
 
-std::wstring Widened(const std::string& text) {
+WideText Widened(const std::string& text) {
     const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0], length);
+    WideText wide;
+    if (length > 0) {
+        wide.chars.resize(static_cast<std::size_t>(length) + 1);
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.chars.data(), length);
+    }
     return wide;
 }
 

@@ -83,13 +83,14 @@ def main():
     entries = blob_entries(args.payload, read_manifest(args.payload))
     check_every_blob_named(args.payload, entries)
 
-    # The digest of every blob, in manifest order, as a resource of a type of its own:
-    # the installer checks the whole payload against it before it writes anything.
+    # The 32-byte digest of the manifest, then of every blob in manifest order, as a
+    # resource of a type of its own: the installer checks the whole payload against it
+    # before it writes anything (engine/PayloadCheck.h reads it).
     digests = os.path.join(os.path.dirname(os.path.abspath(args.out)), "payload.sha256")
-    with open(digests, "w", newline="") as out:
-        for kind, name, path in entries:
+    with open(digests, "wb") as out:
+        for path in [os.path.join(args.payload, "Count.dat")] + [path for _, _, path in entries]:
             with open(path, "rb") as blob:
-                out.write(f"{kind} {name} {hashlib.sha256(blob.read()).hexdigest()}\r\n")
+                out.write(hashlib.sha256(blob.read()).digest())
 
     script = ["// Generated from the payload folder's manifest; do not edit.", "LANGUAGE 4, 2"]
     script += [f'{name} {kind} "{path}"' for kind, name, path in entries]

@@ -40,17 +40,19 @@ const char* InstalledSubfolder(long lineNumber) {
 FolderStore::FolderStore(std::string folder) : folder_(std::move(folder)) {
     rt::TextFile manifest(folder_ + "\\Count.dat");
     manifest.Reset();
+    std::vector<std::string> blobsInOrder = {folder_ + "\\Count.dat"};
     for (long number = 1; !manifest.Eof(); ++number) {
         const engine::ManifestEntry entry = engine::SplitManifestLine(manifest.ReadLn());
-        files_[{engine::UpperCase(entry.type), engine::UpperCase(entry.name)}] =
-            folder_ + "\\" + InstalledSubfolder(number) + entry.fileName;
+        blobsInOrder.push_back(folder_ + "\\" + InstalledSubfolder(number) + entry.fileName);
+        files_[{engine::UpperCase(entry.type), engine::UpperCase(entry.name)}] = blobsInOrder.back();
     }
     manifest.Close();
-    for (const auto& [key, path] : files_) {
+    for (const std::string& path : blobsInOrder) {
         std::vector<char> content;
+        os::Sha256Digest digest = {}; // a blob that cannot be read has none
         if (ReadWholeFile(path, content))
-            digests_ +=
-                key.first + " " + key.second + " " + rt::Sha256Hex(content.data(), content.size()) + "\r\n";
+            digest = rt::Sha256Of(content.data(), content.size());
+        digests_.append(reinterpret_cast<const char*>(digest.data()), digest.size());
     }
 }
 
