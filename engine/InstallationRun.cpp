@@ -14,63 +14,73 @@
 
 namespace engine {
 
-InstallationRun::InstallationRun(const std::string& installDir, ShortcutMaker& shortcuts,
-                                 const PayloadStore& store)
-    : installDir_(installDir), shortcuts_(shortcuts), store_(store) {}
+InstallationRun::InstallationRun(ShortcutMaker& shortcuts, const PayloadStore& store)
+    : shortcuts_(shortcuts), store_(store) {}
 
-RunOutcome InstallationRun::Install(RunObserver& observer) {
-    const RunOutcome outcome = Run(observer);
-    if (outcome != RunOutcome::FoldersNotCreated) // that one stops the page: the folder stays claimed
+RunResult InstallationRun::Install(const std::string& installDir, RunObserver& observer) {
+    installDir_ = installDir;
+    const RunResult result = Run(observer);
+    if (result.outcome != RunOutcome::FoldersNotCreated) // that one stops the page: the folder stays claimed
         claim_.Release();
-    return outcome;
+    return result;
 }
 
-RunOutcome InstallationRun::Run(RunObserver& observer) {
+LeftBehind InstallationRun::Abandon() {
+    const LeftBehind left = changes_.Undo();
+    claim_.Release();
+    return left;
+}
+
+RunResult InstallationRun::Run(RunObserver& observer) {
     uninstallList_.clear();
-    left_ = LeftBehind();
-    recovery_ = Recovery();
+    RunResult result;
+    const auto ended = [&result](RunOutcome outcome) {
+        result.outcome = outcome;
+        return result;
+    };
     if (!PayloadIsWhole(store_))
-        return RunOutcome::PayloadDamaged;
+        return ended(RunOutcome::PayloadDamaged);
     const std::vector<PlannedFile> files = PlannedFiles();
     if (!rt::IsRootedPath(installDir_))
-        return RunOutcome::FoldersNotCreated;
+        return ended(RunOutcome::FoldersNotCreated);
     if (!claim_.Take(installDir_))
-        return RunOutcome::FolderInUse;
-    if (!RecoverInterruptedRun(observer))
-        return recovery_.outcome == Recovery::Outcome::FolderInUse ? RunOutcome::FolderInUse
-                                                                   : RunOutcome::RecoveryNotFinished;
+        return ended(RunOutcome::FolderInUse);
+    if (!RecoverInterruptedRun(observer, result.recovery))
+        return ended(result.recovery.outcome == Recovery::Outcome::FolderInUse
+                         ? RunOutcome::FolderInUse
+                         : RunOutcome::RecoveryNotFinished);
     std::vector<std::string> targets;
     for (const PlannedFile& file : files)
         targets.push_back(file.path);
     const SetAsidePlan plan = PlanSetAsides(targets, rt::ContainingFolder(JournalPath(installDir_)));
     if (!TargetCanHoldTheInstallation(files, plan))
-        return RunOutcome::FoldersNotCreated;
-    if (!TargetHasRoom(files, plan))
-        return RunOutcome::NotEnoughRoom;
+        return ended(RunOutcome::FoldersNotCreated);
+    if (!TargetHasRoom(files, plan, result.room))
+        return ended(RunOutcome::NotEnoughRoom);
     if (!CreateFolders())
-        return RunOutcome::FoldersNotCreated;
-    journal_.ClearTheWay(plan);
+        return ended(RunOutcome::FoldersNotCreated);
+    changes_.ClearTheWay(plan);
     CopyManifest();
     observer.RangeKnown(CountManifestLines() - 1);
     if (!ExtractEntries(observer)) {
         uninstallList_.clear();
-        RollBack();
-        return RunOutcome::Cancelled;
+        result.left = changes_.Undo();
+        return ended(RunOutcome::Cancelled);
     }
-    SucceedEnding(observer);
-    return RunOutcome::Succeeded;
+    result.left = SucceedEnding(observer);
+    return ended(RunOutcome::Succeeded);
 }
 
-bool InstallationRun::RecoverInterruptedRun(RunObserver& observer) {
-    recovery_ = engine::RecoverInterruptedRun(JournalPath(installDir_), shortcuts_.LinkPlaces());
-    switch (recovery_.outcome) {
+bool InstallationRun::RecoverInterruptedRun(RunObserver& observer, Recovery& recovery) {
+    recovery = engine::RecoverInterruptedRun(JournalPath(installDir_), shortcuts_.LinkPlaces());
+    switch (recovery.outcome) {
     case Recovery::Outcome::NothingFound:
         return true;
     case Recovery::Outcome::NotFinished:
     case Recovery::Outcome::FolderInUse:
         return false;
     default:
-        observer.InterruptedRunRecovered(recovery_);
+        observer.InterruptedRunRecovered(recovery);
         return true;
     }
 }
@@ -110,16 +120,16 @@ bool InstallationRun::TargetCanHoldTheInstallation(const std::vector<PlannedFile
 // room on the target's volume. Files a reinstall sets aside are renamed, which takes no
 // room. The journal is counted at what its records take. When the volume cannot be
 // asked (a drive that is not there), creating the folders will tell.
-bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) {
+bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan,
+                                    Room& room) const {
     constexpr std::size_t kRecordBytes = 40; // a record's frame and fixed fields, beside its texts
     std::uint64_t unit = 0;
-    room_ = Room{};
-    if (!rt::RoomOnVolume(installDir_, room_.free, unit))
+    if (!rt::RoomOnVolume(installDir_, room.free, unit))
         return true;
     unit = unit ? unit : 1;
     std::uint64_t journal = 0;
     for (const PlannedFile& file : files) {
-        room_.needed += (file.size + unit - 1) / unit * unit;
+        room.needed += (file.size + unit - 1) / unit * unit;
         journal += 2 * (kRecordBytes + file.path.size());
     }
     for (const SetAsidePlan::Move& move : plan.moves) {
@@ -127,27 +137,22 @@ bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files, const
         for (const std::string& name : move.names)
             journal += 4 + name.size();
     }
-    room_.needed += (journal + unit - 1) / unit * unit;
-    return room_.needed <= room_.free;
+    room.needed += (journal + unit - 1) / unit * unit;
+    return room.needed <= room.free;
 }
 
 // The target folder (and its missing parents) comes first, as the journal lives in it;
 // the folders it made are the journal's first records.
 bool InstallationRun::CreateFolders() {
-    std::vector<std::string> made;
     try {
-        if (!rt::DirectoryExists(installDir_) &&
-            !rt::ForceDirectories(installDir_, &made, RunJournal::kRunsFolders)) {
-            journal_.FoldersMadeBeforeIt(made);
+        if (!rt::DirectoryExists(installDir_) && !changes_.CreateTargetFolder(installDir_))
             return false;
-        }
     } catch (const rt::Error&) {
         return false; // a chain of parents that ends in an empty name ("//server/share" written with "/")
     }
-    journal_.FoldersMadeBeforeIt(made);
     journal_.Begin(JournalPath(installDir_), installDir_);
     for (const std::string& folder : {DataFolder(installDir_), DailyFolder(installDir_)})
-        if (!rt::DirectoryExists(folder) && !journal_.CreateFolders(folder))
+        if (!rt::DirectoryExists(folder) && !changes_.CreateFolders(folder))
             return false;
     return true;
 }
@@ -195,29 +200,23 @@ void InstallationRun::ExtractEntry(const std::string& line, long lineNumber, Run
 
 void InstallationRun::WriteNewFile(const std::string& path, const char* data, std::size_t size) {
     rt::NewFile file;
-    journal_.OpenNewFile(path, file); // from here on the file is the run's, whole or not
+    changes_.OpenNewFile(path, file); // from here on the file is the run's, whole or not
     file.WriteAll(data, size);
 }
 
-void InstallationRun::SucceedEnding(RunObserver& observer) {
+LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
     const std::string uninstallList = rt::JoinLines(uninstallList_);
     WriteNewFile(UninstallListPath(installDir_), uninstallList.data(), uninstallList.size());
-    shortcuts_.CreateProgramsShortcut(installDir_ + "\\readme.txt", README_LINK_NAME, journal_);
-    shortcuts_.CreateProgramsShortcut(installDir_ + "\\UnInstall.exe", UNINSTALL_LINK_NAME, journal_);
-    shortcuts_.CreateProgramsShortcut(installDir_ + "\\" PROGRAM_FILE, PRODUCT_NAME, journal_);
+    shortcuts_.CreateProgramsShortcut(installDir_ + "\\readme.txt", README_LINK_NAME, changes_);
+    shortcuts_.CreateProgramsShortcut(installDir_ + "\\UnInstall.exe", UNINSTALL_LINK_NAME, changes_);
+    shortcuts_.CreateProgramsShortcut(installDir_ + "\\" PROGRAM_FILE, PRODUCT_NAME, changes_);
     if (observer.DesktopShortcutWanted())
-        shortcuts_.CreateDesktopShortcut(installDir_ + "\\" PROGRAM_FILE, "\\" PRODUCT_NAME, journal_);
+        shortcuts_.CreateDesktopShortcut(installDir_ + "\\" PROGRAM_FILE, "\\" PRODUCT_NAME, changes_);
     const std::string manifestCopy = ManifestCopyPath(installDir_);
     if (rt::FileExists(manifestCopy))
         rt::RemoveFile(manifestCopy);
     journal_.MarkSucceeded(); // nothing can fail any more: the earlier files go
-    left_ = journal_.Complete();
-}
-
-const LeftBehind& InstallationRun::RollBack() {
-    left_ = journal_.RollBack();
-    claim_.Release();
-    return left_;
+    return changes_.Complete();
 }
 
 } // namespace engine

@@ -1,10 +1,13 @@
 // The installation run: folders, the manifest copy, the count pass, the extraction
 // pass with its cancel check, and the two endings. It runs synchronously on the
-// calling thread, tells its observer how it goes and returns how it ended.
+// calling thread, tells its observer how it goes and returns how it ended. It owns
+// every undo of what it made (a cancel, the abandoning of a stopped run, the recovery
+// of a killed one) and returns what each had to leave; its caller only says so.
 #pragma once
 
 #include "engine/InterruptedRun.h"
 #include "engine/PayloadStore.h"
+#include "engine/RunChanges.h"
 #include "engine/RunJournal.h"
 #include "engine/RunObserver.h"
 #include "runtime/FolderClaim.h"
@@ -18,11 +21,11 @@ namespace engine {
 enum class RunOutcome {
     PayloadDamaged,      // the program's payload is not as built; nothing was made
     FoldersNotCreated,   // the target was refused (nothing made) or a folder could not be made
-    NotEnoughRoom,       // the target's volume has too little room (see RoomFound()); nothing made
-    Cancelled,           // the observer said no at a cancel check; the run was undone (see LeftBehind())
+    NotEnoughRoom,       // the target's volume has too little room (see room); nothing made
+    Cancelled,           // the observer said no at a cancel check; the run was undone (see left)
     Succeeded,           // every file, the uninstall list and the shortcuts are in place
     RecoveryNotFinished, // an interrupted run into the folder could not be settled (see
-                         // LastRecovery()); nothing new was made
+                         // recovery); nothing new was made
     FolderInUse,         // another run is installing into the folder (or stopped in it); nothing was made
 };
 
@@ -33,36 +36,40 @@ struct Room {
     std::uint64_t free = 0;
 };
 
+// How a run ended, and what it had to leave.
+struct RunResult {
+    RunOutcome outcome = RunOutcome::FoldersNotCreated;
+    // Cancelled: what the undo had to leave. Succeeded: the earlier files it could not
+    // drop, and those left for deletion at the next restart.
+    LeftBehind left;
+    // What the run found of an interrupted one (RecoveryNotFinished: what it had to leave).
+    Recovery recovery;
+    Room room; // NotEnoughRoom: what the run needs and what the volume has
+};
+
 class InstallationRun {
   public:
-    // installDir is the wizard's target folder, read when the run starts.
-    InstallationRun(const std::string& installDir, ShortcutMaker& shortcuts, const PayloadStore& store);
+    InstallationRun(ShortcutMaker& shortcuts, const PayloadStore& store);
 
-    // The whole run. An interrupted run's journal in the target folder is settled first.
-    // Any other failure (an I/O error, a missing blob) leaves as an error, with what was
-    // written so far in place, and journalled, until RollBack. From the start until the
-    // run is over (a failure's stopped state included, until RollBack) the folder is
-    // claimed: another run into it is refused.
-    RunOutcome Install(RunObserver& observer);
+    // The whole run into installDir, the target folder as the user typed it. An
+    // interrupted run's journal in the target folder is settled first. Any other
+    // failure (an I/O error, a missing blob) leaves as an error, with what was written
+    // so far in place, and journalled, until Abandon. From the start until the run is
+    // over (a failure's stopped state included, until Abandon) the folder is claimed:
+    // another run into it is refused.
+    RunResult Install(const std::string& installDir, RunObserver& observer);
 
-    // Undoes what the run did so far (see RunJournal): removes what it made and is
-    // still its own, shortcuts and a file left half-written included, and puts back
-    // every file it set aside. Answers what it had to leave (also kept in LeftBehind()).
-    const LeftBehind& RollBack();
+    // Abandons a run that stopped without finishing: removes what it made and is still
+    // its own, shortcuts and a file left half-written included, puts back every file it
+    // set aside, and lets go of the folder. Answers what it had to leave; a second call
+    // finds nothing to do.
+    LeftBehind Abandon();
 
-    // What the last undo or completion had to leave: entries that stayed, and files
-    // left for deletion at the next restart.
-    const LeftBehind& LeftOver() const { return left_; }
-    // What the last run found of an interrupted one.
-    const Recovery& LastRecovery() const { return recovery_; }
     // Writes the journal through to the disk (the session is ending).
     void FlushJournal() { journal_.Flush(); }
 
-    // The room the last run found, when it ended NotEnoughRoom.
-    const Room& RoomFound() const { return room_; }
-
   private:
-    RunOutcome Run(RunObserver& observer);
+    RunResult Run(RunObserver& observer);
     // A file the run will write, and its size.
     struct PlannedFile {
         std::string path;
@@ -70,26 +77,24 @@ class InstallationRun {
     };
     std::vector<PlannedFile> PlannedFiles() const;
     bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
-    bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan);
+    bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan, Room& room) const;
     // Settles an interrupted run's journal; false when the run cannot go on.
-    bool RecoverInterruptedRun(RunObserver& observer);
+    bool RecoverInterruptedRun(RunObserver& observer, Recovery& recovery);
     bool CreateFolders();
     void CopyManifest();
     long CountManifestLines();
     bool ExtractEntries(RunObserver& observer); // false when cancelled
     void ExtractEntry(const std::string& line, long lineNumber, RunObserver& observer);
     void WriteNewFile(const std::string& path, const char* data, std::size_t size);
-    void SucceedEnding(RunObserver& observer);
+    LeftBehind SucceedEnding(RunObserver& observer);
 
-    const std::string& installDir_;
     ShortcutMaker& shortcuts_;
     const PayloadStore& store_;
 
+    std::string installDir_;                 // the target of the current run, as typed
     std::vector<std::string> uninstallList_; // files written whole, in order
     RunJournal journal_;
-    Room room_;
-    LeftBehind left_;
-    Recovery recovery_;
+    RunChanges changes_{journal_};
     rt::FolderClaim claim_;
 };
 

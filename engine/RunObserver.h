@@ -4,7 +4,7 @@
 #pragma once
 
 #include "engine/InterruptedRun.h"
-#include "runtime/CreationRecorder.h"
+#include "runtime/UndoableCreation.h"
 
 #include <string>
 #include <vector>
@@ -31,14 +31,15 @@ class RunObserver {
 };
 
 // The shortcuts the success ending makes. Each link file, and the product folder made
-// for it, is recorded before it is made, so that a rollback removes it again.
+// for it, goes through the run's changes (what is in the way set aside, each recorded
+// before it is made), so that the run's undo removes it again.
 class ShortcutMaker {
   public:
     virtual ~ShortcutMaker() = default;
     virtual void CreateProgramsShortcut(const std::string& target, const std::string& linkName,
-                                        rt::CreationRecorder& recorder) = 0;
+                                        rt::UndoableCreation& creation) = 0;
     virtual void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
-                                       rt::CreationRecorder& recorder) = 0;
+                                       rt::UndoableCreation& creation) = 0;
     // The folders the links go into: the product's Programs folder and the desktop.
     virtual std::vector<std::string> LinkPlaces() = 0;
 };

@@ -40,11 +40,11 @@ class LinkObject {
     // Saves the link under a path in the ANSI code page, recorded. A file there is set
     // aside first; where that cannot be done nothing is saved, as if the save had failed
     // (its result is not looked at).
-    void SaveAs(const std::string& path, rt::CreationRecorder& recorder) {
-        if (!recorder.PrepareForeignFile(path))
+    void SaveAs(const std::string& path, rt::UndoableCreation& creation) {
+        if (!creation.PrepareForeignFile(path))
             return;
         file_->Save(os::Widened(path).c_str(), FALSE);
-        recorder.AdoptWrittenFile(path);
+        creation.AdoptWrittenFile(path);
     }
 
   private:
@@ -57,18 +57,18 @@ class LinkObject {
 } // namespace
 
 void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
-                           rt::CreationRecorder& recorder) {
+                           rt::UndoableCreation& creation) {
     if (!rt::FileExists(target))
         return;
     LinkObject link(target);
     const std::string desktop = SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
     // Without a desktop folder the link would land in the current drive's root.
     if (!desktop.empty())
-        link.SaveAs(desktop + linkName + ".lnk", recorder);
+        link.SaveAs(desktop + linkName + ".lnk", creation);
 }
 
 void CreateProgramsShortcut(const std::string& target, const std::string& linkName,
-                            rt::CreationRecorder& recorder) {
+                            rt::UndoableCreation& creation) {
     if (!rt::FileExists(target))
         return;
     LinkObject link(target);
@@ -77,8 +77,8 @@ void CreateProgramsShortcut(const std::string& target, const std::string& linkNa
         return; // no Programs folder: nothing sound to write into
     const std::string folder = programs + "\\" PRODUCT_NAME;
     if (!rt::DirectoryExists(folder))
-        recorder.CreateFolder(folder);
-    link.SaveAs(folder + "\\" + linkName + ".lnk", recorder);
+        creation.CreateFolder(folder);
+    link.SaveAs(folder + "\\" + linkName + ".lnk", creation);
 }
 
 std::vector<std::string> LinkPlaces() {

@@ -1,10 +1,10 @@
 // The two shortcut operations. Each makes one shell link to an existing file, with
-// only its target path and working folder set, and has the link file (and a folder
-// made for it) recorded before it is written, so that it can be undone. COM must be
-// initialised on the calling thread.
+// only its target path and working folder set, and has the link file's place (and a
+// folder made for it) prepared and recorded through an undoable creation, so that it
+// can be undone. COM must be initialised on the calling thread.
 #pragma once
 
-#include "runtime/CreationRecorder.h"
+#include "runtime/UndoableCreation.h"
 
 #include <string>
 #include <vector>
@@ -14,13 +14,13 @@ namespace shell {
 // Desktop folder + linkName + ".lnk": linkName brings its own leading "\". Nothing is
 // written when the target is missing or the shell cannot name the desktop.
 void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
-                           rt::CreationRecorder& recorder);
+                           rt::UndoableCreation& creation);
 
 // Programs folder + "\" + the product's folder + "\" + linkName + ".lnk"; the product
 // folder is created when missing (its failure raises the I/O error for the system's
 // code). Nothing is written when the target is missing or there is no Programs folder.
 void CreateProgramsShortcut(const std::string& target, const std::string& linkName,
-                            rt::CreationRecorder& recorder);
+                            rt::UndoableCreation& creation);
 
 // The folders those links go into, as far as the shell can name them: the product's
 // Programs folder and the desktop folder.

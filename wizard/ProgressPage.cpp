@@ -57,7 +57,6 @@ ProgressPage::ProgressPage(SharedState& state, engine::InstallationRun& run)
     cancelButton_.OnClick = [this] { Cancel(); };
     backButton_.OnClick = [this] { onBack(); };
     introduction_.SetText(kReadyText);
-    state_.cancelRequested = false;
     // A session that ends anyway (the stopped state, or forced) leaves the journal whole
     // on disk for the next run.
     framework::App().SetSessionEndingHandler([this] { run_.FlushJournal(); });
@@ -75,17 +74,17 @@ void ProgressPage::Install() {
 
 void ProgressPage::RunAndFollowItsOutcome() {
     stage_ = Stage::Installing;
-    engine::RunOutcome outcome;
+    engine::RunResult result;
     try {
         const SessionEndBlocked writing;
-        outcome = run_.Install(*this);
+        result = run_.Install(state_.installDir, *this);
     } catch (...) {
         ShowProgressNow();   // the stopped page shows the last path and position
         EnterStoppedState(); // before the error report, so that its way out is there
         throw;
     }
     ShowProgressNow();
-    switch (outcome) {
+    switch (result.outcome) {
     case engine::RunOutcome::PayloadDamaged:
         stage_ = Stage::Ended;
         MessageBoxA(Handle(), kPayloadDamaged, SETUP_TITLE, MB_OK | MB_ICONSTOP);
@@ -93,7 +92,7 @@ void ProgressPage::RunAndFollowItsOutcome() {
         break;
     case engine::RunOutcome::NotEnoughRoom:
         ReturnToReady();
-        MessageBoxA(Handle(), RoomMessage(run_.RoomFound()).c_str(), SETUP_TITLE, MB_OK | MB_ICONEXCLAMATION);
+        MessageBoxA(Handle(), RoomMessage(result.room).c_str(), SETUP_TITLE, MB_OK | MB_ICONEXCLAMATION);
         break;
     case engine::RunOutcome::FoldersNotCreated:
         EnterStoppedState(); // first, so that "取消" has its way out while the box is up
@@ -103,7 +102,7 @@ void ProgressPage::RunAndFollowItsOutcome() {
         break;
     case engine::RunOutcome::RecoveryNotFinished:
         ReturnToReady();
-        Tell(RecoveryNotFinishedText(run_.LastRecovery()), MB_ICONEXCLAMATION);
+        Tell(RecoveryNotFinishedText(result.recovery), MB_ICONEXCLAMATION);
         break;
     case engine::RunOutcome::FolderInUse:
         ReturnToReady();
@@ -111,21 +110,21 @@ void ProgressPage::RunAndFollowItsOutcome() {
         break;
     case engine::RunOutcome::Cancelled:
         stage_ = Stage::Ended;
-        TellWhatTheUndoLeft();
+        TellWhatTheUndoLeft(result.left);
         onQuit();
         break;
     case engine::RunOutcome::Succeeded:
         stage_ = Stage::Ended;
-        if (!run_.LeftOver().atRestart.empty() || !run_.LeftOver().Nothing())
-            Tell(DroppedLaterText(run_.LeftOver()), MB_ICONINFORMATION);
+        if (!result.left.atRestart.empty() || !result.left.Nothing())
+            Tell(DroppedLaterText(result.left), MB_ICONINFORMATION);
         onNext();
         break;
     }
 }
 
-void ProgressPage::TellWhatTheUndoLeft() {
-    if (!run_.LeftOver().Nothing())
-        Tell(UndoLeftText(run_.LeftOver()), MB_ICONEXCLAMATION);
+void ProgressPage::TellWhatTheUndoLeft(const engine::LeftBehind& left) {
+    if (!left.Nothing())
+        Tell(UndoLeftText(left), MB_ICONEXCLAMATION);
 }
 
 void ProgressPage::Tell(const std::string& text, UINT icon) {
@@ -159,7 +158,7 @@ void ProgressPage::Cancel() {
     if (stage_ == Stage::Stopped)
         AbandonStoppedRun();
     else
-        state_.cancelRequested = true;
+        cancelRequested_ = true;
 }
 
 void ProgressPage::ApplicationCloseRequested() {
@@ -194,11 +193,12 @@ void ProgressPage::AbandonStoppedRun() {
     if (!confirmed)
         return;
     stage_ = Stage::Ended;
+    engine::LeftBehind left;
     {
         const SessionEndBlocked undoing;
-        run_.RollBack();
+        left = run_.Abandon();
     }
-    TellWhatTheUndoLeft();
+    TellWhatTheUndoLeft(left);
     onQuit();
 }
 
@@ -236,12 +236,12 @@ bool ProgressPage::MayGoOn() {
         framework::App().ProcessMessages();
         nextRefresh_ = now + kRefreshInterval;
     }
-    if (!state_.cancelRequested)
+    if (!cancelRequested_)
         return true;
     ShowProgressNow();
     if (UserConfirmsCancel())
         return false;
-    state_.cancelRequested = false;
+    cancelRequested_ = false;
     return true;
 }
 

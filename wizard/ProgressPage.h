@@ -1,6 +1,7 @@
 // The progress page: starts the installation run, shows the file being written and
 // the bar, offers the desktop-shortcut choice and lets the user ask to cancel. It is
-// the run's observer, and decides from the run's outcome what the screen does next.
+// the run's observer, and decides from the run's result what the screen does next;
+// the run itself undoes what it made and tells the page what it had to leave.
 #pragma once
 
 #include "engine/InstallationRun.h"
@@ -34,8 +35,9 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     void ReturnToReady();
     void Cancel();
     void CloseBoxPressed() override;
-    // In the stopped state: asks the cancel question; on OK undoes what the run did
-    // and ends the program. Once only, however often "取消" or Close arrive.
+    // In the stopped state: asks the cancel question; on OK has the run abandoned, says
+    // what it had to leave and ends the program. Once only, however often "取消" or
+    // Close arrive.
     void AbandonStoppedRun();
     // The run stopped without finishing; the page is shown again if it was closed.
     void EnterStoppedState();
@@ -55,7 +57,7 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     void InterruptedRunRecovered(const engine::Recovery& recovery) override;
 
     // Says what an undo had to leave, if anything.
-    void TellWhatTheUndoLeft();
+    void TellWhatTheUndoLeft(const engine::LeftBehind& left);
     // A message box of this page under the installer's title.
     void Tell(const std::string& text, UINT icon);
 
@@ -63,6 +65,9 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     engine::InstallationRun& run_;
     Stage stage_ = Stage::Ready;
     bool askingToAbandon_ = false;
+    // Set by "取消" (or the task bar's Close) while the run goes or before it starts;
+    // answered, and cleared when the user goes on, at the run's next cancel check.
+    bool cancelRequested_ = false;
 
     // What the run told since the screen last showed it: no person reads a thousand
     // paths a second, so the page shows them at a display rate, and exactly whenever

@@ -5,9 +5,7 @@
 
 namespace wizard {
 
-Wizard::Wizard()
-    : run_(state_.installDir, shortcuts_, payload_), directory_(state_), progress_(state_, run_),
-      finish_(state_) {
+Wizard::Wizard() : run_(shortcuts_, payload_), directory_(state_), progress_(state_, run_), finish_(state_) {
     agreement_.onNext = [this] { Forward(agreement_, directory_); };
     directory_.onBack = [this] { Back(directory_, agreement_); };
     directory_.onNext = [this] { Forward(directory_, progress_); };
@@ -33,13 +31,13 @@ void Wizard::Back(PageFrame& from, PageFrame& to) {
 }
 
 void Wizard::ShellShortcuts::CreateProgramsShortcut(const std::string& target, const std::string& linkName,
-                                                    rt::CreationRecorder& recorder) {
-    shell::CreateProgramsShortcut(target, linkName, recorder);
+                                                    rt::UndoableCreation& creation) {
+    shell::CreateProgramsShortcut(target, linkName, creation);
 }
 
 void Wizard::ShellShortcuts::CreateDesktopShortcut(const std::string& target, const std::string& linkName,
-                                                   rt::CreationRecorder& recorder) {
-    shell::CreateDesktopShortcut(target, linkName, recorder);
+                                                   rt::UndoableCreation& creation) {
+    shell::CreateDesktopShortcut(target, linkName, creation);
 }
 
 std::vector<std::string> Wizard::ShellShortcuts::LinkPlaces() {

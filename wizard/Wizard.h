@@ -29,9 +29,9 @@ class Wizard {
     class ShellShortcuts : public engine::ShortcutMaker {
       public:
         void CreateProgramsShortcut(const std::string& target, const std::string& linkName,
-                                    rt::CreationRecorder& recorder) override;
+                                    rt::UndoableCreation& creation) override;
         void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
-                                   rt::CreationRecorder& recorder) override;
+                                   rt::UndoableCreation& creation) override;
         std::vector<std::string> LinkPlaces() override;
     };
 

@@ -24,7 +24,7 @@ void Run(const bench::PayloadInMemory& payload, const std::string& target, int k
     testing_support::FakeShortcuts shortcuts;
     observer.killAtCheck = killAtCheck;
     try {
-        engine::InstallationRun(target, shortcuts, payload).Install(observer);
+        engine::InstallationRun(shortcuts, payload).Install(target, observer);
     } catch (const testing_support::RecordingObserver::Killed&) {
     }
 }

@@ -146,7 +146,7 @@ Responses TimeTheResponses(const std::string& target) {
 void RunWithAnObserverThatDoesNothing(const bench::PayloadInMemory& payload, const std::string& target) {
     testing_support::RecordingObserver observer;
     testing_support::FakeShortcuts shortcuts;
-    engine::InstallationRun(target, shortcuts, payload).Install(observer);
+    engine::InstallationRun(shortcuts, payload).Install(target, observer);
 }
 
 } // namespace

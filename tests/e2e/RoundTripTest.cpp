@@ -1,7 +1,7 @@
 // An installation undone: Setup.exe installs, then "Marluxa卸载" is started through its
 // Programs link as the user starts it, and the disk is compared with what it was,
 // entry for entry, once the uninstaller and the copy it leaves behind have ended.
-#include "engine/RunJournal.h"
+#include "engine/RunChanges.h"
 #include "runtime/FileSystem.h"
 #include "runtime/Text.h"
 #include "shell/Shortcuts.h"
@@ -179,7 +179,8 @@ TEST_F(RoundTrip, WhatTheUserAddedSurvivesWithTheFoldersHoldingIt) {
     PutFile(list, FileContent(list) + "\r\n" + outside);
     rt::RemoveFile(DesktopLink());
     engine::RunJournal journal;
-    shell::CreateDesktopShortcut(dir / "elsewhere.exe", "\\Marluxa", journal);
+    engine::RunChanges changes(journal);
+    shell::CreateDesktopShortcut(dir / "elsewhere.exe", "\\Marluxa", changes);
     const Snapshot withTheUsers = Everything();
 
     Snapshot expected = before;

@@ -56,16 +56,16 @@ class RecordingObserver : public engine::RunObserver {
 class FakeShortcuts : public engine::ShortcutMaker {
   public:
     void CreateProgramsShortcut(const std::string& target, const std::string& name,
-                                rt::CreationRecorder& recorder) override {
+                                rt::UndoableCreation& creation) override {
         calls.push_back("programs " + target + " " + name);
         if (!linkFolder.empty())
-            WriteLink(linkFolder + "\\" + name + ".lnk", target, recorder);
+            WriteLink(linkFolder + "\\" + name + ".lnk", target, creation);
     }
     void CreateDesktopShortcut(const std::string& target, const std::string& name,
-                               rt::CreationRecorder& recorder) override {
+                               rt::UndoableCreation& creation) override {
         calls.push_back("desktop " + target + " " + name);
         if (!linkFolder.empty())
-            WriteLink(linkFolder + name + ".lnk", target, recorder);
+            WriteLink(linkFolder + name + ".lnk", target, creation);
         if (failDesktop)
             throw rt::Error("the shell failed");
     }
@@ -79,15 +79,15 @@ class FakeShortcuts : public engine::ShortcutMaker {
     bool killWhileWritingLinks = false;
 
   private:
-    void WriteLink(const std::string& path, const std::string& target, rt::CreationRecorder& recorder) {
-        if (!recorder.PrepareForeignFile(path))
+    void WriteLink(const std::string& path, const std::string& target, rt::UndoableCreation& creation) {
+        if (!creation.PrepareForeignFile(path))
             return;
         if (killWhileWritingLinks) {
             PutFile(path, "torn"); // the process dies inside the shell's save
             throw RecordingObserver::Killed();
         }
         PutFile(path, target);
-        recorder.AdoptWrittenFile(path);
+        creation.AdoptWrittenFile(path);
     }
 };
 

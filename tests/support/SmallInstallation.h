@@ -45,12 +45,12 @@ inline std::string MakePayload(const TempFolder& dir, int dailyCount, const std:
 
 struct RunFixture {
     explicit RunFixture(const std::string& payload, std::string target)
-        : store(payload), installDir(std::move(target)), run(installDir, shortcuts, store) {}
+        : store(payload), installDir(std::move(target)), run(shortcuts, store) {}
 
-    // The run's error message, or "" when it returned (its outcome is then in outcome).
+    // The run's error message, or "" when it returned (how it ended is then in result).
     std::string Install() {
         try {
-            outcome = run.Install(observer);
+            result = run.Install(installDir, observer);
         } catch (const rt::Error& e) {
             return e.Message();
         } catch (const RecordingObserver::Killed&) {
@@ -64,7 +64,7 @@ struct RunFixture {
     RecordingObserver observer;
     FakeShortcuts shortcuts;
     engine::InstallationRun run;
-    engine::RunOutcome outcome = engine::RunOutcome::FoldersNotCreated;
+    engine::RunResult result;
 };
 
 // A complete earlier installation of a small payload in dir\Q, its links in dir\links,

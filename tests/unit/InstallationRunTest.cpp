@@ -45,7 +45,7 @@ TEST(InstallationRun, SamplePayloadFillsTheFolderAndSucceeds) {
     TempFolder dir;
     RunFixture r(SAMPLE_PAYLOAD_DIR, dir / "Quenvale");
     ASSERT_EQ(r.Install(), "");
-    EXPECT_EQ(r.outcome, RunOutcome::Succeeded);
+    EXPECT_EQ(r.result.outcome, RunOutcome::Succeeded);
     EXPECT_EQ(r.observer.maximum, 1754);
     EXPECT_EQ(r.observer.position, 1749);
     EXPECT_EQ(r.observer.checks, 1749);
@@ -91,7 +91,7 @@ TEST(InstallationRun, ConfirmedCancelAtTheFirstDailyEntryRemovesTheNewFolder) {
     RunFixture r(MakePayload(dir, 5), dir / "new\\Quenvale");
     r.observer.stopAtCheck = 1;
     ASSERT_EQ(r.Install(), "");
-    EXPECT_EQ(r.outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(r.result.outcome, RunOutcome::Cancelled);
     EXPECT_EQ(r.observer.checks, 1);
     EXPECT_EQ(r.observer.position, 0);
     EXPECT_TRUE(r.shortcuts.calls.empty());
@@ -109,7 +109,7 @@ TEST(InstallationRun, ConfirmedCancelKeepsEverythingTheUserHad) {
     RunFixture r(MakePayload(dir, 5), target);
     r.observer.stopAtCheck = 3;
     ASSERT_EQ(r.Install(), "");
-    EXPECT_EQ(r.outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(r.result.outcome, RunOutcome::Cancelled);
     EXPECT_EQ(FileContent(target + "\\letter.txt"), "my letter");
     EXPECT_EQ(FileContent(target + "\\data\\notes.txt"), "my notes");
     EXPECT_TRUE(rt::DirectoryExists(target + "\\data\\mine"));
@@ -125,7 +125,7 @@ TEST(InstallationRun, ACancelSeenAtTheLastDailyEntryStillEndsTheRun) {
     RunFixture r(MakePayload(dir, 3), dir / "Q");
     r.observer.stopAtCheck = 3;
     ASSERT_EQ(r.Install(), "");
-    EXPECT_EQ(r.outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(r.result.outcome, RunOutcome::Cancelled);
     EXPECT_EQ(r.observer.position, 2); // the last entry was not written
     EXPECT_FALSE(rt::DirectoryExists(dir / "Q"));
 }
@@ -157,7 +157,7 @@ TEST(InstallationRun, ADamagedPayloadIsFoundBeforeAnythingIsMade) {
         else if (content != "<missing>")
             PutFile(payload + "\\" + file, content);
         ASSERT_EQ(r.Install(), "") << file;
-        EXPECT_EQ(r.outcome, RunOutcome::PayloadDamaged) << file;
+        EXPECT_EQ(r.result.outcome, RunOutcome::PayloadDamaged) << file;
         EXPECT_FALSE(rt::DirectoryExists(dir / "Q")) << file;
         EXPECT_EQ(r.observer.entriesStarted, 0);
     }
@@ -184,7 +184,7 @@ TEST(InstallationRun, FolderCreationFailureShowsItsMessageAndWritesNothing) {
     for (const std::string& target : targets) {
         RunFixture r(payload, target);
         ASSERT_EQ(r.Install(), "") << target;
-        EXPECT_EQ(r.outcome, RunOutcome::FoldersNotCreated) << target;
+        EXPECT_EQ(r.result.outcome, RunOutcome::FoldersNotCreated) << target;
         EXPECT_EQ(r.observer.maximum, -1);
         EXPECT_EQ(r.observer.entriesStarted, 0);
     }
@@ -199,11 +199,11 @@ TEST(InstallationRun, ATargetTooLongForItsDeepestFileIsRefusedBeforeAnythingIsMa
     ASSERT_EQ((fits + daily).size(), 259u);
     RunFixture refused(payload, fits + "M");
     ASSERT_EQ(refused.Install(), "");
-    EXPECT_EQ(refused.outcome, RunOutcome::FoldersNotCreated);
+    EXPECT_EQ(refused.result.outcome, RunOutcome::FoldersNotCreated);
     EXPECT_FALSE(rt::DirectoryExists(fits + "M"));
     RunFixture installed(payload, fits);
     EXPECT_EQ(installed.Install(), "");
-    EXPECT_EQ(installed.outcome, RunOutcome::Succeeded);
+    EXPECT_EQ(installed.result.outcome, RunOutcome::Succeeded);
     EXPECT_EQ(FileContent(fits + daily), "day 000002");
 }
 
@@ -223,7 +223,7 @@ TEST(InstallationRun, AReinstallCancelledInTheMiddleLeavesTheEarlierInstallation
     Reinstall second(dir);
     second.r.observer.stopAtCheck = 4;
     ASSERT_EQ(second.r.Install(), "");
-    EXPECT_EQ(second.r.outcome, RunOutcome::Cancelled);
+    EXPECT_EQ(second.r.result.outcome, RunOutcome::Cancelled);
     EXPECT_EQ(second.earlier.Now(), second.before);
 }
 
@@ -235,9 +235,9 @@ TEST(InstallationRun, AFailureInTheSuccessEndingIsUndoneLinksIncluded) {
     EXPECT_EQ(second.r.Install(), "the shell failed");
     EXPECT_EQ(FileContent(earlier.links + "\\Marluxa.lnk"), earlier.target + "\\Quenvale.exe");
     EXPECT_TRUE(rt::FileExists(earlier.links + "\\Marluxa.lnk.bak"));
-    EXPECT_EQ(second.r.run.RollBack().count, 0);
+    EXPECT_EQ(second.r.run.Abandon().count, 0);
     EXPECT_EQ(earlier.Now(), second.before);
-    EXPECT_EQ(second.r.run.RollBack().count, 0); // a second abandon finds nothing to do
+    EXPECT_EQ(second.r.run.Abandon().count, 0); // a second abandon finds nothing to do
     EXPECT_EQ(earlier.Now(), second.before);
 }
 
@@ -246,7 +246,7 @@ TEST(InstallationRun, ASuccessfulReinstallDropsWhatItSetAsideAndNothingElse) {
     Reinstall second(dir);
     const EarlierInstallation& earlier = second.earlier;
     ASSERT_EQ(second.r.Install(), "");
-    EXPECT_EQ(second.r.outcome, RunOutcome::Succeeded);
+    EXPECT_EQ(second.r.result.outcome, RunOutcome::Succeeded);
     EXPECT_EQ(FileContent(earlier.target + "\\readme.txt"), "blob of readme.txt");
     EXPECT_EQ(FileContent(earlier.target + "\\readme.txt.bak"), "kept by hand");
     const Snapshot after = earlier.Now();
@@ -265,7 +265,7 @@ TEST(InstallationRun, AReadOnlyFileUnderAPayloadNameIsRefusedAndKept) {
     const Snapshot before = TakeSnapshot(target);
     RunFixture r(payload, target);
     EXPECT_EQ(r.Install(), rt::CannotCreateFile(target + "\\update.exe", os::kErrorAccessDenied).Message());
-    EXPECT_EQ(r.run.RollBack().count, 0);
+    EXPECT_EQ(r.run.Abandon().count, 0);
     EXPECT_EQ(TakeSnapshot(target), before);
     rt::FileSetAttr(target + "\\update.exe", 0);
 }
@@ -286,7 +286,7 @@ TEST(InstallationRun, AFullDiskStopsTheRunAndAbandoningRemovesEverything) {
     const std::string error = r.Install();
     setrlimit(RLIMIT_FSIZE, &previous);
     EXPECT_NE(error, "");
-    EXPECT_TRUE(r.run.RollBack().Nothing());
+    EXPECT_TRUE(r.run.Abandon().Nothing());
     EXPECT_FALSE(rt::DirectoryExists(target));
 }
 #endif
@@ -305,10 +305,10 @@ TEST(InstallationRun, ASecondRunIntoTheSameFolderIsRefusedUntilTheFirstIsOver) {
     const Snapshot stopped = TakeSnapshot(dir.Path());
     RunFixture second(payload, dir / "QUENVALE\\");
     ASSERT_EQ(second.Install(), "");
-    EXPECT_EQ(second.outcome, RunOutcome::FolderInUse);
+    EXPECT_EQ(second.result.outcome, RunOutcome::FolderInUse);
     EXPECT_EQ(TakeSnapshot(dir.Path()), stopped);
-    EXPECT_TRUE(first.run.RollBack().Nothing());
+    EXPECT_TRUE(first.run.Abandon().Nothing());
     RunFixture third(payload, target);
     ASSERT_EQ(third.Install(), "");
-    EXPECT_EQ(third.outcome, RunOutcome::Succeeded);
+    EXPECT_EQ(third.result.outcome, RunOutcome::Succeeded);
 }

@@ -60,11 +60,11 @@ TEST(KilledRun, AKilledReinstallIsUndoneByTheNextRunOrReplacedByItsInstallation)
             ASSERT_EQ(next.r.observer.recoveries.size(), 1u) << check;
             EXPECT_EQ(next.r.observer.recoveries[0].outcome, Outcome::Undone) << check;
             if (!nextRunFinishes) {
-                EXPECT_EQ(next.r.outcome, RunOutcome::Cancelled);
+                EXPECT_EQ(next.r.result.outcome, RunOutcome::Cancelled);
                 EXPECT_EQ(next.earlier.Now(), next.before) << check;
                 continue;
             }
-            EXPECT_EQ(next.r.outcome, RunOutcome::Succeeded);
+            EXPECT_EQ(next.r.result.outcome, RunOutcome::Succeeded);
             EXPECT_EQ(FileContent(next.earlier.target + "\\readme.txt"), "blob of readme.txt");
             EXPECT_EQ(FileContent(next.earlier.target + "\\readme.txt.bak"), "kept by hand");
             ExpectNoStrays(next.earlier.Now(), "readme.txt.bak");
@@ -102,7 +102,7 @@ TEST(KilledRun, AnUndoThatHasToLeaveAFileIsFinishedByTheNextRun) {
     };
     cancelled.r.observer.stopAtCheck = 3;
     ASSERT_EQ(cancelled.r.Install(), "");
-    const LeftBehind& left = cancelled.r.run.LeftOver();
+    const LeftBehind& left = cancelled.r.result.left;
     ASSERT_EQ(left.count, 2);
     EXPECT_EQ(left.first[0].path, program); // the new one, held
     EXPECT_EQ(left.first[1].aside, program + ".bak");
@@ -124,8 +124,8 @@ TEST(KilledRun, ARunPastItsSuccessPointIsCompletedNeverUndone) {
     os::FileHandle holder = os::kNoFile;
     first.r.observer.onDesktopChoice = [&] { os::OpenForReading(earlierUpdate, holder); };
     ASSERT_EQ(first.r.Install(), "");
-    EXPECT_EQ(first.r.outcome, RunOutcome::Succeeded);
-    const LeftBehind& left = first.r.run.LeftOver();
+    EXPECT_EQ(first.r.result.outcome, RunOutcome::Succeeded);
+    const LeftBehind& left = first.r.result.left;
 #ifdef _WIN32
     EXPECT_EQ(left.atRestart, std::vector<std::string>{earlierUpdate});
     EXPECT_TRUE(left.Nothing());
@@ -152,11 +152,11 @@ TEST(KilledRun, AReinstallIsRefusedWhereItsSetAsideNamesWouldBeTooLong) {
     ASSERT_EQ(target.size(), 236u);
     RunFixture fresh(payload, target);
     ASSERT_EQ(fresh.Install(), "");
-    ASSERT_EQ(fresh.outcome, RunOutcome::Succeeded); // its deepest file takes 256 bytes
+    ASSERT_EQ(fresh.result.outcome, RunOutcome::Succeeded); // its deepest file takes 256 bytes
     const Snapshot before = TakeSnapshot(target);
     RunFixture again(payload, target);
     ASSERT_EQ(again.Install(), "");
-    EXPECT_EQ(again.outcome, RunOutcome::FoldersNotCreated);
+    EXPECT_EQ(again.result.outcome, RunOutcome::FoldersNotCreated);
     EXPECT_EQ(TakeSnapshot(target), before);
 }
 

@@ -1,4 +1,4 @@
-#include "engine/RunJournal.h"
+#include "engine/RunChanges.h"
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "shell/ComPtr.h"
@@ -51,16 +51,17 @@ class Shortcuts : public testing::Test {
 
     TempFolder dir;
     engine::RunJournal journal;
+    engine::RunChanges changes{journal};
 };
 
 } // namespace
 
 TEST_F(Shortcuts, ANormalInstallationsLinksReadBackThroughTheShell) {
     const std::string q = Installed("Quenvale");
-    shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
-    shell::CreateProgramsShortcut(q + "\\UnInstall.exe", "Marluxa卸载", journal);
-    shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
-    shell::CreateDesktopShortcut(q + "\\Quenvale.exe", "\\Marluxa", journal);
+    shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", changes);
+    shell::CreateProgramsShortcut(q + "\\UnInstall.exe", "Marluxa卸载", changes);
+    shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", changes);
+    shell::CreateDesktopShortcut(q + "\\Quenvale.exe", "\\Marluxa", changes);
     const LinkContent readme = ReadLink(ProductFolder() + "\\软件说明文件.lnk");
     EXPECT_EQ(readme.path, q + "\\readme.txt");
     EXPECT_EQ(readme.workingDirectory, q + "\\");
@@ -73,9 +74,9 @@ TEST_F(Shortcuts, ANormalInstallationsLinksReadBackThroughTheShell) {
 
 TEST_F(Shortcuts, AMissingTargetOrAFolderMakesNothing) {
     const std::string q = Installed("Quenvale");
-    shell::CreateProgramsShortcut(q + "\\missing.exe", "Marluxa", journal);
-    shell::CreateProgramsShortcut(q, "Marluxa", journal);
-    shell::CreateDesktopShortcut(q + "\\missing.exe", "\\Marluxa", journal);
+    shell::CreateProgramsShortcut(q + "\\missing.exe", "Marluxa", changes);
+    shell::CreateProgramsShortcut(q, "Marluxa", changes);
+    shell::CreateDesktopShortcut(q + "\\missing.exe", "\\Marluxa", changes);
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
     EXPECT_FALSE(rt::FileExists(Desktop() + "\\Marluxa.lnk"));
 }
@@ -84,7 +85,7 @@ TEST_F(Shortcuts, AnExistingProductFolderIsReused) {
     const std::string q = Installed("Quenvale");
     rt::CreateDir(ProductFolder());
     PutFile(ProductFolder() + "\\other.txt", "keep");
-    shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
+    shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", changes);
     EXPECT_EQ(ReadLink(ProductFolder() + "\\Marluxa.lnk").path, q + "\\Quenvale.exe");
     EXPECT_TRUE(rt::FileExists(ProductFolder() + "\\other.txt"));
     rt::RemoveFile(ProductFolder() + "\\other.txt");
@@ -94,7 +95,7 @@ TEST_F(Shortcuts, AFileNamedLikeTheProductFolderIsIoError183) {
     const std::string q = Installed("Quenvale");
     PutFile(ProductFolder(), "in the way");
     try {
-        shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
+        shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", changes);
         FAIL();
     } catch (const rt::IoError& e) {
         EXPECT_EQ(e.Code(), 183u);
@@ -105,17 +106,17 @@ TEST_F(Shortcuts, AFileNamedLikeTheProductFolderIsIoError183) {
 
 TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     const std::string q = Installed("Quenvale");
-    shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", journal);
-    shell::CreateDesktopShortcut(q + "\\readme.txt", "\\Marluxa", journal);
-    journal.Complete(); // an earlier installation's links
+    shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", changes);
+    shell::CreateDesktopShortcut(q + "\\readme.txt", "\\Marluxa", changes);
+    changes.Complete(); // an earlier installation's links
     const std::string earlierDesktop = FileContent(Desktop() + "\\Marluxa.lnk");
 
     const std::string newer = Installed("Newer");
-    shell::CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", journal);
-    shell::CreateProgramsShortcut(newer + "\\Quenvale.exe", "Marluxa", journal);
-    shell::CreateDesktopShortcut(newer + "\\Quenvale.exe", "\\Marluxa", journal);
+    shell::CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", changes);
+    shell::CreateProgramsShortcut(newer + "\\Quenvale.exe", "Marluxa", changes);
+    shell::CreateDesktopShortcut(newer + "\\Quenvale.exe", "\\Marluxa", changes);
     EXPECT_EQ(ReadLink(Desktop() + "\\Marluxa.lnk").path, newer + "\\Quenvale.exe");
-    EXPECT_EQ(journal.RollBack().count, 0);
+    EXPECT_EQ(changes.Undo().count, 0);
     EXPECT_EQ(ReadLink(ProductFolder() + "\\软件说明文件.lnk").path, q + "\\readme.txt");
     EXPECT_FALSE(rt::FileExists(ProductFolder() + "\\Marluxa.lnk"));
     EXPECT_EQ(FileContent(Desktop() + "\\Marluxa.lnk"), earlierDesktop);
@@ -123,14 +124,14 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
 
     // A product folder the run made goes with its links.
     RemoveProductFolderAndDesktopLink();
-    shell::CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", journal);
-    EXPECT_EQ(journal.RollBack().count, 0);
+    shell::CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", changes);
+    EXPECT_EQ(changes.Undo().count, 0);
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
 }
 
 TEST_F(Shortcuts, ATrailByte5CInTheFolderNameKeepsTheWorkingDirectoryWhole) {
     const std::string q = Installed("\x95\x5C\xB1\xED");
-    shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", journal);
+    shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", changes);
     const LinkContent link = ReadLink(ProductFolder() + "\\Marluxa.lnk");
     EXPECT_EQ(link.path, q + "\\Quenvale.exe");
     EXPECT_EQ(link.workingDirectory, q + "\\");

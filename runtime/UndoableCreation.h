@@ -1,15 +1,16 @@
-// What a writer outside the installation run uses to have the files and folders it
-// makes recorded, so that the run's rollback can undo them (the shortcut functions
-// write shell links this way). The run's journal is the recorder.
+// How a writer outside the installation run (the shortcut functions, which write shell
+// links) has its files and folders made the run's way: whatever stands in the way set
+// aside, and each one recorded before it can be seen, so that the run can undo it. The
+// run's changes (engine/RunChanges.h) implement it.
 #pragma once
 
 #include <string>
 
 namespace rt {
 
-class CreationRecorder {
+class UndoableCreation {
   public:
-    virtual ~CreationRecorder() = default;
+    virtual ~UndoableCreation() = default;
 
     // Before writing path: sets a file in the way aside and records the path; false when
     // something that cannot be set aside (a folder) is in the way, and then nothing is
