@@ -79,11 +79,11 @@ void ProgressPage::RunAndFollowItsOutcome() {
         const SessionEndBlocked writing;
         result = run_.Install(state_.installDir, *this);
     } catch (...) {
-        ShowProgressNow();   // the stopped page shows the last path and position
-        EnterStoppedState(); // before the error report, so that its way out is there
+        BringScreenUpToDate(); // the stopped page shows the last path and position
+        EnterStoppedState();   // before the error report, so that its way out is there
         throw;
     }
-    ShowProgressNow();
+    BringScreenUpToDate();
     switch (result.outcome) {
     case engine::RunOutcome::PayloadDamaged:
         stage_ = Stage::Ended;
@@ -155,14 +155,14 @@ void ProgressPage::ShowAgainIfHidden() {
 }
 
 void ProgressPage::Cancel() {
-    if (stage_ == Stage::Stopped)
+    if (RunHasStopped())
         AbandonStoppedRun();
     else
         cancelRequested_ = true;
 }
 
 void ProgressPage::ApplicationCloseRequested() {
-    if (stage_ == Stage::Installing || stage_ == Stage::Stopped)
+    if (stage_ == Stage::Installing || RunHasStopped())
         Cancel();
     else
         onQuit();
@@ -179,19 +179,20 @@ void ProgressPage::CloseBoxPressed() {
     case Stage::Stopped:
         AbandonStoppedRun();
         break;
+    case Stage::AbandonAsked:
     case Stage::Ended:
         break;
     }
 }
 
 void ProgressPage::AbandonStoppedRun() {
-    if (askingToAbandon_)
+    if (stage_ != Stage::Stopped)
+        return; // the question is up already
+    stage_ = Stage::AbandonAsked;
+    if (!UserConfirmsCancel()) {
+        stage_ = Stage::Stopped;
         return;
-    askingToAbandon_ = true;
-    const bool confirmed = UserConfirmsCancel();
-    askingToAbandon_ = false;
-    if (!confirmed)
-        return;
+    }
     stage_ = Stage::Ended;
     engine::LeftBehind left;
     {
@@ -220,7 +221,15 @@ void ProgressPage::DailyEntryWritten() {
     ++stepsNotShown_;
 }
 
-void ProgressPage::ShowProgressNow() {
+bool ProgressPage::MayGoOn() {
+    if (DisplayUpdateDue()) {
+        BringScreenUpToDate();
+        PumpWaitingMessages();
+    }
+    return !cancelRequested_ || !CancelConfirmed();
+}
+
+void ProgressPage::BringScreenUpToDate() {
     if (!pathShown_)
         currentFile_.SetText(kFileIndent + currentPath_);
     pathShown_ = true;
@@ -229,20 +238,22 @@ void ProgressPage::ShowProgressNow() {
     stepsNotShown_ = 0;
 }
 
-bool ProgressPage::MayGoOn() {
+bool ProgressPage::DisplayUpdateDue() {
     const auto now = std::chrono::steady_clock::now();
-    if (now >= nextRefresh_) {
-        ShowProgressNow();
-        framework::App().ProcessMessages();
-        nextRefresh_ = now + kRefreshInterval;
-    }
-    if (!cancelRequested_)
-        return true;
-    ShowProgressNow();
-    if (UserConfirmsCancel())
+    if (now < nextRefresh_)
         return false;
-    cancelRequested_ = false;
+    nextRefresh_ = now + kRefreshInterval;
     return true;
+}
+
+void ProgressPage::PumpWaitingMessages() {
+    framework::App().ProcessMessages();
+}
+
+bool ProgressPage::CancelConfirmed() {
+    BringScreenUpToDate();
+    cancelRequested_ = UserConfirmsCancel();
+    return cancelRequested_;
 }
 
 bool ProgressPage::DesktopShortcutWanted() {

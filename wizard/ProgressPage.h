@@ -22,10 +22,11 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
 
   private:
     enum class Stage {
-        Ready,      // shown from the directory page
-        Installing, // the run is active
-        Stopped,    // the run returned without finishing
-        Ended,      // an ending left the page
+        Ready,        // shown from the directory page
+        Installing,   // the run is active
+        Stopped,      // the run returned without finishing
+        AbandonAsked, // stopped, and the cancel question is up
+        Ended,        // an ending left the page
     };
 
     void Install();
@@ -33,11 +34,14 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     // Back to the page as it was before "安装", so that the user can go back and choose
     // another folder.
     void ReturnToReady();
+    // "取消": while the run goes (or before it starts) a request that the run's next
+    // cancel check answers; in the stopped state the way out.
     void Cancel();
     void CloseBoxPressed() override;
+    bool RunHasStopped() const { return stage_ == Stage::Stopped || stage_ == Stage::AbandonAsked; }
     // In the stopped state: asks the cancel question; on OK has the run abandoned, says
-    // what it had to leave and ends the program. Once only, however often "取消" or
-    // Close arrive.
+    // what it had to leave and ends the program. Asked once at a time, however often
+    // "取消" or Close arrive.
     void AbandonStoppedRun();
     // The run stopped without finishing; the page is shown again if it was closed.
     void EnterStoppedState();
@@ -45,16 +49,28 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     void ShowAgainIfHidden();
     // The cancel question, modal to this page: true for OK.
     bool UserConfirmsCancel();
-    // Brings the current-file text and the bar to the run's true values.
-    void ShowProgressNow();
 
     // What the run tells and asks.
     void RangeKnown(long maximum) override;
     void EntryStarting(const std::string& path) override;
-    void DailyEntryWritten() override;
+    void DailyEntryWritten() override; // counts a step, shown at the next update
     bool MayGoOn() override;
     bool DesktopShortcutWanted() override;
     void InterruptedRunRecovered(const engine::Recovery& recovery) override;
+
+    // The run's loop, asked before each daily entry (MayGoOn): once per display interval
+    // the screen is brought up to date and waiting messages are handled; then a cancel
+    // request is answered.
+    bool DisplayUpdateDue(); // true once per display interval, which starts the next
+    // Brings the current-file text and the bar to the run's true values.
+    void BringScreenUpToDate();
+    // Handles the page's waiting messages (a click on "取消", the close box, the check
+    // box): the run holds the thread, so this is where they are heard while it goes,
+    // and their handlers run inside the run's loop.
+    void PumpWaitingMessages();
+    // Asks the cancel question over the true position: true ends the run; a declined
+    // request is answered and forgotten.
+    bool CancelConfirmed();
 
     // Says what an undo had to leave, if anything.
     void TellWhatTheUndoLeft(const engine::LeftBehind& left);
@@ -64,7 +80,6 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     SharedState& state_;
     engine::InstallationRun& run_;
     Stage stage_ = Stage::Ready;
-    bool askingToAbandon_ = false;
     // Set by "取消" (or the task bar's Close) while the run goes or before it starts;
     // answered, and cleared when the user goes on, at the run's next cancel check.
     bool cancelRequested_ = false;
