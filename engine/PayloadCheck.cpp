@@ -15,47 +15,31 @@ std::vector<std::string> LinesOf(const Blob& blob) {
     return rt::SplitLines(std::string(blob.Data(), blob.Size()));
 }
 
-// Walks the recorded digests in order, one blob at a time.
-class RecordedDigests {
-  public:
-    explicit RecordedDigests(const Blob& digests) : digests_(digests) {}
-
-    // Whether blob is what the next digest records.
-    bool NextMatches(const Blob& blob) {
-        const os::Sha256Digest digest = rt::Sha256Of(blob.Data(), blob.Size());
-        if (used_ + digest.size() > digests_.Size())
-            return false;
-        const bool same = std::memcmp(digests_.Data() + used_, digest.data(), digest.size()) == 0;
-        used_ += digest.size();
-        return same;
-    }
-    bool AllUsed() const { return used_ == digests_.Size(); }
-
-  private:
-    const Blob& digests_;
-    std::size_t used_ = 0;
-};
+void AppendDigestOf(const Blob& blob, std::string& digests) {
+    const os::Sha256Digest digest = rt::Sha256Of(blob.Data(), blob.Size());
+    digests.append(reinterpret_cast<const char*>(digest.data()), digest.size());
+}
 
 } // namespace
 
 bool PayloadIsWhole(const PayloadStore& store) {
     try {
-        const Blob digests = store.Open(kDigestsName, kDigestsType);
-        RecordedDigests recorded(digests);
-        // The manifest first: only a whole manifest tells which blobs there must be.
+        const Blob recorded = store.Open(kDigestsName, kDigestsType);
+        // The manifest first: only the manifest tells which blobs there must be.
         const Blob manifest = store.Open(kManifestName, kManifestType);
-        if (!recorded.NextMatches(manifest))
-            return false;
+        std::string digests;
+        AppendDigestOf(manifest, digests);
         for (const std::string& line : LinesOf(manifest)) {
             const ManifestEntry entry = SplitManifestLine(line);
-            if (!recorded.NextMatches(store.Open(entry.name, entry.type)))
-                return false;
+            AppendDigestOf(store.Open(entry.name, entry.type), digests);
         }
-        return recorded.AllUsed();
+        const os::Sha256Digest whole = rt::Sha256Of(digests.data(), digests.size());
+        return recorded.Size() == whole.size() &&
+               std::memcmp(recorded.Data(), whole.data(), whole.size()) == 0;
     } catch (const rt::IoError&) {
         throw; // the hash provider failed: that says nothing of the payload
     } catch (const rt::Error&) {
-        return false; // a blob, or the digests, missing
+        return false; // a blob, or the digest, missing
     }
 }
 

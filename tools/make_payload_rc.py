@@ -14,7 +14,7 @@ import re
 import sys
 
 MINIMUM_LINES = 6
-# The resource that holds the blobs' digests (engine/PayloadCheck.h reads it).
+# The resource that holds the payload's digest (engine/PayloadCheck.h reads it).
 DIGESTS_NAME, DIGESTS_TYPE = "SHA256", "PAYLOADDIGESTS"
 
 
@@ -83,18 +83,20 @@ def main():
     entries = blob_entries(args.payload, read_manifest(args.payload))
     check_every_blob_named(args.payload, entries)
 
-    # The 32-byte digest of the manifest, then of every blob in manifest order, as a
-    # resource of a type of its own: the installer checks the whole payload against it
-    # before it writes anything (engine/PayloadCheck.h reads it).
-    digests = os.path.join(os.path.dirname(os.path.abspath(args.out)), "payload.sha256")
-    with open(digests, "wb") as out:
-        for path in [os.path.join(args.payload, "Count.dat")] + [path for _, _, path in entries]:
-            with open(path, "rb") as blob:
-                out.write(hashlib.sha256(blob.read()).digest())
+    # The digest of the payload, as a resource of a type of its own: the SHA-256 of the
+    # SHA-256 digests of the manifest and of every blob in manifest order. The installer
+    # checks the whole payload against it before it writes anything (engine/PayloadCheck.h).
+    digests = hashlib.sha256()
+    for path in [os.path.join(args.payload, "Count.dat")] + [path for _, _, path in entries]:
+        with open(path, "rb") as blob:
+            digests.update(hashlib.sha256(blob.read()).digest())
+    digest = os.path.join(os.path.dirname(os.path.abspath(args.out)), "payload.sha256")
+    with open(digest, "wb") as out:
+        out.write(digests.digest())
 
     script = ["// Generated from the payload folder's manifest; do not edit.", "LANGUAGE 4, 2"]
     script += [f'{name} {kind} "{path}"' for kind, name, path in entries]
-    script.append(f'{DIGESTS_NAME} {DIGESTS_TYPE} "{digests}"')
+    script.append(f'{DIGESTS_NAME} {DIGESTS_TYPE} "{digest}"')
     with open(args.out, "w") as out:
         out.write("\n".join(script) + "\n")
     if args.depfile:

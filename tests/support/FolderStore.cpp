@@ -47,19 +47,22 @@ FolderStore::FolderStore(std::string folder) : folder_(std::move(folder)) {
         files_[{engine::UpperCase(entry.type), engine::UpperCase(entry.name)}] = blobsInOrder.back();
     }
     manifest.Close();
+    std::string digests;
     for (const std::string& path : blobsInOrder) {
         std::vector<char> content;
         os::Sha256Digest digest = {}; // a blob that cannot be read has none
         if (ReadWholeFile(path, content))
             digest = rt::Sha256Of(content.data(), content.size());
-        digests_.append(reinterpret_cast<const char*>(digest.data()), digest.size());
+        digests.append(reinterpret_cast<const char*>(digest.data()), digest.size());
     }
+    const os::Sha256Digest whole = rt::Sha256Of(digests.data(), digests.size());
+    digest_.assign(reinterpret_cast<const char*>(whole.data()), whole.size());
 }
 
 engine::Blob FolderStore::Open(const std::string& name, const std::string& type) const {
     const Key key{engine::UpperCase(type), engine::UpperCase(name)};
     if (key == Key{engine::kDigestsType, engine::kDigestsName})
-        return engine::Blob(digests_.data(), digests_.size());
+        return engine::Blob(digest_.data(), digest_.size());
     auto bytes = read_.find(key);
     if (bytes == read_.end()) {
         const auto file = files_.find(key);

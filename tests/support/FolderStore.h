@@ -16,9 +16,8 @@ namespace testing_support {
 
 class FolderStore : public engine::PayloadStore {
   public:
-    // Indexes the folder's manifest and records the digest of every blob file there, as
-    // the build does; raises the reader's I/O errors. A blob changed afterwards no
-    // longer matches its digest.
+    // Indexes the folder's manifest and records the payload's digest, as the build does;
+    // raises the reader's I/O errors. A blob changed afterwards no longer matches it.
     explicit FolderStore(std::string folder);
     // Reads the blob's file when it is first opened and keeps the bytes as long as the
     // store, as a program's resources stay mapped.
@@ -29,7 +28,7 @@ class FolderStore : public engine::PayloadStore {
     std::string folder_;
     std::map<Key, std::string> files_; // the blob's path
     mutable std::map<Key, std::vector<char>> read_;
-    std::string digests_; // served as the digests resource
+    std::string digest_; // served as the digest resource
 };
 
 } // namespace testing_support
