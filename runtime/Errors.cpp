@@ -1,7 +1,8 @@
 #include "runtime/Errors.h"
 
+#include "runtime/OsSeam.h"
+
 #include <cstdarg>
-#include <cstdio>
 
 namespace rt {
 
@@ -42,13 +43,7 @@ std::string TrimSystemMessage(const std::string& message) {
 std::string Format(const char* format, ...) {
     va_list args;
     va_start(args, format);
-    va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    if (length > 0)
-        std::vsnprintf(&text[0], text.size() + 1, format, args);
+    std::string text = os::FormattedV(format, args);
     va_end(args);
     return text;
 }

@@ -1,8 +1,7 @@
 #include "runtime/FolderClaim.h"
 
+#include "runtime/Errors.h"
 #include "runtime/Text.h"
-
-#include <cstdio>
 
 namespace rt {
 
@@ -13,9 +12,8 @@ std::string FolderClaim::NameOf(const std::string& folder) {
     std::uint64_t hash = 14695981039346656037ull; // FNV-1a: a short name of fixed form
     for (const char byte : path)
         hash = (hash ^ static_cast<unsigned char>(byte)) * 1099511628211ull;
-    char name[40];
-    std::snprintf(name, sizeof name, "SetupFolder-%016llx", static_cast<unsigned long long>(hash));
-    return name;
+    return Format("SetupFolder-%08lx%08lx", static_cast<unsigned long>(hash >> 32),
+                  static_cast<unsigned long>(hash & 0xFFFFFFFFu));
 }
 
 bool FolderClaim::Take(const std::string& folder) {

@@ -6,6 +6,7 @@
 #pragma once
 
 #include <array>
+#include <cstdarg>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -134,6 +135,12 @@ struct WideText {
 };
 // The text (bytes in the system code page) in the system's wide form.
 WideText Widened(const std::string& text);
+
+// printf-style formatting: the text the format and arguments make. On Windows the system
+// C library's formatter (msvcrt's, which the program imports anyway), since the C++
+// library's own would add 27 KB; so the formats stay within what both know: no "ll"
+// (two "%08lx" for a 64-bit value).
+std::string FormattedV(const char* format, std::va_list args);
 
 // The path expanded against the current folder.
 std::string FullPathName(const std::string& path);

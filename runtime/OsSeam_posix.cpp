@@ -9,6 +9,7 @@
 #include <openssl/sha.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -374,6 +375,17 @@ WideText Widened(const std::string& text) {
     WideText wide;
     wide.chars.insert(wide.chars.begin(), text.begin(), text.end());
     return wide;
+}
+
+std::string FormattedV(const char* format, std::va_list args) {
+    std::va_list measure;
+    va_copy(measure, args);
+    const int length = std::vsnprintf(nullptr, 0, format, measure);
+    va_end(measure);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0)
+        std::vsnprintf(&text[0], text.size() + 1, format, args);
+    return text;
 }
 
 std::string FullPathName(const std::string& path) {

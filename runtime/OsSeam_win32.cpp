@@ -269,6 +269,17 @@ std::string FullPathName(const std::string& path) {
     return std::string(buffer, length);
 }
 
+std::string FormattedV(const char* format, std::va_list args) {
+    std::va_list measure;
+    va_copy(measure, args);
+    const int length = _vscprintf(format, measure);
+    va_end(measure);
+    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+    if (length > 0)
+        _vsnprintf(&text[0], text.size(), format, args);
+    return text;
+}
+
 std::string SystemMessage(unsigned code) {
     char buffer[256];
     const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
