@@ -73,3 +73,12 @@ TEST(IoErrors, SystemMessagesLoseTrailingBlanksAndFullStops) {
     EXPECT_EQ(TrimSystemMessage("\xC3\xBB\xD3\xD0\xA1\xA3\r\n"), "\xC3\xBB\xD3\xD0\xA1\xA3"); // "。" stays
     EXPECT_EQ(TrimSystemMessage(""), "");
 }
+
+// The formats the program uses, through the system C library's formatter on Windows.
+TEST(Format, WritesWhatPrintfWouldForTheFormatsInUse) {
+    EXPECT_EQ(Format("需要 %.1f MB，只有 %.1f MB", 10.449, 0.05), "需要 10.4 MB，只有 0.1 MB");
+    EXPECT_EQ(Format("%s|%u|%d|0x%X|%.8lx", "路径", 4294967295u, -7, 0xABu, 0x1FUL),
+              "路径|4294967295|-7|0xAB|0000001f");
+    EXPECT_EQ(Format("SetupFolder-%08lx%08lx", 0xCBF29CE4UL, 0x84222325UL), "SetupFolder-cbf29ce484222325");
+    EXPECT_EQ(Format("%s", std::string(5000, 'x').c_str()).size(), 5000u); // beyond any fixed buffer
+}
