@@ -1,15 +1,12 @@
 #include "framework/Application.h"
 
 #include "framework/ErrorReport.h"
-#include "framework/Form.h"
 #include "runtime/OsSeam.h"
 
 #include <algorithm>
 #include <exception>
 
 namespace framework {
-
-const char* const kFormClass = "SetupForm";
 
 namespace {
 
@@ -107,7 +104,6 @@ void Application::Initialize(HINSTANCE instance) {
     application.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
     application.lpszClassName = kApplicationClass;
     RegisterClassA(&application);
-    Form::RegisterWindowClasses(instance);
     // A visible popup of no size: it carries the task-bar entry and owns the pages.
     window_ = CreateWindowExA(WS_EX_APPWINDOW, kApplicationClass, title_.c_str(),
                               WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, GetSystemMetrics(SM_CXSCREEN) / 2,
@@ -120,9 +116,9 @@ void Application::SetTitle(const std::string& title) {
         SetWindowTextA(window_, title.c_str());
 }
 
-void Application::Run(Form& mainForm) {
+void Application::Run(const std::function<void()>& showFirst) {
     ShowWindow(window_, SW_SHOWNOACTIVATE);
-    mainForm.Show();
+    showFirst();
     MSG message;
     while (!terminated_ && GetMessageA(&message, nullptr, 0, 0) > 0)
         HandleMessage(message);
@@ -168,13 +164,13 @@ bool Application::IsDialogKey(MSG& message) {
     if (message.message < WM_KEYFIRST || message.message > WM_KEYLAST)
         return false;
     HWND root = GetAncestor(message.hwnd, GA_ROOT);
-    const bool ours =
-        std::any_of(forms_.begin(), forms_.end(), [root](Form* form) { return form->Handle() == root; });
+    const bool ours = std::find(dialogWindows_.begin(), dialogWindows_.end(), root) != dialogWindows_.end();
     return ours && IsDialogMessageA(root, &message);
 }
 
-void Application::RemoveForm(Form* form) {
-    forms_.erase(std::remove(forms_.begin(), forms_.end(), form), forms_.end());
+void Application::RemoveDialogWindow(HWND window) {
+    dialogWindows_.erase(std::remove(dialogWindows_.begin(), dialogWindows_.end(), window),
+                         dialogWindows_.end());
 }
 
 void Application::Minimize() {

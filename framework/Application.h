@@ -12,19 +12,18 @@
 
 namespace framework {
 
-class Form;
-
 class Application {
   public:
-    // Registers the window classes and creates the owner window.
+    // Registers the application's window class and creates the owner window.
     void Initialize(HINSTANCE instance);
     HINSTANCE Instance() const { return instance_; }
     HWND Handle() const { return window_; }
 
     void SetTitle(const std::string& title);
 
-    // Shows the main form and dispatches messages until terminate is requested.
-    void Run(Form& mainForm);
+    // Shows the application window, then the first window of the program (showFirst),
+    // and dispatches messages until terminate is requested.
+    void Run(const std::function<void()>& showFirst);
     // Asks the message loop to end once the current handler has returned.
     void Terminate();
     // Processes every message already waiting, without waiting. A quit request that
@@ -58,9 +57,9 @@ class Application {
     // the control that had it.
     void RunModal(const std::function<void()>& showModal);
 
-    // Forms register themselves so that the loop can give them dialog keys.
-    void AddForm(Form* form) { forms_.push_back(form); }
-    void RemoveForm(Form* form);
+    // Forms register their windows so that the loop can give them dialog keys.
+    void AddDialogWindow(HWND window) { dialogWindows_.push_back(window); }
+    void RemoveDialogWindow(HWND window);
     void Minimize();
 
   private:
@@ -75,13 +74,10 @@ class Application {
     std::function<void()> closeRequested_;
     std::function<void()> sessionEnding_;
     bool sessionEndBlocked_ = false;
-    std::vector<Form*> forms_;
+    std::vector<HWND> dialogWindows_;
 };
 
 // The one application object.
 Application& App();
-
-// The window class of every form and the custom controls.
-extern const char* const kFormClass;
 
 } // namespace framework

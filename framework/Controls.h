@@ -2,7 +2,7 @@
 // its click handler; the form creates the window when the control is placed.
 #pragma once
 
-#include "framework/Form.h"
+#include "framework/Bounds.h"
 #include "framework/GdiObjects.h"
 
 #include <windows.h>
@@ -11,6 +11,8 @@
 #include <string>
 
 namespace framework {
+
+class Form; // places and lays out the controls
 
 // Colours the pages use.
 constexpr COLORREF kWhite = RGB(255, 255, 255);

@@ -11,6 +11,8 @@ namespace framework {
 
 namespace {
 
+// The window class of every form.
+const char* const kFormClass = "SetupForm";
 constexpr DWORD kFormStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int kFirstControlId = 100;
 // Sent from Windows 8.1 on when the window moves to a monitor of another DPI; the
@@ -30,6 +32,10 @@ void RegisterControlClass(HINSTANCE instance, const char* name, WNDPROC procedur
 } // namespace
 
 void Form::RegisterWindowClasses(HINSTANCE instance) {
+    static bool registered = false;
+    if (registered)
+        return;
+    registered = true;
     WNDCLASSA form = {};
     form.lpfnWndProc = WindowProc;
     form.hInstance = instance;
@@ -44,17 +50,18 @@ void Form::RegisterWindowClasses(HINSTANCE instance) {
 }
 
 Form::Form(const std::string& caption, int clientWidth, int clientHeight) : dpi_(ScreenDpi()) {
+    RegisterWindowClasses(App().Instance());
     MakeFont();
     RECT frame = {0, 0, Scaled(clientWidth, dpi_), Scaled(clientHeight, dpi_)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
     window_ = CreateWindowExA(0, kFormClass, caption.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, App().Handle(), nullptr,
                               App().Instance(), this);
-    App().AddForm(this);
+    App().AddDialogWindow(window_);
 }
 
 Form::~Form() {
-    App().RemoveForm(this);
+    App().RemoveDialogWindow(window_);
     if (window_) {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);

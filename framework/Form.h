@@ -31,8 +31,6 @@ class Form {
     void Show();
     void Hide();
 
-    static void RegisterWindowClasses(HINSTANCE instance);
-
   protected:
     // Creates control's window at bounds (at 96 DPI); controls added in tab order.
     void Place(Control& control, Bounds bounds);
@@ -44,6 +42,8 @@ class Form {
     virtual void CloseBoxPressed() { Hide(); }
 
   private:
+    // The classes of the forms and of the custom controls, registered with the first form.
+    static void RegisterWindowClasses(HINSTANCE instance);
     static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
     Control* ControlOf(HWND window) const;

@@ -5,19 +5,52 @@
 
 namespace wizard {
 
-Wizard::Wizard() : run_(shortcuts_, payload_), directory_(state_), progress_(state_, run_), finish_(state_) {
-    agreement_.onNext = [this] { Forward(agreement_, directory_); };
-    directory_.onBack = [this] { Back(directory_, agreement_); };
-    directory_.onNext = [this] { Forward(directory_, progress_); };
-    progress_.onBack = [this] { Back(progress_, directory_); };
-    progress_.onNext = [this] { Forward(progress_, finish_); };
-    for (PageFrame* page : std::initializer_list<PageFrame*>{&agreement_, &directory_, &progress_, &finish_})
-        page->onQuit = [] { framework::App().Terminate(); };
-    framework::App().SetCloseRequestHandler([this] { progress_.ApplicationCloseRequested(); });
+Wizard::Wizard() : run_(shortcuts_, payload_) {
+    agreement_.onNext = [this] { Forward(agreement_, Directory()); };
+    QuitsTheProgram(agreement_);
+    // Only the progress page acts otherwise on the task bar's Close, and only once reached.
+    framework::App().SetCloseRequestHandler([this] {
+        if (progress_)
+            progress_->ApplicationCloseRequested();
+        else
+            framework::App().Terminate();
+    });
+}
+
+DirectoryPage& Wizard::Directory() {
+    if (!directory_) {
+        directory_ = std::make_unique<DirectoryPage>(state_);
+        directory_->onBack = [this] { Back(*directory_, agreement_); };
+        directory_->onNext = [this] { Forward(*directory_, Progress()); };
+        QuitsTheProgram(*directory_);
+    }
+    return *directory_;
+}
+
+ProgressPage& Wizard::Progress() {
+    if (!progress_) {
+        progress_ = std::make_unique<ProgressPage>(state_, run_);
+        progress_->onBack = [this] { Back(*progress_, Directory()); };
+        progress_->onNext = [this] { Forward(*progress_, Finish()); };
+        QuitsTheProgram(*progress_);
+    }
+    return *progress_;
+}
+
+FinishPage& Wizard::Finish() {
+    if (!finish_) {
+        finish_ = std::make_unique<FinishPage>(state_);
+        QuitsTheProgram(*finish_);
+    }
+    return *finish_;
+}
+
+void Wizard::QuitsTheProgram(PageFrame& page) {
+    page.onQuit = [] { framework::App().Terminate(); };
 }
 
 void Wizard::Run() {
-    framework::App().Run(agreement_);
+    framework::App().Run([this] { agreement_.Show(); });
 }
 
 void Wizard::Forward(PageFrame& from, PageFrame& to) {

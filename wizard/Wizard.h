@@ -1,6 +1,7 @@
 // The navigator: owns the wizard's shared state, the payload, the installation run and
 // the four pages in their order, and moves between the pages when they ask. No page
-// names another.
+// names another. The pages after the first are made when first reached, so that the
+// first page comes up without waiting for the others.
 #pragma once
 
 #include "engine/InstallationRun.h"
@@ -10,6 +11,8 @@
 #include "wizard/FinishPage.h"
 #include "wizard/ProgressPage.h"
 #include "wizard/SharedState.h"
+
+#include <memory>
 
 namespace wizard {
 
@@ -21,6 +24,12 @@ class Wizard {
     void Run();
 
   private:
+    // Each later page, made and joined to its neighbours the first time it is asked for.
+    DirectoryPage& Directory();
+    ProgressPage& Progress();
+    FinishPage& Finish();
+    // A page's quit request ends the program.
+    static void QuitsTheProgram(PageFrame& page);
     // Moving on hides the page first; going back shows the earlier page first.
     static void Forward(PageFrame& from, PageFrame& to);
     static void Back(PageFrame& from, PageFrame& to);
@@ -40,9 +49,9 @@ class Wizard {
     ShellShortcuts shortcuts_;
     engine::InstallationRun run_;
     AgreementPage agreement_;
-    DirectoryPage directory_;
-    ProgressPage progress_;
-    FinishPage finish_;
+    std::unique_ptr<DirectoryPage> directory_;
+    std::unique_ptr<ProgressPage> progress_;
+    std::unique_ptr<FinishPage> finish_;
 };
 
 } // namespace wizard
