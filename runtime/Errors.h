@@ -11,7 +11,6 @@ namespace rt {
 class Error : public std::exception {
   public:
     explicit Error(std::string message) : message_(std::move(message)) {}
-    const std::string& Message() const { return message_; }
     const char* what() const noexcept override { return message_.c_str(); }
 
   private:

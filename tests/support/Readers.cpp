@@ -9,7 +9,7 @@ std::string ErrorMessageOf(const std::function<void()>& action) {
     try {
         action();
     } catch (const rt::Error& e) {
-        return e.Message();
+        return e.what();
     }
     return "<no error>";
 }

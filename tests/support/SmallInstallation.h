@@ -52,7 +52,7 @@ struct RunFixture {
         try {
             result = run.Install(installDir, observer);
         } catch (const rt::Error& e) {
-            return e.Message();
+            return e.what();
         } catch (const RecordingObserver::Killed&) {
             return "killed";
         }

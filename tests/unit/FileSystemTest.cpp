@@ -55,7 +55,7 @@ TEST(ForceDirectories, ReportsFailureWithoutRaisingAndRaisesOnlyForAnEmptyName) 
         ForceDirectories("");
         FAIL();
     } catch (const Error& e) {
-        EXPECT_EQ(e.Message(), "Unable to create directory");
+        EXPECT_STREQ(e.what(), "Unable to create directory");
     }
     // A bare relative name's chain of parents ends in an empty name.
     EXPECT_THROW(ForceDirectories("Quenvale"), Error);
@@ -91,14 +91,14 @@ TEST(CreateDir, RaisesTheSystemsCode) {
         FAIL();
     } catch (const IoError& e) {
         EXPECT_EQ(e.Code(), 183u);
-        EXPECT_EQ(e.Message(), "I/O error 183");
+        EXPECT_STREQ(e.what(), "I/O error 183");
     }
     try {
         CreateDir(dir / "missing\\x");
         FAIL();
     } catch (const IoError& e) {
         EXPECT_EQ(e.Code(), 3u);
-        EXPECT_EQ(e.Message(), "Invalid filename");
+        EXPECT_STREQ(e.what(), "Invalid filename");
     }
 }
 

@@ -41,11 +41,12 @@ TEST(CannotCreateFile, NamesTheFullPathAndTheSystemsTrimmedReason) {
     EXPECT_GT(static_cast<unsigned char>(reason.back()), 0x20);
     TempFolder dir;
     const std::string missing = dir / "nofolder\\f";
-    EXPECT_EQ(CannotCreateFile(missing, 3).Message(), "Cannot create file \"" + missing + "\". " + reason);
+    EXPECT_EQ(std::string(CannotCreateFile(missing, 3).what()),
+              "Cannot create file \"" + missing + "\". " + reason);
     // A relative path is reported as the system expands it.
     const std::string full = os::FullPathName("nofolder-xyz\\f");
     EXPECT_NE(full, "nofolder-xyz\\f");
-    EXPECT_EQ(CannotCreateFile("nofolder-xyz\\f", 3).Message(),
+    EXPECT_EQ(std::string(CannotCreateFile("nofolder-xyz\\f", 3).what()),
               "Cannot create file \"" + full + "\". " + reason);
 }
 

@@ -264,7 +264,7 @@ TEST(InstallationRun, AReadOnlyFileUnderAPayloadNameIsRefusedAndKept) {
     const std::string payload = MakePayload(dir, 2);
     const Snapshot before = TakeSnapshot(target);
     RunFixture r(payload, target);
-    EXPECT_EQ(r.Install(), rt::CannotCreateFile(target + "\\update.exe", os::kErrorAccessDenied).Message());
+    EXPECT_EQ(r.Install(), rt::CannotCreateFile(target + "\\update.exe", os::kErrorAccessDenied).what());
     EXPECT_EQ(r.run.Abandon().count, 0);
     EXPECT_EQ(TakeSnapshot(target), before);
     rt::FileSetAttr(target + "\\update.exe", 0);

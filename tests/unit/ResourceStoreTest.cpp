@@ -41,7 +41,7 @@ TEST(ResourceStore, LookupIgnoresCaseAndReportsMissingBlobs) {
         resources.Open("f000000", "dayfile");
         FAIL();
     } catch (const rt::Error& e) {
-        EXPECT_EQ(e.Message(), "Resource f000000 not found");
+        EXPECT_STREQ(e.what(), "Resource f000000 not found");
     }
 }
 

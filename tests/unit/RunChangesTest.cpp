@@ -56,7 +56,7 @@ TEST_F(RunChanges, AFileHeldOpenElsewhereIsNeitherReplacedNorSetAside) {
     os::FileHandle other;
     ASSERT_EQ(os::OpenForReading(held, other), 0u);
     EXPECT_EQ(ErrorMessageOf([&] { Write(changes, held, "new"); }),
-              rt::CannotCreateFile(held, os::kErrorSharingViolation).Message());
+              rt::CannotCreateFile(held, os::kErrorSharingViolation).what());
     os::Close(other);
     EXPECT_EQ(FileContent(held), "mine");
     EXPECT_FALSE(rt::FileExists(held + ".bak"));
@@ -67,7 +67,7 @@ TEST_F(RunChanges, AFileHeldOpenElsewhereIsNeitherReplacedNorSetAside) {
 TEST_F(RunChanges, AFolderInTheWayIsRefusedAndAForeignWriterSkipsIt) {
     rt::CreateDir(dir / "in the way");
     EXPECT_EQ(ErrorMessageOf([&] { Write(changes, dir / "in the way", "x"); }),
-              rt::CannotCreateFile(dir / "in the way", os::kErrorAccessDenied).Message());
+              rt::CannotCreateFile(dir / "in the way", os::kErrorAccessDenied).what());
     EXPECT_FALSE(changes.PrepareForeignFile(dir / "in the way"));
     EXPECT_EQ(changes.Undo().count, 0);
     EXPECT_TRUE(rt::DirectoryExists(dir / "in the way"));

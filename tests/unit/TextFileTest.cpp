@@ -70,7 +70,7 @@ TEST(TextFile, ErrorsCarryTheirCodes) {
     EXPECT_EQ(CodeOf([&] { TextFile().Reset(); }), 102u);
     EXPECT_EQ(CodeOf([&] { TextFile(dir / "t").Close(); }), 103u);
     EXPECT_EQ(CodeOf([&] { TextFile(dir / "t").ReadLn(); }), 103u);
-    EXPECT_EQ(IoError(102).Message(), "I/O error 102");
+    EXPECT_STREQ(IoError(102).what(), "I/O error 102");
 }
 
 TEST(TextFile, ReopeningAndClosingLeaveNoFileOpen) {

@@ -56,14 +56,14 @@ TEST(SplitLines, EndAtLfOrCrLfAndAtEndOfText) {
 }
 
 TEST(IoErrors, MessagesFollowTheTable) {
-    EXPECT_EQ(IoError(2).Message(), "File not found");
-    EXPECT_EQ(IoError(3).Message(), "Invalid filename");
-    EXPECT_EQ(IoError(4).Message(), "Too many open files");
-    EXPECT_EQ(IoError(5).Message(), "File access denied");
-    EXPECT_EQ(IoError(100).Message(), "Read beyond end of file");
-    EXPECT_EQ(IoError(101).Message(), "Disk full");
-    EXPECT_EQ(IoError(106).Message(), "Invalid numeric input");
-    EXPECT_EQ(IoError(183).Message(), "I/O error 183");
+    EXPECT_STREQ(IoError(2).what(), "File not found");
+    EXPECT_STREQ(IoError(3).what(), "Invalid filename");
+    EXPECT_STREQ(IoError(4).what(), "Too many open files");
+    EXPECT_STREQ(IoError(5).what(), "File access denied");
+    EXPECT_STREQ(IoError(100).what(), "Read beyond end of file");
+    EXPECT_STREQ(IoError(101).what(), "Disk full");
+    EXPECT_STREQ(IoError(106).what(), "Invalid numeric input");
+    EXPECT_STREQ(IoError(183).what(), "I/O error 183");
     EXPECT_EQ(IoError(103).Code(), 103u);
 }
 

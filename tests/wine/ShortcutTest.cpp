@@ -99,7 +99,7 @@ TEST_F(Shortcuts, AFileNamedLikeTheProductFolderIsIoError183) {
         FAIL();
     } catch (const rt::IoError& e) {
         EXPECT_EQ(e.Code(), 183u);
-        EXPECT_EQ(e.Message(), "I/O error 183");
+        EXPECT_STREQ(e.what(), "I/O error 183");
     }
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
 }
