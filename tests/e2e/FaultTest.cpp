@@ -5,6 +5,7 @@
 #include "runtime/Text.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Installation.h"
+#include "tests/e2e/SetupTest.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -19,17 +20,13 @@
 
 using namespace e2e;
 using testing_support::PutFile;
-using testing_support::TempFolder;
 
 namespace {
 
 const char* const kTitle = "Marluxa安装程序";
 
-class FaultMatrix : public testing::Test {
+class FaultMatrix : public SetupTest {
   protected:
-    void SetUp() override { RemoveShortcuts(); }
-    void TearDown() override { RemoveShortcuts(); }
-
     // A folder of the user's own: files, a sub-folder, one read-only and one hidden file.
     std::string UsersFolder(const std::string& name) {
         const std::string folder = dir / name;
@@ -65,9 +62,6 @@ class FaultMatrix : public testing::Test {
         Click(ChildWithText(progress, "安装"));
         return WaitForMessageBox(setup.Id(), 120000);
     }
-
-    TempFolder dir;
-    SetupProcess setup;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "runtime/Text.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Installation.h"
+#include "tests/e2e/SetupTest.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -17,11 +18,8 @@ using testing_support::TempFolder;
 
 namespace {
 
-class NothingLost : public testing::Test {
+class NothingLost : public SetupTest {
   protected:
-    void SetUp() override { RemoveShortcuts(); }
-    void TearDown() override { RemoveShortcuts(); }
-
     // The test's folder, the Programs menu, and the desktop link with the name its
     // set-aside copy would have (the desktop may be the user's whole home under Wine).
     Snapshot Everything() const { return Everything(dir.Path()); }
@@ -80,9 +78,6 @@ class NothingLost : public testing::Test {
         for (int i = 0; i < 100 && MessageBoxCount(setup.Id()) > 0; ++i)
             Sleep(20);
     }
-
-    TempFolder dir;
-    SetupProcess setup;
 };
 
 HANDLE HoldOpen(const std::string& path) {

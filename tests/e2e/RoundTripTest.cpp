@@ -7,6 +7,7 @@
 #include "shell/Shortcuts.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Installation.h"
+#include "tests/e2e/SetupTest.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -20,18 +21,16 @@ using namespace e2e;
 using testing_support::DescribeFile;
 using testing_support::FileContent;
 using testing_support::PutFile;
-using testing_support::TempFolder;
 
 namespace {
 
 const char* const kCaption = "Marluxa卸载";
 
-class RoundTrip : public testing::Test {
+class RoundTrip : public CleanDesktopTest {
   protected:
-    void SetUp() override { RemoveShortcuts(); }
     void TearDown() override {
         rt::RemoveFile(UsersFileOnTheMenu());
-        RemoveShortcuts();
+        CleanDesktopTest::TearDown();
     }
 
     static std::string UsersFileOnTheMenu() { return ProductFolder() + "\\my notes.txt"; }
@@ -134,7 +133,6 @@ class RoundTrip : public testing::Test {
         }
     }
 
-    TempFolder dir;
     const std::string target = dir / "Quenvale";
 };
 

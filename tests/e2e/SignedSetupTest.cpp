@@ -4,7 +4,7 @@
 // signed with a throw-away certificate and verified.
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Installation.h"
-#include "tests/support/TempFolder.h"
+#include "tests/e2e/SetupTest.h"
 
 #include <gtest/gtest.h>
 
@@ -12,13 +12,7 @@ using namespace e2e;
 
 namespace {
 
-class SignedSetup : public testing::Test {
-  protected:
-    void SetUp() override { RemoveShortcuts(); }
-    void TearDown() override { RemoveShortcuts(); }
-
-    testing_support::TempFolder dir;
-};
+class SignedSetup : public CleanDesktopTest {};
 
 } // namespace
 

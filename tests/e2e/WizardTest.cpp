@@ -5,6 +5,7 @@
 #include "shell/ShellServices.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Installation.h"
+#include "tests/e2e/SetupTest.h"
 #include "tests/support/ShellLinks.h"
 #include "tests/support/TempFolder.h"
 
@@ -17,25 +18,18 @@ using namespace e2e;
 using testing_support::FileContent;
 using testing_support::PutFile;
 using testing_support::ReadLink;
-using testing_support::TempFolder;
 
 namespace {
 
 const char* const kTitle = "Marluxa安装程序";
 
-class Wizard : public testing::Test {
+class Wizard : public SetupTest {
   protected:
-    void SetUp() override { RemoveShortcuts(); }
-    void TearDown() override { RemoveShortcuts(); }
-
     HWND GoToProgressPage(const std::string& folder) {
         HWND progress = e2e::GoToProgressPage(setup, folder);
         EXPECT_NE(progress, nullptr);
         return progress;
     }
-
-    TempFolder dir;
-    SetupProcess setup;
 };
 
 } // namespace
