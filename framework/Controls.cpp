@@ -2,6 +2,7 @@
 
 #include "framework/AccessibleRole.h"
 #include "framework/Dpi.h"
+#include "framework/PackedBitmap.h"
 #include "framework/SystemLibraries.h"
 #include "runtime/Errors.h"
 
@@ -184,15 +185,11 @@ int IconSizeFor(int size) {
     return kIconSizes[std::size(kIconSizes) - 1];
 }
 
-HBITMAP LoadBitmapNamed(const std::string& name) {
-    return static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), name.c_str(), IMAGE_BITMAP, 0, 0, 0));
-}
-
 } // namespace
 
 void Image::LoadBitmapResource(const char* name) {
     bitmapName_ = name;
-    bitmap_.Reset(LoadBitmapNamed(name));
+    bitmap_.Reset(LoadPackedBitmap(name));
     BITMAP info = {};
     GetObjectA(bitmap_.Get(), sizeof info, &info);
     designSize_ = {info.bmWidth, info.bmHeight};
@@ -211,7 +208,7 @@ void Image::LoadDrawingsForDpi() const {
     loadedFor_ = Dpi();
     if (!bitmapName_.empty()) {
         const int scale = DrawnScaleFor(Dpi());
-        bitmap_.Reset(LoadBitmapNamed(scale == 100 ? bitmapName_ : bitmapName_ + std::to_string(scale)));
+        bitmap_.Reset(LoadPackedBitmap(scale == 100 ? bitmapName_ : bitmapName_ + std::to_string(scale)));
     }
     if (iconId_) {
         const int size = IconSizeFor(Scaled(iconSize_, Dpi()));

@@ -107,6 +107,8 @@ class Panel : public PaintedControl {
 // resampled with quality where it is not the exact size.
 class Image : public PaintedControl {
   public:
+    // A packed bitmap resource (framework/PackedBitmap.h), with its drawings for other
+    // display scales under the name followed by the scale ("BANNER150").
     void LoadBitmapResource(const char* name);
     // The icon's size at 96 DPI.
     void LoadIconResource(int id, int size);

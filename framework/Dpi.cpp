@@ -1,5 +1,7 @@
 #include "framework/Dpi.h"
 
+#include "framework/GdiObjects.h"
+
 namespace framework {
 
 int Scaled(int length, int dpi) {
@@ -13,10 +15,8 @@ Bounds Scaled(const Bounds& bounds, int dpi) {
 }
 
 int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : kDesignDpi;
-    if (screen)
-        ReleaseDC(nullptr, screen);
+    const ScreenDc screen;
+    const int dpi = screen.Get() ? GetDeviceCaps(screen.Get(), LOGPIXELSX) : kDesignDpi;
     return dpi > 0 ? dpi : kDesignDpi;
 }
 

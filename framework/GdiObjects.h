@@ -47,6 +47,22 @@ class Icon {
     HICON icon_ = nullptr;
 };
 
+// The screen's device context, released when the owner goes; nullptr when there is none.
+class ScreenDc {
+  public:
+    ScreenDc() : dc_(GetDC(nullptr)) {}
+    ~ScreenDc() {
+        if (dc_)
+            ReleaseDC(nullptr, dc_);
+    }
+    ScreenDc(const ScreenDc&) = delete;
+    ScreenDc& operator=(const ScreenDc&) = delete;
+    HDC Get() const { return dc_; }
+
+  private:
+    HDC dc_;
+};
+
 // A memory device context compatible with another, deleted when the owner goes.
 class MemoryDc {
   public:
