@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ googletest libgtest-dev libssl-dev
-  g++-mingw-w64-i686-posix binutils-mingw-w64-i686
+  g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 binutils-mingw-w64-i686
   wine wine32:i386 xvfb xauth x11-utils imagemagick
   fonts-wine fonts-wqy-microhei locales python3
   osslsigncode openssl
