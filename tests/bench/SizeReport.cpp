@@ -1,12 +1,15 @@
 #include "tests/bench/SizeReport.h"
 
-#include "engine/PayloadCheck.h"
+#include "engine/Manifest.h"
+#include "engine/PayloadStore.h"
+#include "runtime/Text.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <fstream>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -40,9 +43,29 @@ struct TypeWeight {
 };
 
 struct ResourceWeights {
+    std::set<std::string> payloadKeys;        // "TYPE NAME" of the manifest and each blob it names
     std::map<std::string, TypeWeight> byType; // beyond the payload
     TypeWeight payload;                       // the payload's own blobs
 };
+
+std::string KeyOf(const std::string& type, const std::string& name) {
+    return engine::UpperCase(type) + " " + engine::UpperCase(name);
+}
+
+// The manifest among the executable's resources, and every blob it names.
+std::set<std::string> PayloadKeys(HMODULE module) {
+    std::set<std::string> keys = {KeyOf(engine::kManifestType, engine::kManifestName)};
+    HRSRC found = FindResourceA(module, engine::UpperCase(engine::kManifestName).c_str(),
+                                engine::UpperCase(engine::kManifestType).c_str());
+    const char* bytes = found ? static_cast<const char*>(LockResource(LoadResource(module, found))) : nullptr;
+    if (!bytes)
+        return keys;
+    for (const std::string& line : rt::SplitLines(std::string(bytes, SizeofResource(module, found)))) {
+        const engine::ManifestEntry entry = engine::SplitManifestLine(line);
+        keys.insert(KeyOf(entry.type, entry.name));
+    }
+    return keys;
+}
 
 std::string TypeName(LPCSTR type) {
     static const std::map<ULONG_PTR, const char*> kNumbered = {
@@ -55,7 +78,8 @@ std::string TypeName(LPCSTR type) {
 
 BOOL CALLBACK WeighLanguage(HMODULE module, LPCSTR type, LPCSTR name, WORD language, LONG_PTR state) {
     auto* weights = reinterpret_cast<ResourceWeights*>(state);
-    const bool payload = !IS_INTRESOURCE(type) && std::string(type) != engine::kDigestsType;
+    const bool payload =
+        !IS_INTRESOURCE(type) && !IS_INTRESOURCE(name) && weights->payloadKeys.count(KeyOf(type, name));
     TypeWeight& weight = payload ? weights->payload : weights->byType[TypeName(type)];
     ++weight.count;
     weight.bytes += SizeofResource(module, FindResourceExA(module, type, name, language));
@@ -75,6 +99,7 @@ BOOL CALLBACK WeighType(HMODULE module, LPSTR type, LONG_PTR state) {
 ResourceWeights WeighResources(const char* path) {
     ResourceWeights weights;
     if (HMODULE module = LoadLibraryExA(path, nullptr, LOAD_LIBRARY_AS_DATAFILE)) {
+        weights.payloadKeys = PayloadKeys(module);
         EnumResourceTypesA(module, WeighType, reinterpret_cast<LONG_PTR>(&weights));
         FreeLibrary(module);
     }

@@ -1,6 +1,6 @@
 // What an executable weighs beyond the payload it carries: each PE section, and within
-// the resources each resource type, the payload's own blobs (the resources of string
-// types but the digests) set apart.
+// the resources each resource type, the payload's own blobs (the manifest and every
+// blob it names) set apart.
 #pragma once
 
 namespace bench {
