@@ -1,5 +1,6 @@
 #include "engine/InstallationRun.h"
 
+#include "engine/FoundFolders.h"
 #include "engine/Manifest.h"
 #include "engine/PayloadCheck.h"
 #include "engine/TargetPaths.h"
@@ -26,6 +27,7 @@ RunResult InstallationRun::Install(const std::string& installDir, RunObserver& o
 }
 
 LeftBehind InstallationRun::Abandon() {
+    manifestCopy_.Close();
     const LeftBehind left = changes_.Undo();
     claim_.Release();
     return left;
@@ -49,10 +51,20 @@ RunResult InstallationRun::Run(RunObserver& observer) {
         return ended(result.recovery.outcome == Recovery::Outcome::FolderInUse
                          ? RunOutcome::FolderInUse
                          : RunOutcome::RecoveryNotFinished);
-    std::vector<std::string> targets;
+    plannedPaths_.clear();
     for (const PlannedFile& file : files)
-        targets.push_back(file.path);
-    const SetAsidePlan plan = PlanSetAsides(targets, rt::ContainingFolder(JournalPath(installDir_)));
+        plannedPaths_.push_back(file.path);
+    const FoundFolders found = SecureFoundFolders(installDir_, plannedPaths_);
+    if (!found.link.empty()) {
+        result.refusedAt = found.link;
+        return ended(RunOutcome::LinkInTheWay);
+    }
+    if (!found.openToOthers.empty() && !observer.MayInstallIntoFoldersOthersCanChange(found.openToOthers))
+        return ended(RunOutcome::FolderLeftToOthers);
+    const SetAsidePlan plan = PlanSetAsides(plannedPaths_, rt::ContainingFolder(JournalPath(installDir_)));
+    result.refusedAt = FirstLinkInTheWay(plan);
+    if (!result.refusedAt.empty())
+        return ended(RunOutcome::LinkInTheWay);
     if (!TargetCanHoldTheInstallation(files, plan))
         return ended(RunOutcome::FoldersNotCreated);
     if (!TargetHasRoom(files, plan, result.room))
@@ -64,6 +76,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     observer.RangeKnown(CountManifestLines() - 1);
     if (!ExtractEntries(observer)) {
         uninstallList_.clear();
+        manifestCopy_.Close();
         result.left = changes_.Undo();
         return ended(RunOutcome::Cancelled);
     }
@@ -72,7 +85,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
 }
 
 bool InstallationRun::RecoverInterruptedRun(RunObserver& observer, Recovery& recovery) {
-    recovery = engine::RecoverInterruptedRun(JournalPath(installDir_), shortcuts_.LinkPlaces());
+    recovery = engine::RecoverInterruptedRun(JournalPath(installDir_), installDir_, shortcuts_.LinkPlaces());
     switch (recovery.outcome) {
     case Recovery::Outcome::NothingFound:
         return true;
@@ -101,6 +114,20 @@ std::vector<InstallationRun::PlannedFile> InstallationRun::PlannedFiles() const 
     }
     files.push_back({UninstallListPath(installDir_), uninstallListSize});
     return files;
+}
+
+// The first link where the run would write through it or rename it: an entry in the
+// way, or a folder the links go into. Renaming a link moves the link, not what it
+// names, but a link there is not the installation's and is left for its owner.
+std::string InstallationRun::FirstLinkInTheWay(const SetAsidePlan& plan) const {
+    if (!plan.links.empty())
+        return plan.links.front();
+    for (const std::string& place : shortcuts_.LinkPlaces()) {
+        std::uint32_t attributes = 0;
+        if (rt::ReadAttributes(place, attributes) && (attributes & os::kAttrReparsePoint))
+            return place;
+    }
+    return "";
 }
 
 // A target the run could only partly fill is refused before anything is made: one
@@ -157,9 +184,24 @@ bool InstallationRun::CreateFolders() {
     return true;
 }
 
+// The copy is read twice from disk (counted, then followed), so it is held open from
+// its writing until it is deleted: others may read it, but not change, rename or
+// delete it. Between the writing and the holding it is the run's own file or nothing.
 void InstallationRun::CopyManifest() {
     const Blob manifest = store_.Open(kManifestName, kManifestType);
-    WriteNewFile(ManifestCopyPath(installDir_), manifest.Data(), manifest.Size());
+    const std::string path = ManifestCopyPath(installDir_);
+    os::Identity written, held;
+    WriteNewFile(path, manifest.Data(), manifest.Size(), &written);
+    const unsigned code = manifestCopy_.OpenForReading(path);
+    if (code != 0)
+        throw rt::IoError(code);
+    if (os::ReadIdentity(manifestCopy_.Handle(), held) != 0 || held != written)
+        throw ManifestCopyChanged();
+}
+
+rt::Error InstallationRun::ManifestCopyChanged() const {
+    return rt::Error("The file list \"" + ManifestCopyPath(installDir_) +
+                     "\" was changed while the installation was running");
 }
 
 long InstallationRun::CountManifestLines() {
@@ -169,6 +211,9 @@ long InstallationRun::CountManifestLines() {
     for (; !manifest.Eof(); ++count)
         manifest.ReadLn();
     manifest.Close();
+    // The manifest copy, one file a line, and the uninstall list.
+    if (static_cast<std::size_t>(std::max<long>(count, kMinimumManifestLines)) + 1 != plannedPaths_.size())
+        throw ManifestCopyChanged();
     return count;
 }
 
@@ -192,16 +237,23 @@ bool InstallationRun::ExtractEntries(RunObserver& observer) {
 void InstallationRun::ExtractEntry(const std::string& line, long lineNumber, RunObserver& observer) {
     const ManifestEntry entry = SplitManifestLine(line);
     const std::string target = EntryPath(installDir_, ClassOfLine(lineNumber), entry.fileName);
+    // Each line must name the file the plan made from the payload's own manifest.
+    if (static_cast<std::size_t>(lineNumber) >= plannedPaths_.size() ||
+        plannedPaths_[static_cast<std::size_t>(lineNumber) - 1] != target)
+        throw ManifestCopyChanged();
     observer.EntryStarting(target);
     const Blob blob = store_.Open(entry.name, entry.type);
     WriteNewFile(target, blob.Data(), blob.Size());
     uninstallList_.push_back(target);
 }
 
-void InstallationRun::WriteNewFile(const std::string& path, const char* data, std::size_t size) {
+void InstallationRun::WriteNewFile(const std::string& path, const char* data, std::size_t size,
+                                   os::Identity* written) {
     rt::NewFile file;
     changes_.OpenNewFile(path, file); // from here on the file is the run's, whole or not
     file.WriteAll(data, size);
+    if (written)
+        file.ReadIdentity(*written);
 }
 
 LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
@@ -213,6 +265,7 @@ LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
     if (observer.DesktopShortcutWanted())
         shortcuts_.CreateDesktopShortcut(installDir_ + "\\" PROGRAM_FILE, "\\" PRODUCT_NAME, changes_);
     const std::string manifestCopy = ManifestCopyPath(installDir_);
+    manifestCopy_.Close();
     if (rt::FileExists(manifestCopy))
         rt::RemoveFile(manifestCopy);
     journal_.MarkSucceeded(); // nothing can fail any more: the earlier files go

@@ -10,7 +10,9 @@
 #include "engine/RunChanges.h"
 #include "engine/RunJournal.h"
 #include "engine/RunObserver.h"
+#include "runtime/Errors.h"
 #include "runtime/FolderClaim.h"
+#include "runtime/OwnedFile.h"
 
 #include <cstdint>
 #include <string>
@@ -27,6 +29,8 @@ enum class RunOutcome {
     RecoveryNotFinished, // an interrupted run into the folder could not be settled (see
                          // recovery); nothing new was made
     FolderInUse,         // another run is installing into the folder (or stopped in it); nothing was made
+    LinkInTheWay,        // a link stands where the run would write through it (see refusedAt); nothing made
+    FolderLeftToOthers,  // the user chose not to install into folders others can change; nothing made
 };
 
 // What the run will write on the target's volume, in whole allocation units, and what
@@ -44,7 +48,8 @@ struct RunResult {
     LeftBehind left;
     // What the run found of an interrupted one (RecoveryNotFinished: what it had to leave).
     Recovery recovery;
-    Room room; // NotEnoughRoom: what the run needs and what the volume has
+    Room room;             // NotEnoughRoom: what the run needs and what the volume has
+    std::string refusedAt; // LinkInTheWay: the link
 };
 
 class InstallationRun {
@@ -76,6 +81,8 @@ class InstallationRun {
         std::size_t size;
     };
     std::vector<PlannedFile> PlannedFiles() const;
+    std::string FirstLinkInTheWay(const SetAsidePlan& plan) const;
+    rt::Error ManifestCopyChanged() const;
     bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
     bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan, Room& room) const;
     // Settles an interrupted run's journal; false when the run cannot go on.
@@ -85,7 +92,9 @@ class InstallationRun {
     long CountManifestLines();
     bool ExtractEntries(RunObserver& observer); // false when cancelled
     void ExtractEntry(const std::string& line, long lineNumber, RunObserver& observer);
-    void WriteNewFile(const std::string& path, const char* data, std::size_t size);
+    // Writes a new file of the run's (its identity to written, when given).
+    void WriteNewFile(const std::string& path, const char* data, std::size_t size,
+                      os::Identity* written = nullptr);
     LeftBehind SucceedEnding(RunObserver& observer);
 
     ShortcutMaker& shortcuts_;
@@ -93,6 +102,8 @@ class InstallationRun {
 
     std::string installDir_;                 // the target of the current run, as typed
     std::vector<std::string> uninstallList_; // files written whole, in order
+    std::vector<std::string> plannedPaths_;  // every file the run writes, in order
+    rt::OwnedFile manifestCopy_;             // held from its writing until it is deleted
     RunJournal journal_;
     RunChanges changes_{journal_};
     rt::FolderClaim claim_;

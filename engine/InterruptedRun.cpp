@@ -2,6 +2,7 @@
 
 #include "engine/SetAsidePlan.h"
 #include "runtime/FileSystem.h"
+#include "runtime/OwnedFile.h"
 #include "runtime/Text.h"
 
 #include <algorithm>
@@ -20,23 +21,41 @@ std::vector<std::string> PartsOf(const std::string& path) {
             parts.emplace_back();
         } else {
             parts.back() += path[i];
-            if (byte >= 0x81 && byte <= 0xFE && i + 1 < path.size())
+            if (rt::IsLeadByte(byte) && i + 1 < path.size())
                 parts.back() += path[++i];
         }
     }
     return parts;
 }
 
-bool LeadsUpOrAround(const std::string& path) {
-    const std::vector<std::string> parts = PartsOf(path);
-    return std::any_of(parts.begin(), parts.end(),
-                       [](const std::string& part) { return part == "." || part == ".."; });
+// A name of one entry in one folder: no separator of either kind, no stream, not empty,
+// "." or "..".
+bool IsPlainName(const std::string& name) {
+    return !name.empty() && name != "." && name != ".." && PartsOf(name).size() == 1 &&
+           name.find_first_of("/:") == std::string::npos;
 }
 
-bool Inside(const std::string& path, const std::string& folder) {
-    const std::size_t start = folder.size() + (rt::EndsWithSeparator(folder) ? 0 : 1);
-    return path.size() > start && path.compare(0, folder.size(), folder) == 0 &&
-           (rt::EndsWithSeparator(folder) || path[folder.size()] == '\\');
+// A path the system takes as it is written: drive-rooted or UNC, each part a plain name,
+// no "\\?\" or "\\.\" prefix (which would skip the system's own checks), no stream.
+bool IsPlainPath(const std::string& path) {
+    if (path.size() < 3 || path.compare(0, 4, "\\\\?\\") == 0 || path.compare(0, 4, "\\\\.\\") == 0)
+        return false;
+    const bool unc = path.compare(0, 2, "\\\\") == 0;
+    if (!unc && (path[1] != ':' || path[2] != '\\'))
+        return false;
+    std::vector<std::string> parts = PartsOf(path.substr(unc ? 2 : 3));
+    if (!parts.empty() && parts.back().empty())
+        parts.pop_back(); // a closing separator
+    return std::all_of(parts.begin(), parts.end(), IsPlainName);
+}
+
+// The path as the system resolves it, case folded, without a closing separator: two
+// spellings of one place compare equal.
+std::string Resolved(const std::string& path) {
+    std::string full = rt::FoldCase(os::FullPathName(path));
+    while (full.size() > 3 && rt::EndsWithSeparator(full))
+        full.pop_back();
+    return full;
 }
 
 bool IsSetAsideNameOf(const std::string& aside, const std::string& path) {
@@ -46,12 +65,16 @@ bool IsSetAsideNameOf(const std::string& aside, const std::string& path) {
     return false;
 }
 
-// Whether every record names only places the run writes: inside the target folder (as
-// typed, or blank-stripped), the folders above it that it made, and the link folders.
+// Whether every record names only places the run writes: inside this run's target
+// folder, the folders above it (which the run may have made), and the link folders.
+// Each path must be plain (see IsPlainPath) and is compared as the system resolves it.
 class PlacesOfTheRun {
   public:
     PlacesOfTheRun(const std::string& installDir, const std::vector<std::string>& linkPlaces)
-        : targets_{installDir, rt::StripBlanks(installDir)}, linkPlaces_(linkPlaces) {}
+        : target_(Resolved(rt::StripBlanks(installDir))) {
+        for (const std::string& place : linkPlaces)
+            linkPlaces_.push_back(Resolved(place));
+    }
 
     bool AllowAll(const std::vector<JournalRecord>& records) const {
         return std::all_of(records.begin(), records.end(),
@@ -60,57 +83,67 @@ class PlacesOfTheRun {
 
   private:
     bool Allows(const JournalRecord& record) const {
-        if (LeadsUpOrAround(record.path))
-            return false;
-        switch (record.kind) {
-        case RecordKind::Succeeded:
+        if (record.kind == RecordKind::Succeeded)
             return record.path.empty();
+        if (!IsPlainPath(record.path))
+            return false;
+        const std::string path = Resolved(record.path);
+        switch (record.kind) {
         case RecordKind::FolderMade:
         case RecordKind::FolderMaking:
         case RecordKind::FolderWrittenInto:
-            return IsFolderOfTheRun(record.path);
+            return IsFolderOfTheRun(path);
         case RecordKind::SettingAside:
-            return IsFileOfTheRun(record.path) && IsSetAsideNameOf(record.aside, record.path);
+            return IsFileOfTheRun(path) && IsSetAsideNameOf(record.aside, record.path) &&
+                   std::all_of(record.names.begin(), record.names.end(), IsPlainName);
         default:
-            return IsFileOfTheRun(record.path);
+            return IsFileOfTheRun(path);
         }
     }
 
     bool IsFileOfTheRun(const std::string& path) const {
-        return InsideATarget(path) || std::find(linkPlaces_.begin(), linkPlaces_.end(),
-                                                rt::ContainingFolder(path)) != linkPlaces_.end();
+        return rt::IsInsideFolder(path, target_) || IsLinkPlace(rt::ContainingFolder(path));
     }
 
     bool IsFolderOfTheRun(const std::string& path) const {
-        if (path.empty())
-            return false;
-        for (const std::string& target : targets_)
-            if (path == target || Inside(target, path))
-                return true; // the target, or a folder above it
-        return InsideATarget(path) ||
-               std::find(linkPlaces_.begin(), linkPlaces_.end(), path) != linkPlaces_.end();
+        return path == target_ || rt::IsInsideFolder(target_, path) || rt::IsInsideFolder(path, target_) ||
+               IsLinkPlace(path);
     }
 
-    bool InsideATarget(const std::string& path) const {
-        return std::any_of(targets_.begin(), targets_.end(),
-                           [&](const std::string& t) { return Inside(path, t); });
+    bool IsLinkPlace(const std::string& folder) const {
+        return std::find(linkPlaces_.begin(), linkPlaces_.end(), folder) != linkPlaces_.end();
     }
 
-    const std::vector<std::string> targets_;
-    const std::vector<std::string>& linkPlaces_;
+    const std::string target_;
+    std::vector<std::string> linkPlaces_;
 };
 
-// The journal's folder is the folder the journal names: a journal copied from elsewhere
-// speaks of other files.
-bool BelongsHere(const std::string& journalPath, const std::string& installDir) {
-    os::Identity here, named;
-    return rt::ReadIdentity(rt::ContainingFolder(journalPath), os::FinalLink::Followed, here) &&
-           rt::ReadIdentity(rt::StripBlanks(installDir), os::FinalLink::Followed, named) && here == named;
+// The journal lies in this run's target folder, and names that folder in its header:
+// a journal copied from elsewhere speaks of other files.
+bool BelongsHere(const std::string& journalPath, const std::string& journalsFolder,
+                 const std::string& installDir) {
+    os::Identity here, named, target;
+    return rt::ReadIdentity(rt::ContainingFolder(journalPath), os::FinalLink::NotFollowed, here) &&
+           rt::ReadIdentity(rt::StripBlanks(journalsFolder), os::FinalLink::NotFollowed, named) &&
+           rt::ReadIdentity(rt::StripBlanks(installDir), os::FinalLink::NotFollowed, target) &&
+           here == named && here == target;
 }
 
-Recovery MovedAside(const std::string& journalPath) {
+// Whether the object at path is what it should be (a plain file, or a folder that is no
+// link) and nobody but the trusted accounts could have changed it since it was made.
+bool IsProtected(const std::string& path, bool folder) {
+    rt::OwnedFile held;
+    std::uint32_t byHandle = 0, byPath = 0;
+    os::Guard guard = os::Guard::OpenToOthers;
+    return held.OpenToInspect(path) == 0 && os::ReadAttributes(held.Handle(), byHandle) == 0 &&
+           rt::ReadAttributes(path, byPath) && !((byHandle | byPath) & os::kAttrReparsePoint) &&
+           ((byHandle & os::kAttrDirectory) != 0) == folder && os::ReadGuard(held.Handle(), guard) == 0 &&
+           guard == os::Guard::Protected;
+}
+
+Recovery MovedAside(const std::string& journalPath, Recovery::Outcome why = Recovery::Outcome::Unreadable) {
     Recovery recovery;
-    recovery.outcome = Recovery::Outcome::Unreadable;
+    recovery.outcome = why;
     for (int attempt = 1; attempt <= kSetAsideNames; ++attempt) {
         if (rt::MoveEntry(journalPath, SetAsideName(journalPath, attempt)) == 0) {
             recovery.keptAs = SetAsideName(journalPath, attempt);
@@ -142,11 +175,14 @@ Recovery Settle(const std::string& journalPath, const ParsedJournal& journal) {
 
 } // namespace
 
-Recovery RecoverInterruptedRun(const std::string& journalPath, const std::vector<std::string>& linkPlaces) {
+Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string& installDir,
+                               const std::vector<std::string>& linkPlaces) {
     Recovery recovery;
     std::uint32_t attributes = 0;
     if (!rt::ReadAttributes(journalPath, attributes))
         return recovery;
+    if (!IsProtected(rt::ContainingFolder(journalPath), true) || !IsProtected(journalPath, false))
+        return MovedAside(journalPath, Recovery::Outcome::OpenToOthers);
     std::string bytes;
     if (const unsigned code = rt::ReadWholeFile(journalPath, bytes)) {
         if (code == os::kErrorSharingViolation) {
@@ -160,8 +196,8 @@ Recovery RecoverInterruptedRun(const std::string& journalPath, const std::vector
         rt::RemoveFile(journalPath); // killed before it recorded any change
         return recovery;
     }
-    if (!journal.Usable() || !BelongsHere(journalPath, journal.installDir) ||
-        !PlacesOfTheRun(journal.installDir, linkPlaces).AllowAll(journal.records))
+    if (!journal.Usable() || !BelongsHere(journalPath, journal.installDir, installDir) ||
+        !PlacesOfTheRun(installDir, linkPlaces).AllowAll(journal.records))
         return MovedAside(journalPath);
     return Settle(journalPath, journal);
 }

@@ -18,6 +18,8 @@ struct Recovery {
         Undone,       // the interrupted run was undone
         Completed,    // the interrupted run had reached its success point and was completed
         Unreadable,   // the journal could not be trusted: nothing touched, it was moved to keptAs
+        OpenToOthers, // the journal, or its folder, could have been written by another user of the
+                      // computer: nothing touched, it was moved to keptAs
         NotFinished,  // something could not be settled (see left); the journal stays
         FolderInUse,  // another run holds the journal open: it is installing into the folder now
     };
@@ -26,8 +28,12 @@ struct Recovery {
     std::string keptAs;
 };
 
-// linkPlaces are the folders the run's links go into (the product's Programs folder and
-// the desktop); a journal naming any other place outside the target is not trusted.
-Recovery RecoverInterruptedRun(const std::string& journalPath, const std::vector<std::string>& linkPlaces);
+// installDir is the target folder of the run that recovers; linkPlaces are the folders
+// the run's links go into (the product's Programs folder and the desktop). A journal is
+// acted on only when it and its folder could have been changed by no one but the
+// trusted accounts (see os::Guard), it lies in installDir and names it, and every
+// record names a plain path in installDir, above it, or in a link place.
+Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string& installDir,
+                               const std::vector<std::string>& linkPlaces);
 
 } // namespace engine

@@ -85,8 +85,7 @@ std::map<std::string, os::Identity> Originals(const std::vector<JournalRecord>& 
 }
 
 bool IsAncestorOrSame(const std::string& folder, const std::string& of) {
-    return of == folder || (of.size() > folder.size() && of.compare(0, folder.size(), folder) == 0 &&
-                            (of[folder.size()] == '\\' || rt::EndsWithSeparator(folder)));
+    return of == folder || rt::IsInsideFolder(of, folder);
 }
 
 class Undo {

@@ -25,6 +25,10 @@ class RunObserver {
     virtual bool MayGoOn() = 0;
     // Whether a desktop shortcut is wanted; read once, when the shortcuts are made.
     virtual bool DesktopShortcutWanted() = 0;
+    // Folders of the installation that other users of the computer may change, and that
+    // the run could not take for the administrators: true installs into them as they are.
+    // Asked before anything is written.
+    virtual bool MayInstallIntoFoldersOthersCanChange(const std::vector<std::string>& folders) = 0;
     // An interrupted run into the folder was undone, completed, or found unreadable; the
     // run goes on when this returns.
     virtual void InterruptedRunRecovered(const Recovery& recovery) = 0;

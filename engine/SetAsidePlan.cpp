@@ -81,6 +81,10 @@ void PlanFolder(const Folder& folder, const std::string& keepFolder, SetAsidePla
         const auto found = standing.find(rt::FoldCase(rt::FileNamePart(target)));
         if (found == standing.end())
             continue;
+        if (found->second & os::kAttrReparsePoint) {
+            plan.links.push_back(target);
+            continue;
+        }
         std::string aside;
         if (IsMovableFile(found->second))
             aside = FreeAsideName(target, [&](const std::string& name) {

@@ -25,6 +25,8 @@ struct SetAsidePlan {
     // Paths where something stands that is not moved in one batch (a folder, a read-only
     // file): the run meets them one by one, and refuses what cannot be replaced.
     std::set<std::string> occupied;
+    // Links (symbolic links, junctions) standing where the run writes: refused.
+    std::vector<std::string> links;
 };
 
 // Plans for the files the run will write (full paths, in the run's order). A folder

@@ -77,8 +77,6 @@ unsigned DeleteAtRestart(const std::string& path);
 
 // What tells one file system object from every other: its volume and its index on
 // that volume. A name can come to mean another object; an identity cannot.
-// The Win32 seam reads the index only (reading the volume costs a volume query per
-// call); the POSIX seam reads both.
 struct Identity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
@@ -94,6 +92,28 @@ enum class FinalLink { Followed, NotFollowed };
 unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& identity);
 // The identity of an open file.
 unsigned ReadIdentity(FileHandle file, Identity& identity);
+// Who could have changed an object since it was made, read from its owner and access
+// list. The program runs as an administrator: what only administrators, the system, the
+// system's installer service or this program's own user could have changed is its own
+// to act on; anything else may have been written by another user of the computer.
+enum class Guard {
+    Protected,    // owner and every grant that allows a change are among those
+    OpenToOthers, // another owner, no access list, or a grant of change to anyone else
+    NotKept,      // the volume keeps no access lists (FAT, exFAT) or lies on another computer
+};
+
+// Opens an existing file or folder to look at it (its guard, attributes, identity) and
+// hold it: a link at its end is opened itself, not followed; others may go on reading
+// and writing it, but it cannot be deleted or renamed while it is held. Asks for the
+// right to change its owner and access list too, where that is granted.
+unsigned OpenToInspect(const std::string& path, FileHandle& object);
+unsigned ReadGuard(FileHandle object, Guard& guard);
+unsigned ReadAttributes(FileHandle object, std::uint32_t& attributes);
+// Makes an object opened with OpenToInspect the administrators' own: owner the
+// Administrators group, and the security descriptor's access list (SDDL), protected
+// from the parent's. What the list passes on reaches what is inside.
+unsigned TakeOver(FileHandle object, const std::string& securityDescriptor);
+
 // One entry of a folder search.
 struct FoundEntry {
     std::string name;

@@ -5,9 +5,11 @@
 
 #include <windows.h>
 
-#include <sddl.h> // after windows.h, which they need
+#include <aclapi.h> // after windows.h, which they need
+#include <sddl.h>
 #include <wincrypt.h>
 
+#include <cstring>
 #include <memory>
 
 // SHA-256 is offered from Windows XP SP3 on; the headers name it only for later targets.
@@ -49,10 +51,7 @@ void Fill(const WIN32_FIND_DATAA& data, FoundEntry& entry) {
 }
 
 // NtQueryInformationFile's FileInternalInformation: the file's index on its volume, from
-// the open handle alone. GetFileInformationByHandle would also ask for the volume's
-// serial number, a query that costs more than writing a small file under Wine; the
-// journal compares a file only with what stands at the same path, in a folder whose
-// own identity it checks once, so the index is what tells files apart.
+// the open handle alone (GetFileInformationByHandle asks for much more).
 constexpr int kFileInternalInformation = 6;
 using QueryInformationFile = LONG(WINAPI*)(HANDLE, void* status, void* information, ULONG length, int kind);
 
@@ -60,6 +59,37 @@ QueryInformationFile QueryFileInformation() {
     static const auto function = reinterpret_cast<QueryInformationFile>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
     return function;
+}
+
+// NtQueryVolumeInformationFile: what the volume of an open file is, from the handle alone.
+constexpr int kFileFsVolumeInformation = 1;
+constexpr int kFileFsDeviceInformation = 4;
+constexpr int kFileFsAttributeInformation = 5;
+constexpr ULONG kRemoteDevice = 0x10;       // FILE_REMOTE_DEVICE
+constexpr ULONG kPersistentAccessLists = 8; // FILE_PERSISTENT_ACLS
+
+QueryInformationFile QueryVolumeInformation() {
+    static const auto function = reinterpret_cast<QueryInformationFile>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryVolumeInformationFile")));
+    return function;
+}
+
+// The first 32-bit field of a volume information class (a long answer's fixed part is
+// filled even when its name does not fit), at the given offset.
+bool ReadVolumeField(HANDLE file, int kind, std::size_t offset, ULONG& value) {
+    struct {
+        ULONG_PTR status;
+        ULONG_PTR information;
+    } result;
+    alignas(8) unsigned char buffer[128] = {};
+    if (!QueryVolumeInformation())
+        return false;
+    const LONG status = QueryVolumeInformation()(file, &result, buffer, sizeof buffer, kind);
+    constexpr LONG kBufferOverflow = static_cast<LONG>(0x80000005);
+    if (status != 0 && status != kBufferOverflow)
+        return false;
+    std::memcpy(&value, buffer + offset, sizeof value);
+    return true;
 }
 
 } // namespace
@@ -151,14 +181,19 @@ unsigned ReadIdentity(FileHandle file, Identity& identity) {
         ULONG_PTR information;
     } result;
     LARGE_INTEGER index;
-    if (QueryFileInformation() && QueryFileInformation()(AsHandle(file), &result, &index, sizeof index,
-                                                         kFileInternalInformation) == 0) {
+    ULONG serial = 0; // FILE_FS_VOLUME_INFORMATION: the serial number follows the creation time
+    if (QueryFileInformation() &&
+        QueryFileInformation()(AsHandle(file), &result, &index, sizeof index, kFileInternalInformation) ==
+            0 &&
+        ReadVolumeField(AsHandle(file), kFileFsVolumeInformation, sizeof(LARGE_INTEGER), serial)) {
+        identity.volume = serial;
         identity.index = static_cast<std::uint64_t>(index.QuadPart);
         return 0;
     }
     BY_HANDLE_FILE_INFORMATION information;
     if (!GetFileInformationByHandle(AsHandle(file), &information))
         return GetLastError();
+    identity.volume = information.dwVolumeSerialNumber;
     identity.index = (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     return 0;
 }
@@ -177,6 +212,157 @@ unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& id
     const unsigned code = ReadIdentity(reinterpret_cast<FileHandle>(handle), identity);
     CloseHandle(handle);
     return code;
+}
+
+unsigned OpenToInspect(const std::string& path, FileHandle& object) {
+    object = kNoFile;
+    if (!FitsMaxPath(path))
+        return kErrorFilenameTooLong;
+    constexpr DWORD kLook = READ_CONTROL | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+    const auto open = [&path](DWORD access) {
+        return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    };
+    HANDLE handle = open(kLook | WRITE_DAC | WRITE_OWNER);
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
+        handle = open(kLook); // looking is enough to refuse it
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    object = reinterpret_cast<FileHandle>(handle);
+    return 0;
+}
+
+unsigned ReadAttributes(FileHandle object, std::uint32_t& attributes) {
+    BY_HANDLE_FILE_INFORMATION information;
+    if (!GetFileInformationByHandle(AsHandle(object), &information))
+        return GetLastError();
+    attributes = information.dwFileAttributes;
+    return 0;
+}
+
+namespace {
+
+// A security identifier in the system's own memory, freed when the owner goes.
+using OwnedSid = std::unique_ptr<void, decltype(&LocalFree)>;
+
+OwnedSid SidFromText(const char* text) {
+    PSID sid = nullptr;
+    ConvertStringSidToSidA(text, &sid);
+    return OwnedSid(sid, &LocalFree);
+}
+
+// The accounts whose changes the program trusts: the administrators, the system, the
+// system's installer service, and the user the program runs as (under Wine, the owner
+// of everything; on Windows, an elevated administrator's files belong to Administrators).
+class TrustedAccounts {
+  public:
+    TrustedAccounts() {
+        for (const char* text :
+             {"BA", "SY", "S-1-5-80-956008885-3459464862-3012530209-2232232525-2280786346"})
+            accounts_.push_back(SidFromText(text));
+        HANDLE token = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+            return;
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        user_.resize(size);
+        if (!GetTokenInformation(token, TokenUser, user_.data(), size, &size))
+            user_.clear();
+        CloseHandle(token);
+    }
+    bool Include(PSID sid) const {
+        if (!sid || !IsValidSid(sid))
+            return false;
+        for (const OwnedSid& account : accounts_)
+            if (account && EqualSid(account.get(), sid))
+                return true;
+        return !user_.empty() && EqualSid(reinterpret_cast<const TOKEN_USER*>(user_.data())->User.Sid, sid);
+    }
+
+  private:
+    std::vector<OwnedSid> accounts_;
+    std::vector<unsigned char> user_;
+};
+
+// Every right that changes an object or what is in it: its data, its entries, its
+// attributes, its deletion, its access list and owner.
+constexpr ACCESS_MASK kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD |
+                                      FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER |
+                                      GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
+
+// Whether the access list lets only trusted accounts change the object. A grant meant
+// only for what is made inside (inherit-only) does not apply to the object itself; a
+// grant of another form than the plain one (object, callback) counts against it.
+bool OnlyTrustedMayChange(const ACL* list, const TrustedAccounts& trusted) {
+    if (!list)
+        return false; // no access list: everyone may do everything
+    for (DWORD i = 0; i < list->AceCount; ++i) {
+        void* entry = nullptr;
+        if (!GetAce(const_cast<ACL*>(list), i, &entry))
+            return false;
+        const auto* header = static_cast<const ACE_HEADER*>(entry);
+        const bool grants = header->AceType == ACCESS_ALLOWED_ACE_TYPE ||
+                            header->AceType == ACCESS_ALLOWED_OBJECT_ACE_TYPE ||
+                            header->AceType == ACCESS_ALLOWED_CALLBACK_ACE_TYPE ||
+                            header->AceType == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
+        if (!grants || (header->AceFlags & INHERIT_ONLY_ACE))
+            continue;
+        const auto* grant = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
+        if (!(grant->Mask & kChangeRights))
+            continue;
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE ||
+            !trusted.Include(const_cast<DWORD*>(&grant->SidStart)))
+            return false;
+    }
+    return true;
+}
+
+bool VolumeKeepsAccessLists(HANDLE object) {
+    ULONG device = 0, attributes = 0;
+    constexpr std::size_t kCharacteristicsOffset = sizeof(ULONG); // after the device type
+    if (ReadVolumeField(object, kFileFsDeviceInformation, kCharacteristicsOffset, device) &&
+        (device & kRemoteDevice))
+        return false;
+    return !ReadVolumeField(object, kFileFsAttributeInformation, 0, attributes) ||
+           (attributes & kPersistentAccessLists);
+}
+
+} // namespace
+
+unsigned ReadGuard(FileHandle object, Guard& guard) {
+    static const TrustedAccounts trusted;
+    if (!VolumeKeepsAccessLists(AsHandle(object))) {
+        guard = Guard::NotKept;
+        return 0;
+    }
+    PSID owner = nullptr;
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (const DWORD code = GetSecurityInfo(AsHandle(object), SE_FILE_OBJECT,
+                                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                                           nullptr, &list, nullptr, &descriptor))
+        return code;
+    const std::unique_ptr<void, decltype(&LocalFree)> owned(descriptor, &LocalFree);
+    guard = trusted.Include(owner) && OnlyTrustedMayChange(list, trusted) ? Guard::Protected
+                                                                          : Guard::OpenToOthers;
+    return 0;
+}
+
+unsigned TakeOver(FileHandle object, const std::string& securityDescriptor) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(securityDescriptor.c_str(), SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        return GetLastError();
+    const std::unique_ptr<void, decltype(&LocalFree)> owned(descriptor, &LocalFree);
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = nullptr;
+    if (!GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted))
+        return GetLastError();
+    const OwnedSid administrators = SidFromText("BA");
+    return SetSecurityInfo(AsHandle(object), SE_FILE_OBJECT,
+                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
+                               PROTECTED_DACL_SECURITY_INFORMATION,
+                           administrators.get(), nullptr, list, nullptr);
 }
 
 unsigned RemoveFolder(const std::string& path) {

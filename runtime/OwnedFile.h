@@ -36,6 +36,11 @@ class OwnedFile {
         return os::CreateNewForWriting(path, file_);
     }
 
+    unsigned OpenToInspect(const std::string& path) {
+        Close();
+        return os::OpenToInspect(path, file_);
+    }
+
     bool IsOpen() const { return file_ != os::kNoFile; }
     os::FileHandle Handle() const { return file_; }
 

@@ -112,4 +112,10 @@ std::vector<std::string> SplitLines(const std::string& text) {
     return lines;
 }
 
+bool IsInsideFolder(const std::string& path, const std::string& folder) {
+    const bool closed = EndsWithSeparator(folder);
+    return path.size() > folder.size() + (closed ? 0 : 1) && path.compare(0, folder.size(), folder) == 0 &&
+           (closed || path[folder.size()] == '\\');
+}
+
 } // namespace rt

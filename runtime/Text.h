@@ -34,6 +34,10 @@ std::string ContainingFolder(const std::string& path);
 // character (such as the second byte of 淺).
 bool EndsWithSeparator(const std::string& path);
 
+// True when path lies inside folder (not folder itself), compared byte for byte: path
+// begins with folder and a separator (folder's own closing one, or the next byte).
+bool IsInsideFolder(const std::string& path, const std::string& folder);
+
 // True for a path that does not depend on the current folder or drive: a drive letter
 // with its root ("C:\...") or a UNC name with server and share ("\\server\share...").
 // "/" counts as a separator, as the system takes it.

@@ -108,6 +108,13 @@ void ProgressPage::RunAndFollowItsOutcome() {
         ReturnToReady();
         Tell(kFolderInUseText, MB_ICONEXCLAMATION);
         break;
+    case engine::RunOutcome::LinkInTheWay:
+        ReturnToReady();
+        Tell(LinkInTheWayText(result.refusedAt), MB_ICONEXCLAMATION);
+        break;
+    case engine::RunOutcome::FolderLeftToOthers:
+        ReturnToReady(); // the user's own choice: nothing more to say
+        break;
     case engine::RunOutcome::Cancelled:
         stage_ = Stage::Ended;
         TellWhatTheUndoLeft(result.left);
@@ -134,6 +141,12 @@ void ProgressPage::Tell(const std::string& text, UINT icon) {
 
 void ProgressPage::InterruptedRunRecovered(const engine::Recovery& recovery) {
     Tell(RecoveredText(recovery), MB_ICONINFORMATION);
+}
+
+bool ProgressPage::MayInstallIntoFoldersOthersCanChange(const std::vector<std::string>& folders) {
+    ShowAgainIfHidden();
+    return MessageBoxA(Handle(), FoldersOpenToOthersQuestion(folders).c_str(), SETUP_TITLE,
+                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void ProgressPage::ReturnToReady() {

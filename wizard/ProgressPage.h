@@ -57,6 +57,7 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     bool MayGoOn() override;
     bool DesktopShortcutWanted() override;
     void InterruptedRunRecovered(const engine::Recovery& recovery) override;
+    bool MayInstallIntoFoldersOthersCanChange(const std::vector<std::string>& folders) override;
 
     // The run's loop, asked before each daily entry (MayGoOn): once per display interval
     // the screen is brought up to date and waiting messages are handled; then a cancel

@@ -41,11 +41,30 @@ std::string RecoveredText(const engine::Recovery& recovery) {
         return std::string("上次向此文件夹安装" PRODUCT_NAME "时在最后一步被中断。那次安装已完成。\r\n\r\n") +
                (recovery.left.atRestart.empty() ? "" : DroppedLaterText(recovery.left) + "\r\n") +
                "现在继续安装。";
+    case Outcome::OpenToOthers:
+        return "此文件夹中有一次中断的安装留下的记录，但这台电脑的其他用户可以更改它，因此安装程序没有按它改"
+               "动任何文件。"
+               "记录已另存为：\r\n    " +
+               recovery.keptAs + "\r\n\r\n现在继续安装。";
     default:
         return "此文件夹中有一次中断的安装留下的记录，但记录无法读取，因此没有改动任何文件。记录已另存为：\r"
                "\n    " +
                recovery.keptAs + "\r\n\r\n现在继续安装。";
     }
+}
+
+std::string LinkInTheWayText(const std::string& link) {
+    return "安装位置中的以下项目是一个链接（符号链接或目录联接），它指向别处：\r\n    " + link +
+           "\r\n\r\n安装程序不会通过链接写入或改名任何文件。请删除该链接，或选择其他文件夹。";
+}
+
+std::string FoldersOpenToOthersQuestion(const std::vector<std::string>& folders) {
+    std::string text = "这台电脑的其他用户可以更改以下文件夹中的内容：\r\n";
+    for (const std::string& folder : folders)
+        text += "    " + folder + "\r\n";
+    return text + "\r\n安装到这里后，他们可以替换或添加" PRODUCT_NAME
+                  "的程序文件，而这些程序以后可能以管理员身份运行。建议安装到“Program "
+                  "Files”下的文件夹。\r\n\r\n是否仍要安装到这里？";
 }
 
 const char* const kFolderInUseText =

@@ -5,6 +5,7 @@
 #include "engine/InterruptedRun.h"
 
 #include <string>
+#include <vector>
 
 namespace wizard {
 
@@ -15,6 +16,10 @@ std::string RecoveredText(const engine::Recovery& recovery);
 std::string RecoveryNotFinishedText(const engine::Recovery& recovery);
 // Why the new run cannot start: another run is installing into the folder.
 extern const char* const kFolderInUseText;
+// Why the run did not start: a link stands where it would write through it.
+std::string LinkInTheWayText(const std::string& link);
+// Whether to install into folders that other users of the computer can change.
+std::string FoldersOpenToOthersQuestion(const std::vector<std::string>& folders);
 // What an undo had to leave in place, and where the earlier files are.
 std::string UndoLeftText(const engine::LeftBehind& left);
 // The earlier files that a running program still holds, deleted at the next restart,

@@ -49,8 +49,8 @@ int main() {
         run.push_back(bench::MillisecondsOf([&] { Run(payload, target); }));
         reinstall.push_back(bench::MillisecondsOf([&] { Run(payload, target); }));
         Run(payload, target, static_cast<int>(middle));
-        recovery.push_back(
-            bench::MillisecondsOf([&] { engine::RecoverInterruptedRun(engine::JournalPath(target), {}); }));
+        recovery.push_back(bench::MillisecondsOf(
+            [&] { engine::RecoverInterruptedRun(engine::JournalPath(target), target, {}); }));
         testing_support::RemoveAll(target);
     }
     std::printf("installation run benchmark (%s, %zu files, median of %d rounds)\n",

@@ -38,6 +38,10 @@ class RecordingObserver : public engine::RunObserver {
     void InterruptedRunRecovered(const engine::Recovery& recovery) override {
         recoveries.push_back(recovery);
     }
+    bool MayInstallIntoFoldersOthersCanChange(const std::vector<std::string>& folders) override {
+        foldersOpenToOthers = folders;
+        return installIntoFoldersOthersCanChange;
+    }
 
     long maximum = -1;
     std::string currentEntry;
@@ -51,6 +55,8 @@ class RecordingObserver : public engine::RunObserver {
     std::function<void()> onDesktopChoice;
     std::function<void(int check)> onCheck;
     std::vector<engine::Recovery> recoveries;
+    bool installIntoFoldersOthersCanChange = false;
+    std::vector<std::string> foldersOpenToOthers; // as last asked
 };
 
 class FakeShortcuts : public engine::ShortcutMaker {

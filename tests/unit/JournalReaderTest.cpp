@@ -3,6 +3,7 @@
 // damage, no file the user had is lost.
 #include "engine/JournalFormat.h"
 #include "engine/TargetPaths.h"
+#include "runtime/Text.h"
 #include "tests/support/SmallInstallation.h"
 
 #include <gtest/gtest.h>
@@ -108,7 +109,7 @@ bool StillThere(const std::string& root, const std::string& relative, const std:
 Recovery::Outcome Recover(const std::string& root, const std::string& journalPath,
                           const Snapshot& untouched) {
     const std::string bytes = FileContent(journalPath);
-    const Recovery recovery = RecoverInterruptedRun(journalPath, {});
+    const Recovery recovery = RecoverInterruptedRun(journalPath, rt::ContainingFolder(journalPath), {});
     if (recovery.outcome == Recovery::Outcome::Unreadable) {
         EXPECT_EQ(FileContent(recovery.keptAs), bytes);
         rt::RemoveFile(recovery.keptAs);

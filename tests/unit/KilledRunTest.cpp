@@ -163,7 +163,7 @@ TEST(KilledRun, AReinstallIsRefusedWhereItsSetAsideNamesWouldBeTooLong) {
 #ifndef _WIN32
 // The folders the run makes get the installation's rights (on the host: no write bit for
 // group and others, whatever the umask lets through), the new daily folder of a
-// reinstall included; folders that were there keep theirs.
+// reinstall included; folders that were there are taken or asked about.
 TEST(RunFolders, OnlyTheFoldersTheRunMakesGetTheInstallationsRights) {
     const mode_t umaskBefore = umask(0);
     TempFolder dir;
@@ -184,12 +184,36 @@ TEST(RunFolders, OnlyTheFoldersTheRunMakesGetTheInstallationsRights) {
     for (const char* made : {"mine\\new", "mine\\new\\Q", "mine\\new\\Q\\data", "mine\\new\\Q\\data\\day"})
         EXPECT_EQ(modeOf(dir / made), 0755u) << made;
     EXPECT_EQ(modeOf(dir / "mine"), 0777u);
-    RunFixture again(payload, dir / "mine\\new\\Q");
-    for (const char* folder : {"mine\\new\\Q", "mine\\new\\Q\\data"}) // as if made by someone else
-        chmod(unixPath(dir / folder).c_str(), 0777);
-    EXPECT_EQ(again.Install(), "");
-    EXPECT_EQ(modeOf(dir / "mine\\new\\Q"), 0777u);
-    EXPECT_EQ(modeOf(dir / "mine\\new\\Q\\data\\day"), 0755u); // made in place of the one set aside
+    // Folders others may change: taken while they hold only the run's own names (with a
+    // set-aside name and the journal's beside them), left as they are and asked about
+    // once anything else is there; a "no" writes nothing.
+    PutFile(dir / "mine\\new\\Q\\readme.txt.bak2", "an earlier set-aside name");
+    struct Case {
+        const char* stranger; // a file of someone else's in the target, or none
+        bool install;         // the answer, when asked
+    };
+    for (const Case& c : {Case{nullptr, false}, Case{"notes.txt", false}, Case{"notes.txt", true}}) {
+        for (const char* folder : {"mine\\new\\Q", "mine\\new\\Q\\data"}) // as if made by someone else
+            chmod(unixPath(dir / folder).c_str(), 0777);
+        if (c.stranger)
+            PutFile(dir / "mine\\new\\Q\\" + c.stranger, "someone's");
+        const Snapshot before = TakeSnapshot(dir / "mine");
+        RunFixture again(payload, dir / "mine\\new\\Q");
+        again.observer.installIntoFoldersOthersCanChange = c.install;
+        EXPECT_EQ(again.Install(), "");
+        const bool asked = c.stranger != nullptr;
+        EXPECT_EQ(again.observer.foldersOpenToOthers,
+                  asked ? std::vector<std::string>{dir / "mine\\new\\Q"} : std::vector<std::string>{});
+        EXPECT_EQ(modeOf(dir / "mine\\new\\Q"), asked ? 0777u : 0755u);
+        EXPECT_EQ(modeOf(dir / "mine\\new\\Q\\data"), 0755u); // taken in every case: only the run's names
+        if (asked && !c.install) {
+            EXPECT_EQ(again.result.outcome, RunOutcome::FolderLeftToOthers);
+            EXPECT_EQ(TakeSnapshot(dir / "mine"), before);
+            continue;
+        }
+        EXPECT_EQ(again.result.outcome, RunOutcome::Succeeded);
+        EXPECT_EQ(modeOf(dir / "mine\\new\\Q\\data\\day"), 0755u); // made in place of the one set aside
+    }
     umask(umaskBefore);
 }
 #endif
