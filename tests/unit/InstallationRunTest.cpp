@@ -15,8 +15,12 @@
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
+#include <algorithm>
 #include <csignal>
+#include <cstring>
+#include <fstream>
 #include <sys/resource.h>
+#include <unistd.h>
 #endif
 
 using namespace engine;
@@ -29,6 +33,7 @@ using testing_support::MakePayload;
 using testing_support::PutFile;
 using testing_support::RecordingObserver;
 using testing_support::Reinstall;
+using testing_support::RemoveAll;
 using testing_support::RunFixture;
 using testing_support::SetLastWriteYear;
 using testing_support::Snapshot;
@@ -269,6 +274,69 @@ TEST(InstallationRun, AReadOnlyFileUnderAPayloadNameIsRefusedAndKept) {
     EXPECT_EQ(TakeSnapshot(target), before);
     rt::FileSetAttr(target + "\\update.exe", 0);
 }
+
+#ifndef _WIN32
+namespace {
+
+std::string UnixPath(std::string path) { // the host's C:\ is its root
+    std::replace(path.begin(), path.end(), '\\', '/');
+    return path.substr(2);
+}
+
+} // namespace
+
+// A link where the run would write through it or rename it (a folder of the
+// installation, an entry in the way, the links' folder) is refused before anything is
+// written, and what it leads to stays as it was.
+TEST(InstallationRun, ALinkWhereTheRunWouldWriteIsRefusedWithNothingWrittenThroughIt) {
+    for (const std::string linked : {"Q\\data", "Q\\data\\day", "Q\\readme.txt", "links"}) {
+        TempFolder dir;
+        Reinstall next(dir);
+        rt::CreateDir(dir / "elsewhere");
+        PutFile(dir / "elsewhere\\readme.txt", "someone else's");
+        PutFile(dir / "elsewhere\\000001.day", "someone else's");
+        PutFile(dir / "elsewhere\\sda.d", "someone else's");
+        if (!rt::RemoveFile(dir / linked))
+            RemoveAll(dir / linked);
+        ASSERT_EQ(
+            symlink(UnixPath(dir / "elsewhere" + (linked == "Q\\readme.txt" ? "\\readme.txt" : "")).c_str(),
+                    UnixPath(dir / linked).c_str()),
+            0)
+            << linked << " " << std::strerror(errno);
+        const Snapshot before = TakeSnapshot(dir.Path()), elsewhere = TakeSnapshot(dir / "elsewhere");
+        ASSERT_EQ(next.r.Install(), "") << linked;
+        EXPECT_EQ(next.r.result.outcome, RunOutcome::LinkInTheWay) << linked;
+        EXPECT_EQ(next.r.result.refusedAt, dir / linked);
+        EXPECT_EQ(TakeSnapshot(dir.Path()), before) << linked;
+        EXPECT_EQ(TakeSnapshot(dir / "elsewhere"), elsewhere) << linked;
+    }
+}
+
+// The run reads its copy of the payload's file list from disk twice; from its writing
+// on, no one can change, rename or delete it, and a copy changed all the same (here
+// behind the host's advisory locks, which Windows' sharing would not allow) is caught
+// at the first line that names another file than the payload's own list.
+TEST(InstallationRun, TheFileListCopyCannotBeChangedUnderTheRun) {
+    TempFolder dir;
+    RunFixture r(MakePayload(dir, 4), dir / "Q");
+    const std::string copy = ManifestCopyPath(r.installDir);
+    r.observer.onCheck = [&](int check) {
+        if (check != 1)
+            return;
+        os::FileHandle file = os::kNoFile;
+        EXPECT_EQ(os::CreateForWriting(copy, file), os::kErrorSharingViolation);
+        EXPECT_EQ(os::RemoveFile(copy), os::kErrorSharingViolation);
+        EXPECT_EQ(os::MoveEntry(copy, copy + ".x"), os::kErrorSharingViolation);
+        std::string lines = FileContent(copy);
+        lines.replace(lines.rfind("data\\day\\000004.day"), 20, "..\\..\\..\\outside.txt");
+        std::ofstream(UnixPath(copy), std::ios::binary) << lines;
+    };
+    EXPECT_EQ(r.Install(), "The file list \"" + copy + "\" was changed while the installation was running");
+    EXPECT_FALSE(rt::FileExists(dir / "outside.txt"));
+    r.run.Abandon();
+    EXPECT_FALSE(rt::DirectoryExists(r.installDir));
+}
+#endif
 
 #ifndef _WIN32
 // The disk fills while the run writes: whichever file it is writing (the journal grows

@@ -11,6 +11,10 @@
 #include <algorithm>
 #include <cstdint>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
+
 using namespace engine;
 using namespace testing_support;
 using Status = ParsedJournal::Status;
@@ -104,13 +108,14 @@ bool StillThere(const std::string& root, const std::string& relative, const std:
 }
 
 // Recovers from the journal at journalPath under root, where all else is as in untouched.
-// A journal found Unreadable must be moved aside whole, nothing else touched; the moved
-// copy is then removed.
+// A journal found Unreadable or OpenToOthers must be moved aside whole, nothing else
+// touched; the moved copy is then removed.
 Recovery::Outcome Recover(const std::string& root, const std::string& journalPath,
                           const Snapshot& untouched) {
     const std::string bytes = FileContent(journalPath);
     const Recovery recovery = RecoverInterruptedRun(journalPath, rt::ContainingFolder(journalPath), {});
-    if (recovery.outcome == Recovery::Outcome::Unreadable) {
+    if (recovery.outcome == Recovery::Outcome::Unreadable ||
+        recovery.outcome == Recovery::Outcome::OpenToOthers) {
         EXPECT_EQ(FileContent(recovery.keptAs), bytes);
         rt::RemoveFile(recovery.keptAs);
         EXPECT_EQ(TakeSnapshot(root), untouched) << "touched though not trusted";
@@ -205,24 +210,45 @@ TEST(InterruptedRunRecovery, NoFlippedByteOfAKilledRunsJournalLosesAFileTheUserH
     }
 }
 
-// Journals whose records, if acted on, would delete a file the run never made.
-TEST(InterruptedRunRecovery, AJournalNamingAnotherFolderIsMovedAsideWithNothingTouched) {
+// Journals whose records, if acted on, would delete a file or folder the run never made:
+// each is moved aside whole, with nothing touched. Forged with valid frames, as anyone
+// who can write the folder could.
+TEST(InterruptedRunRecovery, AForgedOrForeignJournalIsMovedAsideWithNothingTouched) {
     TempFolder dir;
     KilledReinstall killed(MakePayload(dir, 4), dir / "Q");
     rt::CreateDir(dir / "copy");
     rt::CreateDir(dir / "elsewhere");
+    rt::CreateDir(dir / "elsewhere\\empty");
     PutFile(dir / "elsewhere\\precious.txt", "precious");
-    const auto namingOutside = [&](const std::string& folder) {
-        JournalRecord into{RecordKind::FolderWrittenInto, folder, "", {}, false, {}};
-        JournalRecord made{RecordKind::Made, folder + "\\precious.txt", "", {}, false, {}};
-        rt::ReadIdentity(folder, os::FinalLink::Followed, into.identity);
-        rt::ReadIdentity(made.path, os::FinalLink::NotFollowed, made.identity);
-        return EncodeHeader(killed.target) + EncodeRecord(into) + EncodeRecord(made);
+    ASSERT_TRUE(rt::DirectoryExists(killed.target + "\\data\\day.bak")); // set aside whole by the killed run
+    const auto identified = [](RecordKind kind, const std::string& path, os::FinalLink link) {
+        JournalRecord record{kind, path, "", {}, false, {}};
+        rt::ReadIdentity(path, link, record.identity);
+        return record;
     };
+    const auto journal = [&](std::vector<JournalRecord> records) {
+        std::string bytes = EncodeHeader(killed.target);
+        for (const JournalRecord& record : records)
+            bytes += EncodeRecord(record);
+        return bytes;
+    };
+    const auto namingOutside = [&](const std::string& folder) {
+        return journal({identified(RecordKind::FolderWrittenInto, folder, os::FinalLink::Followed),
+                        identified(RecordKind::Made, folder + "\\precious.txt", os::FinalLink::NotFollowed)});
+    };
+    JournalRecord setAsideWhole =
+        identified(RecordKind::SettingAside, killed.target + "\\data\\day.bak", os::FinalLink::NotFollowed);
+    setAsideWhole.path = killed.target + "\\data\\day";
+    setAsideWhole.aside = killed.target + "\\data\\day.bak";
+    setAsideWhole.names = {"..\\..\\..\\elsewhere\\precious.txt"};
     const std::vector<std::pair<std::string, std::string>> journals = {
         {dir / "copy\\Setup.journal", killed.journal}, // the killed run's, copied from its folder
         {JournalPath(killed.target), namingOutside(dir / "elsewhere")},
-        {JournalPath(killed.target), namingOutside(killed.target + "\\..\\elsewhere")}};
+        {JournalPath(killed.target), namingOutside(killed.target + "\\..\\elsewhere")},
+        {JournalPath(killed.target), namingOutside(killed.target + "\\../elsewhere")}, // "/" resolves too
+        {JournalPath(killed.target), journal({setAsideWhole, JournalRecord{}})},       // then succeeded
+        {JournalPath(killed.target), journal({identified(RecordKind::FolderMaking, dir / "elsewhere\\empty",
+                                                         os::FinalLink::NotFollowed)})}};
     rt::RemoveFile(JournalPath(killed.target));
     for (const auto& [journalPath, bytes] : journals) {
         const Snapshot untouched = TakeSnapshot(dir.Path());
@@ -231,3 +257,22 @@ TEST(InterruptedRunRecovery, AJournalNamingAnotherFolderIsMovedAsideWithNothingT
     }
     EXPECT_EQ(FileContent(dir / "elsewhere\\precious.txt"), "precious");
 }
+
+#ifndef _WIN32
+// The killed run's own journal, whole, is not acted on where another user could have
+// written it: a folder or a journal file that others may change.
+TEST(InterruptedRunRecovery, AJournalOthersCouldHaveWrittenIsMovedAsideWithNothingTouched) {
+    TempFolder dir;
+    KilledReinstall killed(MakePayload(dir, 4), dir / "Q");
+    std::string unixTarget = killed.target.substr(2); // the host's C:\ is its root
+    std::replace(unixTarget.begin(), unixTarget.end(), '\\', '/');
+    for (const std::string& unixPath : {unixTarget, unixTarget + "/Setup.journal"}) {
+        const mode_t mode = unixPath == unixTarget ? 0777 : 0666;
+        ASSERT_EQ(chmod(std::string(unixPath).c_str(), mode), 0);
+        EXPECT_EQ(Recover(killed.target, JournalPath(killed.target), killed.left),
+                  Recovery::Outcome::OpenToOthers);
+        chmod(unixTarget.c_str(), 0755);
+        PutFile(JournalPath(killed.target), killed.journal);
+    }
+}
+#endif
