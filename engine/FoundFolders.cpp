@@ -83,8 +83,21 @@ bool IsNameOfTheRun(const std::string& name, const std::vector<std::string>& nam
     });
 }
 
+// A target the run will make, on a volume that keeps no access lists (or another
+// computer's): what it makes there cannot be protected.
+bool WillBeUnprotectable(const std::string& installDir) {
+    rt::OwnedFile held;
+    os::Guard guard = os::Guard::Protected;
+    return held.OpenToInspect(rt::NearestExistingFolder(rt::StripBlanks(installDir))) == 0 &&
+           os::ReadGuard(held.Handle(), guard) == 0 && guard == os::Guard::NotKept;
+}
+
 FoundFolders SecureFoundFolders(const std::string& installDir, const std::vector<std::string>& files) {
     FoundFolders found;
+    if (!rt::DirectoryExists(installDir) && WillBeUnprotectable(installDir)) {
+        found.openToOthers.push_back(installDir);
+        return found;
+    }
     std::vector<std::string> withJournal = files;
     withJournal.push_back(JournalPath(installDir));
     for (const std::string& folder : {installDir, DataFolder(installDir), DailyFolder(installDir)}) {

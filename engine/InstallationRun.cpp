@@ -117,17 +117,20 @@ std::vector<InstallationRun::PlannedFile> InstallationRun::PlannedFiles() const 
 }
 
 // The first link where the run would write through it or rename it: an entry in the
-// way, or a folder the links go into. Renaming a link moves the link, not what it
-// names, but a link there is not the installation's and is left for its owner.
+// way, or the product's Programs folder (which the run makes, and an undo removes).
+// Renaming a link moves the link, not what it names, but a link there is not the
+// installation's and is left for its owner. The desktop folder itself may be a link
+// of its user's (Wine links it to the Unix desktop): it is the user's, not a place
+// below the target.
 std::string InstallationRun::FirstLinkInTheWay(const SetAsidePlan& plan) const {
     if (!plan.links.empty())
         return plan.links.front();
-    for (const std::string& place : shortcuts_.LinkPlaces()) {
-        std::uint32_t attributes = 0;
-        if (rt::ReadAttributes(place, attributes) && (attributes & os::kAttrReparsePoint))
-            return place;
-    }
-    return "";
+    const std::string programs = shortcuts_.ProductProgramsFolder();
+    std::uint32_t attributes = 0;
+    return !programs.empty() && rt::ReadAttributes(programs, attributes) &&
+                   (attributes & os::kAttrReparsePoint)
+               ? programs
+               : "";
 }
 
 // A target the run could only partly fill is refused before anything is made: one

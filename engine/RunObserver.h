@@ -46,6 +46,8 @@ class ShortcutMaker {
                                        rt::UndoableCreation& creation) = 0;
     // The folders the links go into: the product's Programs folder and the desktop.
     virtual std::vector<std::string> LinkPlaces() = 0;
+    // The product's own folder among them, in the Programs menu ("" when there is none).
+    virtual std::string ProductProgramsFolder() = 0;
 };
 
 } // namespace engine

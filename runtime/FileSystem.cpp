@@ -71,16 +71,21 @@ bool ReadIdentity(const std::string& path, os::FinalLink finalLink, os::Identity
     return os::ReadIdentity(path, finalLink, identity) == 0;
 }
 
-bool RoomOnVolume(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& unitBytes) {
+std::string NearestExistingFolder(const std::string& path) {
     std::string folder = path;
     while (!DirectoryExists(folder)) {
         const std::string parent =
             FolderPart(EndsWithSeparator(folder) ? folder.substr(0, folder.size() - 1) : folder);
         if (parent.empty() || parent == folder)
-            return false;
+            return "";
         folder = parent;
     }
-    return os::FreeSpace(folder, freeBytes, unitBytes) == 0;
+    return folder;
+}
+
+bool RoomOnVolume(const std::string& path, std::uint64_t& freeBytes, std::uint64_t& unitBytes) {
+    const std::string folder = NearestExistingFolder(path);
+    return !folder.empty() && os::FreeSpace(folder, freeBytes, unitBytes) == 0;
 }
 
 std::vector<os::FoundEntry> ListFolder(const std::string& folder) {

@@ -41,6 +41,10 @@ unsigned MoveEntry(const std::string& from, const std::string& to);
 // cannot be read.
 bool ReadIdentity(const std::string& path, os::FinalLink finalLink, os::Identity& identity);
 
+// The path itself when it is a folder, else the nearest folder above it that exists;
+// "" when none on the way does.
+std::string NearestExistingFolder(const std::string& path);
+
 // The room left to this user on the volume that path is (or would be) on, asked of its
 // nearest existing folder, and the volume's allocation unit; false when no folder on
 // the way exists or the volume cannot be asked (a drive that is not there).

@@ -72,20 +72,24 @@ void CreateProgramsShortcut(const std::string& target, const std::string& linkNa
     if (!rt::FileExists(target))
         return;
     LinkObject link(target);
-    const std::string programs = SpecialFolderPath(CSIDL_PROGRAMS);
-    if (programs.empty())
+    const std::string folder = ProductProgramsFolder();
+    if (folder.empty())
         return; // no Programs folder: nothing sound to write into
-    const std::string folder = programs + "\\" PRODUCT_NAME;
     if (!rt::DirectoryExists(folder))
         creation.CreateFolder(folder);
     link.SaveAs(folder + "\\" + linkName + ".lnk", creation);
 }
 
+std::string ProductProgramsFolder() {
+    const std::string programs = SpecialFolderPath(CSIDL_PROGRAMS);
+    return programs.empty() ? "" : programs + "\\" PRODUCT_NAME;
+}
+
 std::vector<std::string> LinkPlaces() {
     std::vector<std::string> places;
-    const std::string programs = SpecialFolderPath(CSIDL_PROGRAMS);
+    const std::string programs = ProductProgramsFolder();
     if (!programs.empty())
-        places.push_back(programs + "\\" PRODUCT_NAME);
+        places.push_back(programs);
     const std::string desktop = SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
     if (!desktop.empty())
         places.push_back(desktop);

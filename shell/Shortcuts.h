@@ -26,4 +26,8 @@ void CreateProgramsShortcut(const std::string& target, const std::string& linkNa
 // Programs folder and the desktop folder.
 std::vector<std::string> LinkPlaces();
 
+// The product's folder in the Programs menu: Programs folder + "\" + the product's
+// folder; "" when the shell names no Programs folder.
+std::string ProductProgramsFolder();
+
 } // namespace shell

@@ -77,4 +77,8 @@ std::vector<std::string> Wizard::ShellShortcuts::LinkPlaces() {
     return shell::LinkPlaces();
 }
 
+std::string Wizard::ShellShortcuts::ProductProgramsFolder() {
+    return shell::ProductProgramsFolder();
+}
+
 } // namespace wizard

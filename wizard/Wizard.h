@@ -42,6 +42,7 @@ class Wizard {
         void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
                                    rt::UndoableCreation& creation) override;
         std::vector<std::string> LinkPlaces() override;
+        std::string ProductProgramsFolder() override;
     };
 
     SharedState state_;

@@ -426,25 +426,6 @@ TEST_F(FaultMatrix, ASecondSetupIntoTheSameFolderIsRefusedAndTheFirstGoesOn) {
     ExpectCompleteInstallation(target);
 }
 
-namespace {
-
-// A folder's access list as the system reads it back, in its text form.
-std::string AccessListOf(const std::string& folder) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoA(folder.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                              nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
-        return "unreadable";
-    char* text = nullptr;
-    ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
-                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
-    const std::string list = text ? text : "";
-    LocalFree(text);
-    LocalFree(descriptor);
-    return list;
-}
-
-} // namespace
-
 // Wine keeps no access list; it turns the one a folder is made with into the folder's
 // Unix permissions and reads those back as a list. So a folder made with the
 // installation's descriptor reads back unlike one made plainly, which shows where the

@@ -13,6 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
+#include <sddl.h>
+
 #include <cstring>
 #include <vector>
 
@@ -81,6 +84,20 @@ void PlantEarlierInstallation(const std::string& target) {
     testing_support::PutFile(DesktopLink(), "earlier desktop link");
     for (const std::string& link : {ProductFolder() + "\\Marluxa.lnk", DesktopLink()})
         testing_support::SetLastWriteYear(link, 2001);
+}
+
+std::string AccessListOf(const std::string& path) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+        return "unreadable";
+    char* text = nullptr;
+    ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+    const std::string list = text ? text : "";
+    LocalFree(text);
+    LocalFree(descriptor);
+    return list;
 }
 
 std::string SystemMessage(DWORD code) {

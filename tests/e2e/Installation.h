@@ -28,6 +28,10 @@ void PlantEarlierInstallation(const std::string& target);
 extern const char* const kInterruptedRunUndone;
 extern const char* const kInterruptedRunCompleted;
 
+// A file or folder's access list as the system reads it back, in its text form (Wine
+// keeps none: it makes one up from the Unix permissions).
+std::string AccessListOf(const std::string& path);
+
 // The error report's text for a file that cannot be created.
 std::string CannotCreateMessage(const std::string& path, DWORD code);
 std::string SystemMessage(DWORD code);

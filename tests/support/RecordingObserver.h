@@ -75,6 +75,7 @@ class FakeShortcuts : public engine::ShortcutMaker {
         if (failDesktop)
             throw rt::Error("the shell failed");
     }
+    std::string ProductProgramsFolder() override { return linkFolder; }
     std::vector<std::string> LinkPlaces() override {
         return linkFolder.empty() ? std::vector<std::string>{} : std::vector<std::string>{linkFolder};
     }

@@ -1,0 +1,154 @@
+// What the installer, an administrator's program, does with what other users of the
+// computer could have put in its way: a target folder they may change, a link where it
+// would write, a journal it did not write. Under Wine every object belongs to the
+// user who runs it and its access list is made up from the Unix permissions, so a
+// folder "others may change" is one whose access list grants Everyone a change.
+#include "engine/JournalFormat.h"
+#include "engine/TargetPaths.h"
+#include "runtime/FileSystem.h"
+#include "tests/e2e/Driver.h"
+#include "tests/e2e/Installation.h"
+#include "tests/e2e/SetupTest.h"
+#include "tests/support/Readers.h"
+#include "tests/support/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <aclapi.h>
+#include <sddl.h>
+
+using namespace e2e;
+using testing_support::FileContent;
+using testing_support::PutFile;
+
+namespace {
+
+const char* const kTitle = "Marluxa安装程序";
+
+class OtherUsers : public SetupTest {
+  protected:
+    // Clicks "安装" and waits for the box it brings up.
+    MessageBoxSeen InstallAndWaitForABox(HWND progress) {
+        Click(ChildWithText(progress, "安装"));
+        return WaitForMessageBox(setup.Id(), 120000);
+    }
+    void ExpectReadyAgain(HWND progress) {
+        EXPECT_TRUE(WaitUntil(5000, [&] { return IsWindowEnabled(ChildWithText(progress, "安装")) != 0; }));
+    }
+};
+
+// Grants Everyone every right on the folder, as a folder made under a drive's root
+// inherits "Authenticated Users: Modify".
+void OpenToEveryone(const std::string& folder) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(A;OICI;FA;;;WD)", SDDL_REVISION_1,
+                                                                     &descriptor, nullptr));
+    BOOL present = FALSE, defaulted = FALSE;
+    PACL list = nullptr;
+    GetSecurityDescriptorDacl(descriptor, &present, &list, &defaulted);
+    EXPECT_EQ(SetNamedSecurityInfoA(const_cast<char*>(folder.c_str()), SE_FILE_OBJECT,
+                                    DACL_SECURITY_INFORMATION, nullptr, nullptr, list, nullptr),
+              static_cast<DWORD>(ERROR_SUCCESS));
+    LocalFree(descriptor);
+}
+
+} // namespace
+
+TEST_F(OtherUsers, AFolderOthersMayChangeIsTakenWhenItHoldsOnlyTheRunsFilesAndAskedAboutOtherwise) {
+    rt::CreateDir(dir / "protected", rt::FolderRights::ReadAndRunForUsers);
+    rt::CreateDir(dir / "open");
+    OpenToEveryone(dir / "open");
+    const std::string protectedList = AccessListOf(dir / "protected"), openList = AccessListOf(dir / "open");
+    ASSERT_NE(protectedList, openList);
+
+    // Someone else's file in it: asked; "否" writes nothing, "是" installs and leaves the
+    // folder as it was.
+    const std::string target = dir / "Quenvale";
+    rt::CreateDir(target);
+    PutFile(target + "\\letter.txt", "someone's");
+    OpenToEveryone(target);
+    const Snapshot before = TakeSnapshot(dir.Path());
+    HWND progress = GoToProgressPage(setup, target);
+    for (const int answer : {IDNO, IDYES}) {
+        const MessageBoxSeen question = InstallAndWaitForABox(progress);
+        ASSERT_NE(question.window, nullptr);
+        EXPECT_EQ(question.caption, kTitle);
+        EXPECT_NE(
+            question.text.find("这台电脑的其他用户可以更改以下文件夹中的内容：\r\n    " + target + "\r\n"),
+            std::string::npos)
+            << question.text;
+        EXPECT_TRUE(question.hasIcon);
+        Screenshot("folder-others-may-change");
+        Answer(question, answer);
+        if (answer == IDNO) {
+            ExpectReadyAgain(progress);
+            EXPECT_EQ(TakeSnapshot(dir.Path()), before);
+        }
+    }
+    ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
+    ExpectCompleteInstallation(target);
+    EXPECT_EQ(AccessListOf(target), openList);
+
+    // Only the installation's own files in it: taken, with no question.
+    const std::string again = dir / "again";
+    rt::CreateDir(again);
+    PutFile(again + "\\readme.txt", "an earlier read-me");
+    OpenToEveryone(again);
+    setup.Kill();
+    SetupProcess second;
+    HWND secondProgress = GoToProgressPage(second, again);
+    Click(ChildWithText(secondProgress, "安装"));
+    ASSERT_NE(WaitForPage(second.Id(), Page::Finish, 120000), nullptr);
+    EXPECT_EQ(MessageBoxCount(second.Id()), 0);
+    EXPECT_EQ(AccessListOf(again), protectedList);
+}
+
+// A Unix link at "data", which Wine shows as a reparse point, leading to a folder with
+// a file of the payload's name in it.
+TEST_F(OtherUsers, ALinkAtDataIsRefusedAndNothingIsWrittenThroughIt) {
+    const std::string target = dir / "Quenvale", elsewhere = LINKS_DIR "\\elsewhere";
+    rt::CreateDir(target);
+    PutFile(elsewhere + "\\sda.d", "someone else's");
+    ASSERT_EQ(rt::MoveEntry(LINKS_DIR "\\folder-link", target + "\\data"), 0u);
+    const Snapshot before = TakeSnapshot(target), there = TakeSnapshot(elsewhere);
+    HWND progress = GoToProgressPage(setup, target);
+    const MessageBoxSeen refused = InstallAndWaitForABox(progress);
+    ASSERT_NE(refused.window, nullptr);
+    EXPECT_EQ(refused.caption, kTitle);
+    EXPECT_EQ(refused.text,
+              "安装位置中的以下项目是一个链接（符号链接或目录联接），它指向别处：\r\n    " + target +
+                  "\\data\r\n\r\n安装程序不会通过链接写入或改名任何文件。请删除该链接，或选择其他文件夹。");
+    Screenshot("link-at-data");
+    Answer(refused, IDOK);
+    ExpectReadyAgain(progress);
+    EXPECT_EQ(TakeSnapshot(target), before);
+    EXPECT_EQ(TakeSnapshot(elsewhere), there);
+    rt::RemoveDir(target + "\\data"); // the link alone
+}
+
+// A journal forged with valid frames and checksums, whose records, if acted on, would
+// delete a file outside the target folder, named through "/" (which the system resolves
+// as a separator).
+TEST_F(OtherUsers, AForgedJournalNamingAFileOutsideIsMovedAsideUntouched) {
+    const std::string target = dir / "Quenvale", victim = dir / "victim.txt";
+    rt::CreateDir(target);
+    PutFile(victim, "precious");
+    engine::JournalRecord into{engine::RecordKind::FolderWrittenInto, target + "\\..", "", {}, false, {}};
+    engine::JournalRecord made{engine::RecordKind::Made, target + "\\../victim.txt", "", {}, false, {}};
+    rt::ReadIdentity(dir.Path(), os::FinalLink::Followed, into.identity);
+    rt::ReadIdentity(victim, os::FinalLink::NotFollowed, made.identity);
+    const std::string journal =
+        engine::EncodeHeader(target) + engine::EncodeRecord(into) + engine::EncodeRecord(made);
+    PutFile(engine::JournalPath(target), journal);
+    HWND progress = GoToProgressPage(setup, target);
+    const MessageBoxSeen told = InstallAndWaitForABox(progress);
+    ASSERT_NE(told.window, nullptr);
+    EXPECT_EQ(told.text,
+              "此文件夹中有一次中断的安装留下的记录，但记录无法读取，因此没有改动任何文件。记录已另存为：\r\n"
+              "    " +
+                  engine::JournalPath(target) + ".bak\r\n\r\n现在继续安装。");
+    Answer(told, IDOK);
+    ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
+    EXPECT_EQ(FileContent(victim), "precious");
+    EXPECT_EQ(FileContent(engine::JournalPath(target) + ".bak"), journal);
+}
