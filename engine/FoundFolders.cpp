@@ -52,9 +52,15 @@ std::uint32_t AttributesOf(const rt::OwnedFile& held, const std::string& path) {
 
 Finding LookAt(const std::string& folder, const std::vector<std::string>& names) {
     rt::OwnedFile held;
-    if (held.OpenToInspect(folder) != 0)
-        return Finding::Missing; // made by the run, or failing there as it would have
-    const std::uint32_t attributes = AttributesOf(held, folder);
+    std::uint32_t attributes = 0;
+    if (held.OpenToInspect(folder) != 0) {
+        // Nothing there (the run makes it), or something that cannot be looked at: Wine
+        // opens no link itself, and a folder that refuses a look is not taken on trust.
+        if (!rt::ReadAttributes(folder, attributes))
+            return Finding::Missing;
+        return (attributes & os::kAttrReparsePoint) ? Finding::Link : Finding::OpenToOthers;
+    }
+    attributes = AttributesOf(held, folder);
     if (attributes & os::kAttrReparsePoint)
         return Finding::Link;
     if (!(attributes & os::kAttrDirectory))

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Makes, in the folder given, Unix symbolic links that the end-to-end tests move into
-# place under Wine (which shows a link to a folder as a reparse point but cannot make
-# one): "folder-link" leads to the folder "elsewhere" beside it.
+# Makes, on the Wine prefix's drive C: (C:\unix-links), the Unix symbolic links that the
+# end-to-end tests need in place: Wine shows a link to a folder as a reparse point but
+# can neither make one nor move one (it moves what the link leads to). "Quenvale\data"
+# leads to the folder "elsewhere".
 set -euo pipefail
-folder=$1
+folder=${SETUP_WINEPREFIX:?the Wine session sets it}/drive_c/unix-links
 rm -rf "$folder"
 mkdir -p "$folder/elsewhere"
-ln -s "$folder/elsewhere" "$folder/folder-link"
+mkdir -p "$folder/Quenvale"
+ln -s "$folder/elsewhere" "$folder/Quenvale/data"
