@@ -43,11 +43,19 @@ template <class Taken> std::string FreeAsideName(const std::string& path, Taken 
     return "";
 }
 
+// Whether any target lies deeper inside folder than its own files: a folder that holds
+// another folder of the run ("data", which holds "data\day") stays where it is, even
+// when that folder is missing now (the run makes it there before the set-aside).
+bool HoldsAnotherFolderOfTheRun(const Folder& folder, const std::vector<Folder>& all) {
+    return std::any_of(all.begin(), all.end(),
+                       [&](const Folder& other) { return rt::IsInsideFolder(other.path, folder.path); });
+}
+
 bool MovesWhole(const Folder& folder, const std::vector<os::FoundEntry>& entries,
-                const std::string& keepFolder) {
+                const std::string& keepFolder, const std::vector<Folder>& all) {
     std::uint32_t attributes = 0;
-    if (entries.empty() || folder.path == keepFolder || !rt::ReadAttributes(folder.path, attributes) ||
-        (attributes & os::kAttrReparsePoint))
+    if (entries.empty() || folder.path == keepFolder || HoldsAnotherFolderOfTheRun(folder, all) ||
+        !rt::ReadAttributes(folder.path, attributes) || (attributes & os::kAttrReparsePoint))
         return false;
     std::set<std::string> planned;
     for (const std::string& target : folder.targets)
@@ -57,9 +65,10 @@ bool MovesWhole(const Folder& folder, const std::vector<os::FoundEntry>& entries
     });
 }
 
-void PlanFolder(const Folder& folder, const std::string& keepFolder, SetAsidePlan& plan) {
+void PlanFolder(const Folder& folder, const std::vector<Folder>& all, const std::string& keepFolder,
+                SetAsidePlan& plan) {
     const std::vector<os::FoundEntry> entries = rt::ListFolder(folder.path);
-    if (MovesWhole(folder, entries, keepFolder)) {
+    if (MovesWhole(folder, entries, keepFolder, all)) {
         SetAsidePlan::Move move{folder.path,
                                 FreeAsideName(folder.path,
                                               [](const std::string& name) {
@@ -107,8 +116,9 @@ std::string SetAsideName(const std::string& path, int attempt) {
 
 SetAsidePlan PlanSetAsides(const std::vector<std::string>& targets, const std::string& keepFolder) {
     SetAsidePlan plan;
-    for (const Folder& folder : ByFolder(targets))
-        PlanFolder(folder, keepFolder, plan);
+    const std::vector<Folder> folders = ByFolder(targets);
+    for (const Folder& folder : folders)
+        PlanFolder(folder, folders, keepFolder, plan);
     return plan;
 }
 

@@ -246,18 +246,25 @@ TEST(InstallationRun, AFailureInTheSuccessEndingIsUndoneLinksIncluded) {
     EXPECT_EQ(earlier.Now(), second.before);
 }
 
+// Also when the user deleted the daily folder since: "data" then holds only a file the
+// run replaces, yet it stays, since the run makes the daily folder inside it.
 TEST(InstallationRun, ASuccessfulReinstallDropsWhatItSetAsideAndNothingElse) {
-    TempFolder dir;
-    Reinstall second(dir);
-    const EarlierInstallation& earlier = second.earlier;
-    ASSERT_EQ(second.r.Install(), "");
-    EXPECT_EQ(second.r.result.outcome, RunOutcome::Succeeded);
-    EXPECT_EQ(FileContent(earlier.target + "\\readme.txt"), "blob of readme.txt");
-    EXPECT_EQ(FileContent(earlier.target + "\\readme.txt.bak"), "kept by hand");
-    const Snapshot after = earlier.Now();
-    for (const auto& entry : after)
-        EXPECT_TRUE(entry.first == "readme.txt.bak" || entry.first.find(".bak") == std::string::npos)
-            << entry.first;
+    for (const bool withoutDailyFolder : {false, true}) {
+        TempFolder dir;
+        Reinstall second(dir);
+        const EarlierInstallation& earlier = second.earlier;
+        if (withoutDailyFolder)
+            RemoveAll(earlier.target + "\\data\\day");
+        ASSERT_EQ(second.r.Install(), "") << withoutDailyFolder;
+        EXPECT_EQ(second.r.result.outcome, RunOutcome::Succeeded);
+        EXPECT_EQ(FileContent(earlier.target + "\\readme.txt"), "blob of readme.txt");
+        EXPECT_EQ(FileContent(earlier.target + "\\data\\day\\000006.day"), "day 000006");
+        EXPECT_EQ(FileContent(earlier.target + "\\readme.txt.bak"), "kept by hand");
+        const Snapshot after = earlier.Now();
+        for (const auto& entry : after)
+            EXPECT_TRUE(entry.first == "readme.txt.bak" || entry.first.find(".bak") == std::string::npos)
+                << entry.first;
+    }
 }
 
 TEST(InstallationRun, AReadOnlyFileUnderAPayloadNameIsRefusedAndKept) {
