@@ -95,15 +95,29 @@ bool FrameAt(const std::string& bytes, std::size_t at, std::size_t& payloadSize)
            Checksum(bytes.data() + at + kFrameHead, payloadSize) == Read32(bytes, at + 10);
 }
 
+// Where the run of zero bytes that ends the file begins (the file's size when its last
+// byte is not zero).
+std::size_t ZeroTailStart(const std::string& bytes) {
+    std::size_t start = bytes.size();
+    while (start > 0 && bytes[start - 1] == 0)
+        --start;
+    return start;
+}
+
 // Whether what follows the last whole frame is what a write cut short leaves: part of a
-// head, zeros (the file grew, its data never came), or a frame whose own head is whole
-// and whose payload runs to the end of the file or past it. Anything else is damage.
+// head, a frame whose own head is whole and whose payload runs to the end of the file or
+// past it, or a frame that runs into zeros that go on to the end of the file (after a
+// power cut a file may keep its length and lose its last data, which reads as zeros).
+// Anything else is damage.
 bool IsTornTail(const std::string& bytes, std::size_t at) {
-    if (bytes.size() - at < kFrameHead || std::all_of(bytes.begin() + static_cast<std::ptrdiff_t>(at),
-                                                      bytes.end(), [](char b) { return b == 0; }))
+    if (bytes.size() - at < kFrameHead)
         return true;
     std::size_t size = 0;
-    return HeadAt(bytes, at, size) && size >= bytes.size() - at - kFrameHead;
+    const bool head = HeadAt(bytes, at, size);
+    if (head && size >= bytes.size() - at - kFrameHead)
+        return true;
+    const std::size_t frameEnd = at + kFrameHead + (head ? size : 0);
+    return ZeroTailStart(bytes) < frameEnd;
 }
 
 bool DecodeRecord(const char* data, std::size_t size, JournalRecord& record) {

@@ -154,6 +154,28 @@ TEST(JournalReader, GivesBackOnlyTheRecordsBeforeACutOrADamagedLastFrame) {
     }
 }
 
+// After a power cut a file may keep its length and lose its last data, which then reads
+// as zeros: however many of the last bytes are zeros, and however many zeros the file
+// grew by, the journal gives back the records before the first frame the zeros reach.
+TEST(JournalReader, ZerosAtTheEndAreATornTail) {
+    std::string journal = EncodeHeader("C:\\Q");
+    std::vector<std::size_t> ends = {journal.size()};
+    for (const JournalRecord& record : kRecords)
+        ends.push_back((journal += EncodeRecord(record)).size());
+    for (std::size_t zeroed = 1; zeroed <= journal.size() - ends[0]; ++zeroed) {
+        for (std::size_t grown : {0, 1, 4096}) {
+            std::string lost = journal.substr(0, journal.size() - zeroed) + std::string(zeroed + grown, '\0');
+            const ParsedJournal read = ParseJournal(lost);
+            const std::size_t firstZero = journal.size() - zeroed;
+            const std::size_t whole = std::upper_bound(ends.begin(), ends.end(), firstZero) - ends.begin();
+            EXPECT_NE(read.status, Status::Damaged) << zeroed << " + " << grown;
+            // A frame whose own last bytes were zeros already may still read whole.
+            EXPECT_GE(read.records.size(), whole - 1) << zeroed << " + " << grown;
+            EXPECT_EQ(Encoded(kRecords, read.records.size()), Encoded(read.records)) << zeroed;
+        }
+    }
+}
+
 TEST(JournalReader, WholeFramesThisVersionDoesNotWriteAreNotActedOn) {
     const std::string header = EncodeHeader("C:\\Q"), made = EncodeRecord(kRecords[2]);
     ASSERT_EQ(Framed(header.substr(kHead)), header);
