@@ -28,7 +28,7 @@ RunResult InstallationRun::Install(const std::string& installDir, RunObserver& o
 
 LeftBehind InstallationRun::Abandon() {
     manifestCopy_.Close();
-    const LeftBehind left = changes_.Undo();
+    const LeftBehind left = changes_.Settle();
     claim_.Release();
     return left;
 }
@@ -77,7 +77,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     if (!ExtractEntries(observer)) {
         uninstallList_.clear();
         manifestCopy_.Close();
-        result.left = changes_.Undo();
+        result.left = changes_.Settle();
         return ended(RunOutcome::Cancelled);
     }
     result.left = SucceedEnding(observer);
@@ -272,7 +272,7 @@ LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
     if (rt::FileExists(manifestCopy))
         rt::RemoveFile(manifestCopy);
     journal_.MarkSucceeded(); // nothing can fail any more: the earlier files go
-    return changes_.Complete();
+    return changes_.Settle();
 }
 
 } // namespace engine

@@ -156,20 +156,12 @@ Recovery MovedAside(const std::string& journalPath, Recovery::Outcome why = Reco
 
 Recovery Settle(const std::string& journalPath, const ParsedJournal& journal) {
     Recovery recovery;
-    const bool succeeded =
-        std::any_of(journal.records.begin(), journal.records.end(),
-                    [](const JournalRecord& r) { return r.kind == RecordKind::Succeeded; });
-    std::vector<JournalRecord> foldersAfterJournal;
-    recovery.left =
-        succeeded ? CompleteRecords(journal.records)
-                  : UndoRecords(journal.records, rt::ContainingFolder(journalPath), foldersAfterJournal);
-    if (!recovery.left.Nothing()) {
-        recovery.outcome = Recovery::Outcome::NotFinished;
-        return recovery;
-    }
-    rt::RemoveFile(journalPath);
-    RemoveFoldersMade(foldersAfterJournal);
-    recovery.outcome = succeeded ? Recovery::Outcome::Completed : Recovery::Outcome::Undone;
+    const Settled settled = SettleRecords(journal.records, rt::ContainingFolder(journalPath),
+                                          [&journalPath] { rt::RemoveFile(journalPath); });
+    recovery.left = settled.left;
+    recovery.outcome = !settled.left.Nothing() ? Recovery::Outcome::NotFinished
+                       : settled.completed     ? Recovery::Outcome::Completed
+                                               : Recovery::Outcome::Undone;
     return recovery;
 }
 

@@ -3,6 +3,7 @@
 #include "runtime/FileSystem.h"
 #include "runtime/Text.h"
 
+#include <algorithm>
 #include <map>
 #include <set>
 
@@ -11,6 +12,10 @@ namespace engine {
 namespace {
 
 constexpr std::size_t kEntriesNamed = 5;
+
+// Removes the folders of those records in their order, each only while it is still the
+// run's own (or, made but not yet recorded as made, an empty folder) and empty.
+void RemoveFoldersMade(const std::vector<JournalRecord>& folders);
 
 bool IsStill(const std::string& path, const os::Identity& identity) {
     os::Identity now;
@@ -184,10 +189,7 @@ void LeftBehind::Add(const std::string& path, const std::string& aside) {
         first.push_back({path, aside});
 }
 
-LeftBehind UndoRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
-                       std::vector<JournalRecord>& foldersAfterJournal) {
-    return Undo(records, journalFolder).Run(foldersAfterJournal);
-}
+namespace {
 
 void RemoveFoldersMade(const std::vector<JournalRecord>& folders) {
     for (const JournalRecord& folder : folders) {
@@ -215,6 +217,23 @@ LeftBehind CompleteRecords(const std::vector<JournalRecord>& records) {
             DropSetAside(record.aside, left);
     }
     return left;
+}
+
+} // namespace
+
+Settled SettleRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
+                      const std::function<void()>& deleteJournal) {
+    Settled settled;
+    settled.completed = std::any_of(records.begin(), records.end(),
+                                    [](const JournalRecord& r) { return r.kind == RecordKind::Succeeded; });
+    std::vector<JournalRecord> foldersAfterJournal;
+    settled.left =
+        settled.completed ? CompleteRecords(records) : Undo(records, journalFolder).Run(foldersAfterJournal);
+    if (settled.left.Nothing()) {
+        deleteJournal();
+        RemoveFoldersMade(foldersAfterJournal);
+    }
+    return settled;
 }
 
 } // namespace engine

@@ -12,6 +12,7 @@
 
 #include "engine/JournalFormat.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -31,18 +32,20 @@ struct LeftBehind {
     bool Nothing() const { return count == 0; }
 };
 
-// Undoes the recorded run, newest record first. Folders that hold the journal (its
-// folder and the parents the run made above it) are not removed here: they are
-// returned, deepest first, for removal once the journal itself is gone.
-LeftBehind UndoRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
-                       std::vector<JournalRecord>& foldersAfterJournal);
+// How settling a run's records ended.
+struct Settled {
+    bool completed = false; // past its success point, completed; else undone
+    LeftBehind left;        // what had to be left; the journal then stays
+};
 
-// Removes the folders of those records in their order, each only while it is still the
-// run's own (or, made but not yet recorded as made, an empty folder) and empty.
-void RemoveFoldersMade(const std::vector<JournalRecord>& folders);
-
-// Completes a run past its success point: drops every set-aside file or folder that is
-// still the one set aside; what a running program holds is deleted at the next restart.
-LeftBehind CompleteRecords(const std::vector<JournalRecord>& records);
+// The one way a run's records are settled, the live run's cancel, abandon and success
+// ending and the next run's recovery alike: a run past its success point is completed
+// (every set-aside file or folder that is still the one set aside is dropped; what a
+// running program holds is deleted at the next restart), any other is undone, newest
+// record first. When nothing had to be left, the journal is deleted (deleteJournal),
+// and then the folders the run made that held it, each only while it is still the
+// run's own and empty.
+Settled SettleRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
+                      const std::function<void()>& deleteJournal);
 
 } // namespace engine

@@ -165,25 +165,12 @@ void RunChanges::AdoptWrittenFile(const std::string& path) {
     journal_.Append(std::move(made));
 }
 
-LeftBehind RunChanges::Complete() {
-    const LeftBehind left = CompleteRecords(journal_.Records());
-    if (left.Nothing())
-        journal_.Delete();
+LeftBehind RunChanges::Settle() {
+    const Settled settled = SettleRecords(journal_.Records(), rt::ContainingFolder(journal_.Path()),
+                                          [this] { journal_.Delete(); });
+    journal_.Flush(); // what stays, stays whole for the next run
     Forget();
-    return left;
-}
-
-LeftBehind RunChanges::Undo() {
-    std::vector<JournalRecord> foldersAfterJournal;
-    const LeftBehind left =
-        UndoRecords(journal_.Records(), rt::ContainingFolder(journal_.Path()), foldersAfterJournal);
-    if (left.Nothing()) {
-        journal_.Delete();
-        RemoveFoldersMade(foldersAfterJournal);
-    }
-    journal_.Flush();
-    Forget();
-    return left;
+    return settled.left;
 }
 
 void RunChanges::Forget() {

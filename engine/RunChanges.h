@@ -53,15 +53,12 @@ class RunChanges : public rt::UndoableCreation {
     bool PrepareForeignFile(const std::string& path) override;
     void AdoptWrittenFile(const std::string& path) override;
 
-    // After the success point: drops what was set aside (see CompleteRecords) and
-    // deletes the journal, unless something could neither be dropped nor left to the
-    // next restart.
-    LeftBehind Complete();
-
-    // Undoes the run (see UndoRecords), then deletes the journal and the folders that
-    // held it, unless something had to be left: the journal then stays on disk for the
-    // next run into the folder to finish the undo. A second call does nothing.
-    LeftBehind Undo();
+    // Settles the run by its records (see SettleRecords): past the success point drops
+    // what was set aside, before it undoes the run; then deletes the journal and the
+    // folders that held it, unless something had to be left: the journal then stays on
+    // disk for the next run into the folder to finish. Closes the journal either way, so
+    // that a second call does nothing.
+    LeftBehind Settle();
 
   private:
     void CreateFolder(const std::string& path, rt::FolderRights rights);

@@ -44,7 +44,7 @@ TEST_F(RunChanges, WhatIsNoLongerTheRunsIsLeftAlone) {
     ASSERT_EQ(rt::MoveEntry(dir / "other", dir / "Q\\a.txt"), 0u);
     PutFile(dir / "Q\\data\\c.txt", "someone else's");
     // Nothing of the run's stays: a.txt and the folders that hold another's file are theirs.
-    EXPECT_EQ(changes.Undo().count, 0);
+    EXPECT_EQ(changes.Settle().count, 0);
     EXPECT_EQ(FileContent(dir / "Q\\a.txt"), "someone else's");
     EXPECT_FALSE(rt::FileExists(dir / "Q\\data\\b.txt"));
     EXPECT_EQ(FileContent(dir / "Q\\data\\c.txt"), "someone else's");
@@ -60,7 +60,7 @@ TEST_F(RunChanges, AFileHeldOpenElsewhereIsNeitherReplacedNorSetAside) {
     os::Close(other);
     EXPECT_EQ(FileContent(held), "mine");
     EXPECT_FALSE(rt::FileExists(held + ".bak"));
-    EXPECT_EQ(changes.Undo().count, 0);
+    EXPECT_EQ(changes.Settle().count, 0);
     EXPECT_EQ(FileContent(held), "mine");
 }
 
@@ -69,7 +69,7 @@ TEST_F(RunChanges, AFolderInTheWayIsRefusedAndAForeignWriterSkipsIt) {
     EXPECT_EQ(ErrorMessageOf([&] { Write(changes, dir / "in the way", "x"); }),
               rt::CannotCreateFile(dir / "in the way", os::kErrorAccessDenied).what());
     EXPECT_FALSE(changes.PrepareForeignFile(dir / "in the way"));
-    EXPECT_EQ(changes.Undo().count, 0);
+    EXPECT_EQ(changes.Settle().count, 0);
     EXPECT_TRUE(rt::DirectoryExists(dir / "in the way"));
 }
 
@@ -90,7 +90,7 @@ TEST_F(RunChanges, AFolderTurnedIntoALinkIsNotEntered) {
             c = c == '\\' ? '/' : c;
     ASSERT_EQ(symlink(from.c_str(), to.c_str()), 0);
     const auto before = TakeSnapshot(dir / "elsewhere");
-    changes.Undo();
+    changes.Settle();
     EXPECT_EQ(TakeSnapshot(dir / "elsewhere"), before);
 }
 #endif
@@ -111,6 +111,6 @@ TEST_F(RunChanges, AFolderThatCannotMoveWholeIsSetAsideFileByFile) {
     EXPECT_EQ(FileContent(folder + "\\a.day.bak"), "a");
     Write(changes, folder + "\\a.day", "new a");
     rt::RemoveFile(plan.moves[0].aside);
-    EXPECT_TRUE(changes.Undo().Nothing());
+    EXPECT_TRUE(changes.Settle().Nothing());
     EXPECT_EQ(TakeSnapshot(dir.Path()), before);
 }

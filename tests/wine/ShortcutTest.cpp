@@ -108,7 +108,8 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     const std::string q = Installed("Quenvale");
     shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", changes);
     shell::CreateDesktopShortcut(q + "\\readme.txt", "\\Marluxa", changes);
-    changes.Complete(); // an earlier installation's links
+    journal.MarkSucceeded(); // an earlier installation's links, kept
+    changes.Settle();
     const std::string earlierDesktop = FileContent(Desktop() + "\\Marluxa.lnk");
 
     const std::string newer = Installed("Newer");
@@ -116,7 +117,7 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     shell::CreateProgramsShortcut(newer + "\\Quenvale.exe", "Marluxa", changes);
     shell::CreateDesktopShortcut(newer + "\\Quenvale.exe", "\\Marluxa", changes);
     EXPECT_EQ(ReadLink(Desktop() + "\\Marluxa.lnk").path, newer + "\\Quenvale.exe");
-    EXPECT_EQ(changes.Undo().count, 0);
+    EXPECT_EQ(changes.Settle().count, 0);
     EXPECT_EQ(ReadLink(ProductFolder() + "\\软件说明文件.lnk").path, q + "\\readme.txt");
     EXPECT_FALSE(rt::FileExists(ProductFolder() + "\\Marluxa.lnk"));
     EXPECT_EQ(FileContent(Desktop() + "\\Marluxa.lnk"), earlierDesktop);
@@ -125,7 +126,7 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     // A product folder the run made goes with its links.
     RemoveProductFolderAndDesktopLink();
     shell::CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", changes);
-    EXPECT_EQ(changes.Undo().count, 0);
+    EXPECT_EQ(changes.Settle().count, 0);
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
 }
 
