@@ -515,7 +515,7 @@ enum class Removal {
 // deleted through its own handle.
 Removal RemoveBelow(const InstallFolder& folder, const char* path, bool isFolder) {
     char walked[kPathSize];
-    if (!Concat(walked, path, ""))
+    if (!IsInside(path, folder) || !Concat(walked, path, ""))
         return Removal::kKept;
     Handle above; // the folder the component lies in; the install folder's own at first
     for (char* component = walked + folder.length;;) {
@@ -538,8 +538,8 @@ Removal RemoveBelow(const InstallFolder& folder, const char* path, bool isFolder
                           : nullptr);
         if (!opened.Get())
             return Exists(walked) ? Removal::kKept : Removal::kGone;
-        // By handle: Windows shows a junction or a symbolic link, opened as itself, so,
-        // whatever its path names by now.
+        // By handle: on Windows a junction or symbolic link opened as itself shows as one
+        // here, whatever its path has been made to name since the look above.
         if (AttributesOf(opened.Get()) & FILE_ATTRIBUTE_REPARSE_POINT)
             return Removal::kThroughLink;
         if (last)
@@ -753,9 +753,8 @@ int Uninstall() {
         const shell::ComInitialization com;
         RemoveShortcuts(folder, report);
     }
-    char folderName[kPathSize] = {};
-    Concat(folderName, folder.path, "");
-    folderName[folder.length - 1] = '\0'; // without its final "\"
+    char folderName[kPathSize] = {}; // without its final "\"
+    FolderOf(folder.path, folderName);
     if (!trusted) {
         report.Add(Report::kFolderUnsafe, folderName);
         report.Show();
