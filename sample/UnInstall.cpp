@@ -21,6 +21,7 @@
 // It must fit in the payload's UnInstall.exe, so it keeps to the system's own calls
 // and fixed path buffers: the C++ library's strings alone would make it too large.
 #include "payload/ProductInfo.h"
+#include "runtime/ChangeRights.h"
 #include "runtime/Text.h"
 #include "shell/ComPtr.h"
 
@@ -400,76 +401,25 @@ void RemoveShortcuts(const InstallFolder& installFolder, Report& report) {
         RemoveLinkIntoFolder(special, "\\" PRODUCT_NAME ".lnk", installFolder, report);
 }
 
-// The accounts whose changes this program may act on: Administrators, SYSTEM,
-// TrustedInstaller (the account that services the system's own files) and the user this
-// process runs as (on Windows what an elevated administrator makes belongs to
-// Administrators; under Wine everything belongs to the user). Any other account may be
-// a standard user's.
-class TrustedAccounts {
-  public:
-    TrustedAccounts() {
-        DWORD size = SECURITY_MAX_SID_SIZE;
-        CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sids_[0], &size);
-        size = SECURITY_MAX_SID_SIZE;
-        CreateWellKnownSid(WinLocalSystemSid, nullptr, sids_[1], &size);
-        // S-1-5-80-956008885-3459464862-3012530209-2232232525-2280786346
-        static const DWORD kTrustedInstaller[] = {80,         956008885,  3459464862,
-                                                  3012530209, 2232232525, 2280786346};
-        SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-        InitializeSid(sids_[2], &nt, 6);
-        for (DWORD i = 0; i < 6; ++i)
-            *GetSidSubAuthority(sids_[2], i) = kTrustedInstaller[i];
-        HANDLE token = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-            return;
-        const Handle ownedToken(token);
-        union {
-            TOKEN_USER user;
-            BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-        } buffer;
-        if (GetTokenInformation(token, TokenUser, &buffer, sizeof buffer, &size))
-            CopySid(SECURITY_MAX_SID_SIZE, sids_[3], buffer.user.User.Sid);
-    }
-
-    bool Has(PSID sid) const {
-        for (const BYTE* trusted : sids_) {
-            if (IsValidSid(const_cast<BYTE*>(trusted)) && EqualSid(sid, const_cast<BYTE*>(trusted)))
-                return true;
-        }
+// Reads the account this process runs as into user; false when it cannot be read.
+bool ProcessUser(BYTE (&user)[SECURITY_MAX_SID_SIZE]) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return false;
-    }
-
-  private:
-    BYTE sids_[4][SECURITY_MAX_SID_SIZE] = {}; // all zero: no account, until made
-};
-
-// The rights that change a file or folder, what is in a folder, or who may do so.
-constexpr ACCESS_MASK kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA |
-                                      FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
-                                      WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
-
-// True when an entry of an access list lets an account that is not trusted change the
-// object. An entry only passed on to what is made inside (inherit-only, as the one for
-// CREATOR OWNER is) does not apply to the object itself. An allowing entry of a kind
-// whose account is not read here (object and compound entries) counts as another's.
-bool LetsOthersChange(const ACE_HEADER* ace, const TrustedAccounts& trusted) {
-    const auto* allowed = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(ace);
-    const BYTE type = ace->AceType;
-    const bool plain = type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
-    const bool allows = plain || type == ACCESS_ALLOWED_COMPOUND_ACE_TYPE ||
-                        type == ACCESS_ALLOWED_OBJECT_ACE_TYPE ||
-                        type == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
-    if (!allows || (ace->AceFlags & INHERIT_ONLY_ACE) || !(allowed->Mask & kChangeRights))
-        return false;
-    return !plain || !trusted.Has(const_cast<DWORD*>(&allowed->SidStart));
+    const Handle ownedToken(token);
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } buffer;
+    DWORD size = 0;
+    return GetTokenInformation(token, TokenUser, &buffer, sizeof buffer, &size) &&
+           CopySid(sizeof user, user, buffer.user.User.Sid);
 }
 
 // True when nobody but the trusted accounts could have changed the open file or folder
-// (opened with READ_CONTROL): its owner is trusted (an owner may always rewrite the
-// access list), and every entry of the list that applies to it and allows a change is a
-// trusted account's. No list at all lets everyone do everything; what cannot be read
-// counts as changeable too.
-bool OnlyTrustedCanChange(HANDLE object, const TrustedAccounts& trusted) {
+// (opened with READ_CONTROL), by its owner and access list; what cannot be read counts
+// as changeable.
+bool OnlyTrustedCanChange(HANDLE object, const rt::TrustedAccounts& trusted) {
     PSID owner = nullptr;
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -478,14 +428,7 @@ bool OnlyTrustedCanChange(HANDLE object, const TrustedAccounts& trusted) {
                         &owner, nullptr, &list, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     const LocalMemory ownedDescriptor(descriptor);
-    if (!owner || !list || !trusted.Has(owner))
-        return false;
-    for (DWORD i = 0; i < list->AceCount; ++i) {
-        void* ace = nullptr;
-        if (!GetAce(list, i, &ace) || LetsOthersChange(static_cast<const ACE_HEADER*>(ace), trusted))
-            return false;
-    }
-    return true;
+    return rt::OnlyTrustedMayChange(owner, list, trusted);
 }
 
 // Opens the list in the held folder as itself (a link there is not followed), to read
@@ -736,7 +679,8 @@ int Uninstall() {
     Canonical(self, selfPath);
     Handle list(OpenInstallFolder(self, folder) && Concat(listPath, folder.path, kListName) ? OpenList(folder)
                                                                                             : nullptr);
-    const TrustedAccounts accounts;
+    BYTE user[SECURITY_MAX_SID_SIZE] = {};
+    const rt::TrustedAccounts accounts(ProcessUser(user) ? user : nullptr);
     const bool trusted =
         OnlyTrustedCanChange(folder.handle.Get(), accounts) && OnlyTrustedCanChange(list.Get(), accounts);
     const FileBytes listed(trusted ? list.Get() : nullptr); // what others could write is not read
