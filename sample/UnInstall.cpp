@@ -431,6 +431,14 @@ bool OnlyTrustedCanChange(HANDLE object, const rt::TrustedAccounts& trusted) {
     return rt::OnlyTrustedMayChange(owner, list, trusted);
 }
 
+// True when nobody but the trusted accounts could have changed the install folder or
+// its list.
+bool OnlyTrustedCanChangeEither(const InstallFolder& folder, HANDLE list) {
+    BYTE user[SECURITY_MAX_SID_SIZE] = {};
+    const rt::TrustedAccounts accounts(ProcessUser(user) ? user : nullptr);
+    return OnlyTrustedCanChange(folder.handle.Get(), accounts) && OnlyTrustedCanChange(list, accounts);
+}
+
 // Opens the list in the held folder as itself (a link there is not followed), to read
 // and later delete through this handle, shared for reading only: until it is closed
 // nobody can change, rename or delete it. nullptr when it cannot be opened or is a link.
@@ -520,6 +528,15 @@ void RemoveListedFiles(char* text, const char* self, const InstallFolder& folder
         *end = '\0';
         RemoveListed(line, self, folder, report);
         line = last ? end : end + 1;
+    }
+}
+
+// Removes the folders the installation made inside the install folder, each when empty.
+void RemoveDataFolders(const InstallFolder& folder) {
+    char made[kPathSize];
+    for (const char* name : {"data\\day", "data"}) {
+        if (Concat(made, folder.path, name))
+            RemoveBelow(folder, made, true);
     }
 }
 
@@ -635,6 +652,8 @@ bool StartFinishingCopy(HANDLE selfFile, const char* self, HeldCopy& held) {
 // folder when that is empty. The copy itself stays in its folder, marked for deletion
 // at the next start of the system. When the uninstaller's file stays held, it is marked
 // for that too, and the user is told, since the closing message counted it as gone.
+// It acts by path: the uninstaller starts it only for a folder that nobody but the
+// trusted accounts can change, so nobody else can put a link or another file there.
 int FinishRemoval(HANDLE inherited, const char* program) {
     const Handle uninstaller(inherited);
     char folder[kPathSize] = {};
@@ -679,10 +698,7 @@ int Uninstall() {
     Canonical(self, selfPath);
     Handle list(OpenInstallFolder(self, folder) && Concat(listPath, folder.path, kListName) ? OpenList(folder)
                                                                                             : nullptr);
-    BYTE user[SECURITY_MAX_SID_SIZE] = {};
-    const rt::TrustedAccounts accounts(ProcessUser(user) ? user : nullptr);
-    const bool trusted =
-        OnlyTrustedCanChange(folder.handle.Get(), accounts) && OnlyTrustedCanChange(list.Get(), accounts);
+    const bool trusted = OnlyTrustedCanChangeEither(folder, list.Get());
     const FileBytes listed(trusted ? list.Get() : nullptr); // what others could write is not read
     if (!list.Get() || (trusted && !listed.Get())) {
         char message[kPathSize + 64];
@@ -708,11 +724,7 @@ int Uninstall() {
     if (!DeleteOpen(list.Get()))
         report.Add(Report::kNotDeleted, listPath);
     list.Reset(nullptr);
-    char made[kPathSize];
-    for (const char* name : {"data\\day", "data"}) {
-        if (Concat(made, folder.path, name))
-            RemoveBelow(folder, made, true); // only when empty
-    }
+    RemoveDataFolders(folder);
     HeldCopy held; // until the closing message has been read and this process ends
     if (!StartFinishingCopy(selfFile.Get(), self, held)) {
         // No copy: the system removes the program and its folder, when empty, at its next start.
