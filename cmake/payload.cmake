@@ -26,7 +26,8 @@ else()
     set_source_files_properties(sample/UnInstall.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/payload/Setup.manifest)
     target_compile_options(UnInstallSample PRIVATE -Os -fno-exceptions)
     target_link_options(UnInstallSample PRIVATE -s)
-    # Headers only from the tree: product facts, the lead-byte rule, the COM owners. Its
+    # Headers only from the tree: product facts, the lead-byte and path comparison rules,
+    # the rule on who could have changed a file, the COM owners. Its
     # copy's folder is created and opened in one call of ntdll.
     target_include_directories(UnInstallSample PRIVATE ${CMAKE_SOURCE_DIR})
     target_link_libraries(UnInstallSample PRIVATE ole32 shell32 uuid ntdll)

@@ -2,6 +2,7 @@
 // system calls.
 #pragma once
 
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -10,6 +11,29 @@ namespace rt {
 // A lead byte of a two-byte character in code page 936 (0x81 to 0xFE).
 inline bool IsLeadByte(unsigned char c) {
     return c >= 0x81 && c <= 0xFE;
+}
+
+// True when the first length bytes of a and b (or both, up to their ends where they end
+// sooner) are the same name by FoldCase's rule: ASCII letters without regard to case, a
+// two-byte character byte for byte. The comparison is ordinal, as the file system's
+// matching of names is, and so does not depend on the user's locale. Reads no byte past
+// the end of either string; header-only, for the uninstaller, which links no library.
+inline bool SameNameBytes(const char* a, const char* b, std::size_t length) {
+    const auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+    for (std::size_t i = 0; i < length; ++i) {
+        if (fold(a[i]) != fold(b[i]))
+            return false;
+        if (a[i] == '\0')
+            return true;
+        if (IsLeadByte(static_cast<unsigned char>(a[i])) && i + 1 < length) {
+            ++i; // its trail byte may look like a letter, and is compared as it is
+            if (a[i] != b[i])
+                return false;
+            if (a[i] == '\0')
+                return true;
+        }
+    }
+    return true;
 }
 
 // Removes every leading and trailing byte of value 0x20 or less.

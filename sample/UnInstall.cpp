@@ -4,6 +4,14 @@
 // folder, the data folders and its own folder once they are empty, and the list. Its
 // closing message names whatever it left.
 //
+// It runs as an administrator, so it treats what a standard user could have written as
+// that user's input. It reads the list and deletes in its folder only when nobody but
+// administrators, the system and the account it runs as could have changed the folder
+// or the list (checked on the open handles, which it keeps until it ends), and it
+// follows no link below its folder: every listed file is reached component by
+// component, each opened as itself relative to the folder above, and deleted through
+// its own handle.
+//
 // A running program cannot delete its own file, so it copies itself into a new folder of
 // the system's temporary folder, under a random name, and starts the copy with
 // "/finish <handle> <program>": the copy waits on the inherited handle until this process
@@ -13,11 +21,13 @@
 // It must fit in the payload's UnInstall.exe, so it keeps to the system's own calls
 // and fixed path buffers: the C++ library's strings alone would make it too large.
 #include "payload/ProductInfo.h"
+#include "runtime/ChangeRights.h"
 #include "runtime/Text.h"
 #include "shell/ComPtr.h"
 
 #include <windows.h>
 
+#include <aclapi.h>
 #include <sddl.h>
 #include <winternl.h>
 
@@ -28,6 +38,7 @@ namespace {
 
 const char* const kCaption = UNINSTALL_LINK_NAME;
 const char* const kFinishSwitch = "/finish";
+const char* const kListName = "Unini.dat";
 // Paths as the ANSI calls take them, two bytes a character at most.
 constexpr int kPathSize = 2 * MAX_PATH;
 // How many entries of each kind the closing message names.
@@ -61,6 +72,12 @@ class Handle {
     Handle& operator=(const Handle&) = delete;
 
     HANDLE Get() const { return handle_; }
+    // Hands the handle over to the caller, who closes it.
+    HANDLE Release() {
+        const HANDLE handle = handle_;
+        handle_ = nullptr;
+        return handle;
+    }
     void Reset(HANDLE handle) {
         if (handle_)
             CloseHandle(handle_);
@@ -69,6 +86,19 @@ class Handle {
 
   private:
     HANDLE handle_ = nullptr;
+};
+
+// Memory the system allocated for the caller with LocalAlloc (security descriptors),
+// freed when the owner goes.
+class LocalMemory {
+  public:
+    explicit LocalMemory(void* memory) : memory_(memory) {}
+    ~LocalMemory() { LocalFree(memory_); }
+    LocalMemory(const LocalMemory&) = delete;
+    LocalMemory& operator=(const LocalMemory&) = delete;
+
+  private:
+    void* memory_;
 };
 
 // A file's bytes in memory, read through an open handle from its start, with a final
@@ -112,6 +142,59 @@ bool Exists(const char* path) {
     return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES;
 }
 
+// The attributes of an open file or folder; INVALID_FILE_ATTRIBUTES (every bit set)
+// when they cannot be read.
+DWORD AttributesOf(HANDLE file) {
+    BY_HANDLE_FILE_INFORMATION information;
+    return GetFileInformationByHandle(file, &information) ? information.dwFileAttributes
+                                                          : INVALID_FILE_ATTRIBUTES;
+}
+
+// This program's file; false when its path does not fit.
+bool ProgramPath(char (&path)[kPathSize]) {
+    const DWORD length = GetModuleFileNameA(nullptr, path, MAX_PATH);
+    return length > 0 && length < MAX_PATH;
+}
+
+// length bytes of text (-1: up to its end) as UTF-16 in out, which holds capacity
+// characters, with a final zero; false when that does not fit.
+bool Widen(const char* text, int length, wchar_t* out, int capacity) {
+    const int written = MultiByteToWideChar(CP_ACP, 0, text, length, out, capacity - 1);
+    if (written <= 0 && length != 0)
+        return false;
+    out[written] = L'\0';
+    return true;
+}
+
+// Opens (with FILE_CREATE: creates) name through ntdll, relative to the open folder root,
+// or, without a root, by its NT path ("\??\C:\..."). With FILE_OPEN_REPARSE_POINT among
+// the options a link is opened as itself, not followed. nullptr on failure.
+HANDLE OpenNt(HANDLE root, const wchar_t* name, ACCESS_MASK access, ULONG share, ULONG disposition,
+              ULONG options, PSECURITY_DESCRIPTOR descriptor = nullptr) {
+    UNICODE_STRING unicodeName;
+    RtlInitUnicodeString(&unicodeName, name);
+    OBJECT_ATTRIBUTES attributes;
+    InitializeObjectAttributes(&attributes, &unicodeName, OBJ_CASE_INSENSITIVE, root, descriptor);
+    IO_STATUS_BLOCK status;
+    HANDLE handle = nullptr;
+    return NtCreateFile(&handle, access | SYNCHRONIZE, &attributes, &status, nullptr, FILE_ATTRIBUTE_NORMAL,
+                        share, disposition, options | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0) >= 0
+               ? handle
+               : nullptr;
+}
+
+// Deletes the open file, or folder when empty, through its handle (opened with DELETE):
+// what was checked is what goes, whatever its path names by now. This is the call that
+// SetFileInformationByHandle makes on newer systems; ntdll has it on every NT system.
+bool DeleteOpen(HANDLE file) {
+    struct {
+        BOOLEAN deleteFile;
+    } disposition = {TRUE};
+    IO_STATUS_BLOCK status;
+    return NtSetInformationFile(file, &status, &disposition, sizeof disposition,
+                                FileDispositionInformation) >= 0;
+}
+
 // a followed by b in out; false when that does not fit.
 template <std::size_t Size> bool Concat(char (&out)[Size], const char* a, const char* b) {
     const std::size_t first = std::strlen(a);
@@ -141,6 +224,27 @@ std::size_t FolderLength(const char* path) {
     return end;
 }
 
+// The length of path's first component: up to its first "\" of its own, or its end.
+std::size_t ComponentLength(const char* path) {
+    std::size_t i = 0;
+    for (; path[i] && path[i] != '\\'; ++i) {
+        if (rt::IsLeadByte(static_cast<unsigned char>(path[i])) && path[i + 1])
+            ++i;
+    }
+    return i;
+}
+
+// The folder path lies in, without its final "\" (as the calls that take a folder's own
+// name want it); false when path has no folder part.
+bool FolderOf(const char* path, char (&folder)[kPathSize]) {
+    const std::size_t length = FolderLength(path);
+    if (length == 0 || length > sizeof folder)
+        return false;
+    std::memcpy(folder, path, length - 1);
+    folder[length - 1] = '\0';
+    return true;
+}
+
 // One spelling of a path for comparing: absolute, with "." and ".." resolved and, for
 // what exists, long names instead of short ones. "" when it has none.
 void Canonical(const char* path, char (&out)[kPathSize]) {
@@ -153,25 +257,41 @@ void Canonical(const char* path, char (&out)[kPathSize]) {
         std::memcpy(out, full, sizeof full);
 }
 
-bool SameText(const char* a, const char* b, int length = -1) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a, length, b, length) == CSTR_EQUAL;
+// The install folder: the uninstaller's own, held open from the start until this process
+// ends, shared for everything but deletion, so that it can be neither renamed nor
+// deleted. Every file in it is opened relative to this handle, never through its path.
+struct InstallFolder {
+    char path[kPathSize] = {}; // canonical, with its final "\"
+    std::size_t length = 0;
+    Handle handle;
+};
+
+// Opens the folder of the program file self; false when it cannot be opened.
+bool OpenInstallFolder(const char* self, InstallFolder& folder) {
+    char part[kPathSize] = {};
+    const std::size_t partLength = FolderLength(self);
+    if (partLength == 0)
+        return false;
+    std::memcpy(part, self, partLength);
+    Canonical(part, folder.path);
+    folder.length = std::strlen(folder.path);
+    // A canonical folder part still ends in a separator of its own.
+    if (folder.length == 0 || FolderLength(folder.path) != folder.length)
+        return false;
+    folder.handle.Reset(CreateFileA(folder.path, FILE_LIST_DIRECTORY | FILE_TRAVERSE | READ_CONTROL,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                    FILE_FLAG_BACKUP_SEMANTICS, nullptr));
+    return folder.handle.Get() != nullptr;
 }
 
+// Two canonical paths name the same file (an ordinal comparison, as the file system's).
 bool SamePath(const char* a, const char* b) {
-    char canonicalA[kPathSize], canonicalB[kPathSize];
-    Canonical(a, canonicalA);
-    Canonical(b, canonicalB);
-    return canonicalA[0] && SameText(canonicalA, canonicalB);
+    return a[0] && rt::SameNameBytes(a, b, std::strlen(a) + 1);
 }
 
-// True when path names something inside folder (which ends in "\"), at any depth.
-bool IsInside(const char* path, const char* folder) {
-    char canonicalPath[kPathSize], canonicalFolder[kPathSize];
-    Canonical(path, canonicalPath);
-    Canonical(folder, canonicalFolder);
-    const std::size_t length = std::strlen(canonicalFolder);
-    return path[0] && length > 0 && std::strlen(canonicalPath) > length &&
-           SameText(canonicalPath, canonicalFolder, static_cast<int>(length));
+// True when the canonical path names something inside the folder, at any depth.
+bool IsInside(const char* path, const InstallFolder& folder) {
+    return std::strlen(path) > folder.length && rt::SameNameBytes(path, folder.path, folder.length);
 }
 
 // The closing message: "已成功卸载" only when nothing was left, otherwise what was left
@@ -182,6 +302,8 @@ class Report {
         kNotDeleted,    // still there: held by a running program, or refused
         kAtRestart,     // marked for deletion at the next start of the system
         kOutsideFolder, // a line of Unini.dat naming something outside the install folder
+        kThroughLink,   // a line of Unini.dat whose path passes a link below the install folder
+        kFolderUnsafe,  // the install folder, which others can change: nothing in it was touched
         kKinds
     };
 
@@ -197,11 +319,14 @@ class Report {
     }
 
     void Show() const {
-        static const char* const kHeadings[kKinds] = {"以下文件未能删除，请手动删除：",
-                                                      "以下文件将在计算机重新启动时删除：",
-                                                      "卸载信息文件列出的以下文件不在安装文件夹内，未删除："};
-        char text[kKinds * (kFilesNamed * kPathSize + 128)] = {};
-        Append(text, PRODUCT_NAME "已卸载，但");
+        static const char* const kHeadings[kKinds] = {
+            "以下文件未能删除，请手动删除：", "以下文件将在计算机重新启动时删除：",
+            "卸载信息文件列出的以下文件不在安装文件夹内，未删除：",
+            "卸载信息文件列出的以下文件的路径经过安装文件夹内的链接，未删除：",
+            "安装文件夹或其中的卸载信息文件可被本计算机的其他用户更改，因此卸载程序没有删除其中的任何内容。"
+            "请检查该文件夹后手动删除："};
+        char text[kKinds * (kFilesNamed * kPathSize + 192)] = {};
+        Append(text, kept_[kFolderUnsafe].count ? PRODUCT_NAME "未能完全卸载：" : PRODUCT_NAME "已卸载，但");
         bool any = false;
         for (int kind = 0; kind < kKinds; ++kind) {
             const Kept& kept = kept_[kind];
@@ -241,24 +366,28 @@ void LinkTarget(const char* linkPath, char (&target)[kPathSize]) {
     if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
                                 link.ReceiveVoid())) ||
         FAILED(link->QueryInterface(IID_IPersistFile, file.ReceiveVoid())) ||
-        !MultiByteToWideChar(CP_ACP, 0, linkPath, -1, wide, kPathSize) ||
-        FAILED(file->Load(wide, STGM_READ)) || link->GetPath(target, MAX_PATH, nullptr, 0) != S_OK)
+        !Widen(linkPath, -1, wide, kPathSize) || FAILED(file->Load(wide, STGM_READ)) ||
+        link->GetPath(target, MAX_PATH, nullptr, 0) != S_OK)
         target[0] = '\0';
 }
 
 // A link the installer made points into the install folder; one of the same name that
 // the user made, or pointed elsewhere since, is theirs and stays.
-void RemoveLinkIntoFolder(const char* folder, const char* linkName, const char* installFolder,
+void RemoveLinkIntoFolder(const char* folder, const char* linkName, const InstallFolder& installFolder,
                           Report& report) {
-    char linkPath[kPathSize], target[kPathSize];
+    char linkPath[kPathSize], target[kPathSize], canonicalTarget[kPathSize];
     if (!Concat(linkPath, folder, linkName))
         return;
     LinkTarget(linkPath, target);
-    if (IsInside(target, installFolder) && !DeleteFileA(linkPath) && Exists(linkPath))
+    Canonical(target, canonicalTarget);
+    if (IsInside(canonicalTarget, installFolder) && !DeleteFileA(linkPath) && Exists(linkPath))
         report.Add(Report::kNotDeleted, linkPath);
 }
 
-void RemoveShortcuts(const char* installFolder, Report& report) {
+// The links live in the profile of the user who runs this program, and what decides is
+// read from the links alone: they go even when the install folder fails the trust rule,
+// so that no menu entry is left leading to a folder the user is told to check.
+void RemoveShortcuts(const InstallFolder& installFolder, Report& report) {
     char special[kPathSize] = {};
     char productFolder[kPathSize] = {};
     if (SHGetSpecialFolderPathA(nullptr, special, CSIDL_PROGRAMS, FALSE) &&
@@ -272,23 +401,142 @@ void RemoveShortcuts(const char* installFolder, Report& report) {
         RemoveLinkIntoFolder(special, "\\" PRODUCT_NAME ".lnk", installFolder, report);
 }
 
-// Deletes every file listed in text, one full path a line, that is there and lies in
-// the install folder, except the running program itself (the copy deletes it). A line
-// that names anything outside the folder is not this installation's to remove (the
-// folder may be a copy, or the list edited): it is skipped and reported. The lines are
-// cut in place.
-void RemoveListedFiles(char* text, const char* self, const char* folder, Report& report) {
-    const char* selfName = self + FolderLength(self);
+// Reads the account this process runs as into user; false when it cannot be read.
+bool ProcessUser(BYTE (&user)[SECURITY_MAX_SID_SIZE]) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    const Handle ownedToken(token);
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } buffer;
+    DWORD size = 0;
+    return GetTokenInformation(token, TokenUser, &buffer, sizeof buffer, &size) &&
+           CopySid(sizeof user, user, buffer.user.User.Sid);
+}
+
+// True when nobody but the trusted accounts could have changed the open file or folder
+// (opened with READ_CONTROL), by its owner and access list; what cannot be read counts
+// as changeable.
+bool OnlyTrustedCanChange(HANDLE object, const rt::TrustedAccounts& trusted) {
+    PSID owner = nullptr;
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (!object ||
+        GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                        &owner, nullptr, &list, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    const LocalMemory ownedDescriptor(descriptor);
+    return rt::OnlyTrustedMayChange(owner, list, trusted);
+}
+
+// True when nobody but the trusted accounts could have changed the install folder or
+// its list.
+bool OnlyTrustedCanChangeEither(const InstallFolder& folder, HANDLE list) {
+    BYTE user[SECURITY_MAX_SID_SIZE] = {};
+    const rt::TrustedAccounts accounts(ProcessUser(user) ? user : nullptr);
+    return OnlyTrustedCanChange(folder.handle.Get(), accounts) && OnlyTrustedCanChange(list, accounts);
+}
+
+// Opens the list in the held folder as itself (a link there is not followed), to read
+// and later delete through this handle, shared for reading only: until it is closed
+// nobody can change, rename or delete it. nullptr when it cannot be opened or is a link.
+HANDLE OpenList(const InstallFolder& folder) {
+    wchar_t name[16];
+    if (!folder.handle.Get() || !Widen(kListName, -1, name, 16))
+        return nullptr;
+    Handle list(OpenNt(folder.handle.Get(), name, GENERIC_READ | DELETE | READ_CONTROL, FILE_SHARE_READ,
+                       FILE_OPEN, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
+    return list.Get() && !(AttributesOf(list.Get()) & FILE_ATTRIBUTE_REPARSE_POINT) ? list.Release()
+                                                                                    : nullptr;
+}
+
+enum class Removal {
+    kGone,        // deleted, or not there
+    kKept,        // there, and could not be deleted
+    kThroughLink, // not deleted: its path passes a link below the install folder
+};
+
+// Removes what path (canonical, inside the folder) names: a file or, with isFolder, an
+// empty folder. It follows no link below the install folder, since a link there may
+// lead anywhere and need not be an administrator's: each component is opened as itself
+// relative to the one above it, starting from the held folder, and the path is given up
+// when one is a reparse point (junction, symbolic link, mount point); the last is
+// deleted through its own handle.
+Removal RemoveBelow(const InstallFolder& folder, const char* path, bool isFolder) {
+    char walked[kPathSize];
+    if (!IsInside(path, folder) || !Concat(walked, path, ""))
+        return Removal::kKept;
+    Handle above; // the folder the component lies in; the install folder's own at first
+    for (char* component = walked + folder.length;;) {
+        const std::size_t length = ComponentLength(component);
+        const bool last = component[length] == '\0';
+        component[length] = '\0';
+        // By path: Wine shows a Unix symbolic link to a folder as a reparse point only this
+        // way, and opens it, followed, as a plain folder.
+        const DWORD attributes = GetFileAttributesA(walked);
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+            return Removal::kThroughLink;
+        wchar_t name[kPathSize];
+        const ULONG kind = last && !isFolder ? FILE_NON_DIRECTORY_FILE : FILE_DIRECTORY_FILE;
+        // A folder on the way is held against renaming while the next is opened in it.
+        Handle opened(length > 0 && Widen(component, -1, name, kPathSize)
+                          ? OpenNt(above.Get() ? above.Get() : folder.handle.Get(), name,
+                                   (last ? DELETE : FILE_TRAVERSE) | FILE_READ_ATTRIBUTES,
+                                   FILE_SHARE_READ | FILE_SHARE_WRITE | (last ? FILE_SHARE_DELETE : 0),
+                                   FILE_OPEN, kind | FILE_OPEN_REPARSE_POINT)
+                          : nullptr);
+        if (!opened.Get())
+            return Exists(walked) ? Removal::kKept : Removal::kGone;
+        // By handle: on Windows a junction or symbolic link opened as itself shows as one
+        // here, whatever its path has been made to name since the look above.
+        if (AttributesOf(opened.Get()) & FILE_ATTRIBUTE_REPARSE_POINT)
+            return Removal::kThroughLink;
+        if (last)
+            return DeleteOpen(opened.Get()) ? Removal::kGone : Removal::kKept;
+        component[length] = '\\';
+        component += length + 1;
+        above.Reset(opened.Release());
+    }
+}
+
+// Removes one line's file when it lies in the install folder, unless it is the running
+// program itself (the copy deletes that). A line that names anything outside the folder
+// is not this installation's to remove (the folder may be a copy, or the list edited),
+// nor is one whose path passes a link: each is skipped and reported.
+void RemoveListed(const char* line, const char* self, const InstallFolder& folder, Report& report) {
+    char path[kPathSize];
+    Canonical(line, path);
+    if (!*line || SamePath(path, self))
+        return;
+    if (!IsInside(path, folder)) {
+        report.Add(Report::kOutsideFolder, line);
+        return;
+    }
+    const Removal removal = RemoveBelow(folder, path, false);
+    if (removal != Removal::kGone)
+        report.Add(removal == Removal::kKept ? Report::kNotDeleted : Report::kThroughLink, line);
+}
+
+// Removes the files listed in text, one full path a line; self is this program's
+// canonical path. The lines are cut in place.
+void RemoveListedFiles(char* text, const char* self, const InstallFolder& folder, Report& report) {
     for (char* line = text; *line;) {
         char* end = line + std::strcspn(line, "\r\n");
         const bool last = *end == '\0';
         *end = '\0';
-        const bool isSelf = SameText(line + FolderLength(line), selfName) && SamePath(line, self);
-        if (*line && !isSelf && !IsInside(line, folder))
-            report.Add(Report::kOutsideFolder, line);
-        else if (*line && !isSelf && !DeleteFileA(line) && Exists(line))
-            report.Add(Report::kNotDeleted, line);
+        RemoveListed(line, self, folder, report);
         line = last ? end : end + 1;
+    }
+}
+
+// Removes the folders the installation made inside the install folder, each when empty.
+void RemoveDataFolders(const InstallFolder& folder) {
+    char made[kPathSize];
+    for (const char* name : {"data\\day", "data"}) {
+        if (Concat(made, folder.path, name))
+            RemoveBelow(folder, made, true);
     }
 }
 
@@ -312,18 +560,9 @@ bool RandomName(char (&name)[2 * kRandomBytes + 1]) {
 // folder can be neither renamed nor deleted, so its path names it. nullptr on failure.
 HANDLE CreateHeldFolder(const char* folder, PSECURITY_DESCRIPTOR descriptor) {
     wchar_t ntPath[kPathSize + 8] = L"\\??\\";
-    if (!MultiByteToWideChar(CP_ACP, 0, folder, -1, ntPath + 4, kPathSize))
-        return nullptr;
-    UNICODE_STRING name;
-    RtlInitUnicodeString(&name, ntPath);
-    OBJECT_ATTRIBUTES attributes;
-    InitializeObjectAttributes(&attributes, &name, OBJ_CASE_INSENSITIVE, nullptr, descriptor);
-    IO_STATUS_BLOCK status;
-    HANDLE handle = nullptr;
-    return NtCreateFile(&handle, FILE_LIST_DIRECTORY | SYNCHRONIZE, &attributes, &status, nullptr,
-                        FILE_ATTRIBUTE_NORMAL, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
-                        FILE_DIRECTORY_FILE | FILE_SYNCHRONOUS_IO_NONALERT, nullptr, 0) >= 0
-               ? handle
+    return Widen(folder, -1, ntPath + 4, kPathSize)
+               ? OpenNt(nullptr, ntPath, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+                        FILE_DIRECTORY_FILE, descriptor)
                : nullptr;
 }
 
@@ -342,12 +581,12 @@ bool MakePrivateFolder(char (&folder)[kPathSize], Handle& held) {
         !ConvertStringSecurityDescriptorToSecurityDescriptorA(
             "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;GRGX;;;BU)", SDDL_REVISION_1, &descriptor, nullptr))
         return false;
+    const LocalMemory ownedDescriptor(descriptor);
     char name[2 * kRandomBytes + 1];
     for (int attempt = 0; attempt < 4 && !held.Get() && RandomName(name); ++attempt) {
         wsprintfA(folder, "%s\\Temp\\unm-%s", windows, name);
         held.Reset(CreateHeldFolder(folder, descriptor));
     }
-    LocalFree(descriptor);
     return held.Get() != nullptr;
 }
 
@@ -413,9 +652,12 @@ bool StartFinishingCopy(HANDLE selfFile, const char* self, HeldCopy& held) {
 // folder when that is empty. The copy itself stays in its folder, marked for deletion
 // at the next start of the system. When the uninstaller's file stays held, it is marked
 // for that too, and the user is told, since the closing message counted it as gone.
+// It acts by path: the uninstaller starts it only for a folder that nobody but the
+// trusted accounts can change, so nobody else can put a link or another file there.
 int FinishRemoval(HANDLE inherited, const char* program) {
     const Handle uninstaller(inherited);
-    if (WaitForSingleObject(uninstaller.Get(), INFINITE) != WAIT_OBJECT_0)
+    char folder[kPathSize] = {};
+    if (!FolderOf(program, folder) || WaitForSingleObject(uninstaller.Get(), INFINITE) != WAIT_OBJECT_0)
         return 1;
     // The system may hold the file for a moment after the process has ended.
     for (int attempt = 0; attempt < 50 && !DeleteFileA(program); ++attempt) {
@@ -423,45 +665,44 @@ int FinishRemoval(HANDLE inherited, const char* program) {
             break;
         Sleep(100);
     }
-    char folder[kPathSize] = {};
-    if (FolderLength(program) >= sizeof folder)
-        return 1;
-    std::memcpy(folder, program, FolderLength(program));
     if (Exists(program)) {
         Report report;
         report.Add(MoveFileExA(program, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Report::kAtRestart
                                                                               : Report::kNotDeleted,
                    program);
-        folder[std::strlen(folder) - 1] = '\0';
         MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); // only when empty then
         report.Show();
     } else {
         RemoveDirectoryA(folder);
     }
     char self[kPathSize] = {};
-    if (GetModuleFileNameA(nullptr, self, MAX_PATH)) {
+    char privateFolder[kPathSize] = {};
+    if (ProgramPath(self) && FolderOf(self, privateFolder)) {
         MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
-        self[FolderLength(self) - 1] = '\0'; // its private folder, after it
-        MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        MoveFileExA(privateFolder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); // after it
     }
     return 0;
 }
 
+// Asks, then removes the shortcuts and, when nobody but the trusted accounts could have
+// changed the install folder or its list, what the list names in the folder; otherwise
+// nothing in the folder, and the closing message says why.
 int Uninstall() {
     char self[kPathSize] = {};
-    char folder[kPathSize] = {}; // with its final "\"
+    char selfPath[kPathSize] = {}; // canonical, to tell its line in the list
     char listPath[kPathSize] = {};
-    GetModuleFileNameA(nullptr, self, MAX_PATH);
+    InstallFolder folder;
     // Held from the start until this process ends: the program file can then be neither
     // replaced nor renamed, and the copy is made from these very bytes.
-    const Handle selfFile(OpenHeld(self));
-    std::memcpy(folder, self, FolderLength(self));
-    Concat(listPath, folder, "Unini.dat");
-    Handle listFile(CreateFileA(listPath, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
-    const FileBytes list(listFile.Get());
-    if (!list.Get()) {
+    const Handle selfFile(ProgramPath(self) ? OpenHeld(self) : nullptr);
+    Canonical(self, selfPath);
+    Handle list(OpenInstallFolder(self, folder) && Concat(listPath, folder.path, kListName) ? OpenList(folder)
+                                                                                            : nullptr);
+    const bool trusted = OnlyTrustedCanChangeEither(folder, list.Get());
+    const FileBytes listed(trusted ? list.Get() : nullptr); // what others could write is not read
+    if (!list.Get() || (trusted && !listed.Get())) {
         char message[kPathSize + 64];
-        Concat(message, "找不到卸载信息文件 ", listPath);
+        Concat(message, "找不到卸载信息文件 ", listPath[0] ? listPath : kListName);
         MessageBoxA(nullptr, message, kCaption, MB_OK | MB_ICONERROR);
         return 1;
     }
@@ -472,23 +713,25 @@ int Uninstall() {
         const shell::ComInitialization com;
         RemoveShortcuts(folder, report);
     }
-    RemoveListedFiles(list.Get(), self, folder, report);
-    listFile.Reset(nullptr);
-    if (!DeleteFileA(listPath) && Exists(listPath))
-        report.Add(Report::kNotDeleted, listPath);
-    char made[kPathSize];
-    for (const char* name : {"data\\day", "data"}) {
-        if (Concat(made, folder, name))
-            RemoveDirectoryA(made); // only when empty
+    char folderName[kPathSize] = {}; // without its final "\"
+    FolderOf(folder.path, folderName);
+    if (!trusted) {
+        report.Add(Report::kFolderUnsafe, folderName);
+        report.Show();
+        return 0;
     }
+    RemoveListedFiles(listed.Get(), selfPath, folder, report);
+    if (!DeleteOpen(list.Get()))
+        report.Add(Report::kNotDeleted, listPath);
+    list.Reset(nullptr);
+    RemoveDataFolders(folder);
     HeldCopy held; // until the closing message has been read and this process ends
     if (!StartFinishingCopy(selfFile.Get(), self, held)) {
         // No copy: the system removes the program and its folder, when empty, at its next start.
         report.Add(MoveFileExA(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Report::kAtRestart
                                                                            : Report::kNotDeleted,
                    self);
-        folder[std::strlen(folder) - 1] = '\0';
-        MoveFileExA(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        MoveFileExA(folderName, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
     }
     report.Show();
     return 0;

@@ -12,10 +12,12 @@
 
 #include <gtest/gtest.h>
 
+#include <aclapi.h>
 #include <shellapi.h>
 
 #include <algorithm>
 #include <set>
+#include <vector>
 
 using namespace e2e;
 using testing_support::DescribeFile;
@@ -25,6 +27,64 @@ using testing_support::PutFile;
 namespace {
 
 const char* const kCaption = "Marluxa卸载";
+
+// The path on the host of a path in the Wine prefix, from Wine's own call (looked up:
+// only Wine's kernel32 has it).
+std::string HostPath(const std::string& path) {
+    using ToUnix = char*(CDECL*)(const wchar_t*);
+    const auto toUnix = reinterpret_cast<ToUnix>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    wchar_t wide[MAX_PATH * 2] = {};
+    if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2))
+        return "";
+    char* unixPath = toUnix(wide);
+    const std::string hostPath = unixPath ? unixPath : "";
+    HeapFree(GetProcessHeap(), 0, unixPath);
+    return hostPath;
+}
+
+// Runs a program of the host system (Wine starts one named by its path on drive Z:,
+// the host's root) and waits until done() answers true. Wine gives no handle to wait on
+// for such a program, so the test waits for what it was to do.
+template <class Done>
+bool RunOnTheHost(const std::string& program, const std::vector<std::string>& arguments, Done done) {
+    std::string command = "Z:" + program;
+    for (const std::string& argument : arguments)
+        command += " \"" + argument + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &started))
+        return false;
+    if (started.hProcess)
+        CloseHandle(started.hProcess);
+    if (started.hThread)
+        CloseHandle(started.hThread);
+    return WaitUntil(10000, done);
+}
+
+// Whether Everyone may write to the file or folder, as the system reads its access list
+// back (under Wine, from the Unix permissions).
+bool EveryoneMayWrite(const std::string& path) {
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                              &list, nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD size = sizeof everyone;
+    CreateWellKnownSid(WinWorldSid, nullptr, everyone, &size);
+    bool mayWrite = false;
+    for (DWORD i = 0; list && i < list->AceCount; ++i) {
+        ACCESS_ALLOWED_ACE* ace = nullptr;
+        if (GetAce(list, i, reinterpret_cast<void**>(&ace)) &&
+            ace->Header.AceType == ACCESS_ALLOWED_ACE_TYPE && EqualSid(&ace->SidStart, everyone))
+            mayWrite = mayWrite || (ace->Mask & FILE_WRITE_DATA);
+    }
+    LocalFree(descriptor);
+    return mayWrite;
+}
 
 class RoundTrip : public CleanDesktopTest {
   protected:
@@ -47,9 +107,10 @@ class RoundTrip : public CleanDesktopTest {
     }
 
     // Installs with the desktop link and leaves the finish page without opening anything.
-    void Install() {
+    void Install() { InstallInto(target); }
+    void InstallInto(const std::string& folder) {
         SetupProcess setup;
-        HWND progress = GoToProgressPage(setup, target);
+        HWND progress = GoToProgressPage(setup, folder);
         ASSERT_NE(progress, nullptr);
         Click(ChildWithText(progress, "安装"));
         HWND finish = WaitForPage(setup.Id(), Page::Finish, 120000);
@@ -61,9 +122,11 @@ class RoundTrip : public CleanDesktopTest {
     }
 
     // Opens the Programs link "Marluxa卸载" and answers its question; after a yes, waits
-    // for its closing message and closes it. Waits for the uninstaller and the copy it
-    // started to end. Answers the closing message's text ("" after a no).
-    std::string Uninstall(int answer) {
+    // for its closing message and closes it. Waits for the uninstaller and, when one is
+    // expected, the copy it started to end. Answers the closing message's text ("" after
+    // a no). installed is the folder the link leads into.
+    std::string Uninstall(int answer) { return UninstallFrom(target, answer); }
+    std::string UninstallFrom(const std::string& installed, int answer, bool startsACopy = true) {
         ShellExecuteA(nullptr, "open", (ProductFolder() + "\\Marluxa卸载.lnk").c_str(), nullptr, nullptr,
                       SW_SHOWNORMAL);
         DWORD uninstaller = 0;
@@ -88,7 +151,7 @@ class RoundTrip : public CleanDesktopTest {
             copies = ChildProcesses(uninstaller);
             if (copies.size() == 1 && !ModulesOf(copies[0]).empty()) {
                 copyProgram = ModulesOf(copies[0]).front(); // its program file first
-                ExpectAPrivateCopy(copyProgram);
+                ExpectAPrivateCopy(copyProgram, installed);
             }
             closing = done.text;
             Screenshot("uninstall-done");
@@ -97,7 +160,7 @@ class RoundTrip : public CleanDesktopTest {
         EXPECT_TRUE(WaitForProcessEnd(uninstaller, 20000));
         if (answer != IDYES)
             copies = ChildProcesses(uninstaller);
-        EXPECT_EQ(copies.size(), answer == IDYES ? 1u : 0u);
+        EXPECT_EQ(copies.size(), answer == IDYES && startsACopy ? 1u : 0u);
         for (DWORD copy : copies)
             EXPECT_TRUE(WaitForProcessEnd(copy, 20000));
         if (!copyProgram.empty()) { // left for the next start of the system
@@ -111,7 +174,7 @@ class RoundTrip : public CleanDesktopTest {
     // temporary folder, named by 128 random bits and used by no other run; neither the
     // copy nor its folder, nor the installed UnInstall.exe it was made from, can be
     // renamed or deleted, so that the copy started is the one written, from that program.
-    void ExpectAPrivateCopy(const std::string& program) const {
+    void ExpectAPrivateCopy(const std::string& program, const std::string& installed) const {
         static std::set<std::string> used;
         char windows[MAX_PATH] = {};
         GetSystemWindowsDirectoryA(windows, MAX_PATH);
@@ -123,7 +186,7 @@ class RoundTrip : public CleanDesktopTest {
         EXPECT_EQ(name.find_first_not_of("0123456789abcdef"), std::string::npos) << folder;
         EXPECT_TRUE(used.insert(name).second) << folder;
         // Renaming or deleting either needs it opened for deletion.
-        for (const std::string& held : {program, folder, target + "\\UnInstall.exe"}) {
+        for (const std::string& held : {program, folder, installed + "\\UnInstall.exe"}) {
             const HANDLE opened =
                 CreateFileA(held.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
@@ -205,4 +268,70 @@ TEST_F(RoundTrip, AFileInUseStaysAndIsNamed) {
     EXPECT_TRUE(rt::FileExists(program));
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
     EXPECT_FALSE(rt::FileExists(DesktopLink()));
+}
+
+// The uninstaller runs as an administrator: an install folder, or a list in it, that
+// other users of the computer can change may hold whatever they put there (a list naming
+// any file, a link in place of a folder). It removes nothing from such a folder and says
+// so; the links, in the user's own profile and pointing into the folder, still go.
+// Under Wine "others can change" is the Unix mode: write for all (0777, 0666).
+TEST_F(RoundTrip, NothingIsRemovedFromAFolderOthersCanChange) {
+    const struct {
+        const char* name;
+        const char* changeable; // below the install folder; "" for the folder itself
+        const char* mode;
+    } cases[] = {{"folder", "", "777"}, {"list", "\\Unini.dat", "666"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string installed = dir / c.name;
+        ASSERT_NO_FATAL_FAILURE(InstallInto(installed));
+        const std::string changeable = installed + c.changeable;
+        ASSERT_TRUE(RunOnTheHost("/bin/chmod", {c.mode, HostPath(changeable)},
+                                 [&] { return EveryoneMayWrite(changeable); }));
+        const Snapshot before = TakeSnapshot(installed);
+        EXPECT_EQ(UninstallFrom(installed, IDYES, false),
+                  "Marluxa未能完全卸载：安装文件夹或其中的卸载信息文件可被本计算机的其他用户更改，"
+                  "因此卸载程序没有删除其中的任何内容。请检查该文件夹后手动删除：\n" +
+                      installed);
+        EXPECT_EQ(TakeSnapshot(installed), before);
+        EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
+        EXPECT_FALSE(rt::FileExists(DesktopLink()));
+    }
+}
+
+// A link inside the install folder may lead anywhere (here a Unix symbolic link, which
+// Wine shows as a junction, to a folder of someone else's): a listed path through it is
+// skipped and named, what it leads to stays, and everything else goes.
+TEST_F(RoundTrip, AListedPathThroughALinkInTheFolderIsSkipped) {
+    const std::string victim = dir / "elsewhere\\precious.txt";
+    rt::CreateDir(dir / "elsewhere");
+    PutFile(victim, "someone else's");
+    const std::string kept = DescribeFile(victim);
+    const struct {
+        const char* installed; // in the test's folder
+        const char* link;      // below the install folder
+        const char* holder;    // the folder of the installation's that holds it, if any
+    } cases[] = {{"in-the-folder", "link", nullptr}, {"in-a-folder-below", "data\\link", "data"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.link);
+        const std::string installed = dir / c.installed;
+        ASSERT_NO_FATAL_FAILURE(InstallInto(installed));
+        const std::string link = installed + "\\" + c.link;
+        ASSERT_TRUE(RunOnTheHost("/bin/ln", {"-s", HostPath(dir / "elsewhere"), HostPath(link)}, [&] {
+            return (GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        }));
+        const std::string list = installed + "\\Unini.dat";
+        const std::string throughTheLink = link + "\\precious.txt";
+        PutFile(list, FileContent(list) + throughTheLink + "\r\n");
+        EXPECT_EQ(UninstallFrom(installed, IDYES),
+                  "Marluxa已卸载，但卸载信息文件列出的以下文件的路径经过安装文件夹内的链接，未删除：\n" +
+                      throughTheLink);
+        EXPECT_EQ(DescribeFile(victim), kept);
+        Snapshot left = {{c.link, "folder"}, {std::string(c.link) + "\\precious.txt", kept}};
+        if (c.holder)
+            left[c.holder] = "folder";
+        EXPECT_EQ(TakeSnapshot(installed), left);
+        // The link goes as a link, on the host: what it leads to is the test's own.
+        RunOnTheHost("/bin/rm", {HostPath(link)}, [&] { return !rt::DirectoryExists(link); });
+    }
 }

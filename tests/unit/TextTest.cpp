@@ -46,6 +46,31 @@ TEST(PathParts, OnlyADriveRootOrAUncNameIsRooted) {
         EXPECT_FALSE(IsRootedPath(relative)) << relative;
 }
 
+// The uninstaller's test of "the same path" and "inside the folder": ordinal, ASCII
+// letters folded, a trail byte never folded nor taken for the end of a lead byte's pair.
+TEST(SameNameBytes, FoldsAsciiLettersOnlyAndStopsAtEitherEnd) {
+    const struct {
+        const char* a;
+        const char* b;
+        std::size_t length;
+        bool same;
+    } cases[] = {
+        {"C:\\Program Files\\Q", "c:\\PROGRAM FILES\\q", 64, true},
+        {"C:\\Q\\x", "C:\\Q\\", 5, true}, // a prefix: the folder and its separator
+        {"C:\\Q", "C:\\Q\\x", 64, false}, // one ends sooner
+        {"C:\\Qa\\x", "C:\\Q\\", 5, false},
+        {"\x95\x41", "\x95\x61", 64, false}, // trail bytes "A" and "a" are other characters
+        {"\x95\x5C", "\x95\x5C", 64, true},
+        {"\xC4\xE3", "\xC4\xC3", 64, false},
+        {"\x95", "\x95", 64, true},         // a lone lead byte at the end
+        {"\x95\x5C", "\x95\x5Cx", 1, true}, // the length cuts between lead and trail byte
+        {"", "", 64, true},
+        {"a", "", 64, false},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(SameNameBytes(c.a, c.b, c.length), c.same) << c.a << " | " << c.b << " | " << c.length;
+}
+
 TEST(SplitLines, EndAtLfOrCrLfAndAtEndOfText) {
     EXPECT_EQ(SplitLines("a\r\nb\nc"), (std::vector<std::string>{"a", "b", "c"}));
     EXPECT_EQ(SplitLines("a\n\nb\r\n"), (std::vector<std::string>{"a", "", "b"}));
