@@ -1,5 +1,6 @@
 // The OS seam over kernel32's ANSI calls (and advapi32's hash provider): the product's
 // implementation.
+#include "runtime/ChangeRights.h"
 #include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 
@@ -251,15 +252,10 @@ OwnedSid SidFromText(const char* text) {
     return OwnedSid(sid, &LocalFree);
 }
 
-// The accounts whose changes the program trusts: the administrators, the system, the
-// system's installer service, and the user the program runs as (under Wine, the owner
-// of everything; on Windows, an elevated administrator's files belong to Administrators).
-class TrustedAccounts {
+// The user the program runs as, read once from its token.
+class ProcessUser {
   public:
-    TrustedAccounts() {
-        for (const char* text :
-             {"BA", "SY", "S-1-5-80-956008885-3459464862-3012530209-2232232525-2280786346"})
-            accounts_.push_back(SidFromText(text));
+    ProcessUser() {
         HANDLE token = nullptr;
         if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
             return;
@@ -270,52 +266,13 @@ class TrustedAccounts {
             user_.clear();
         CloseHandle(token);
     }
-    bool Include(PSID sid) const {
-        if (!sid || !IsValidSid(sid))
-            return false;
-        for (const OwnedSid& account : accounts_)
-            if (account && EqualSid(account.get(), sid))
-                return true;
-        return !user_.empty() && EqualSid(reinterpret_cast<const TOKEN_USER*>(user_.data())->User.Sid, sid);
+    PSID Sid() const {
+        return user_.empty() ? nullptr : reinterpret_cast<const TOKEN_USER*>(user_.data())->User.Sid;
     }
 
   private:
-    std::vector<OwnedSid> accounts_;
     std::vector<unsigned char> user_;
 };
-
-// Every right that changes an object or what is in it: its data, its entries, its
-// attributes, its deletion, its access list and owner.
-constexpr ACCESS_MASK kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_WRITE_EA | FILE_DELETE_CHILD |
-                                      FILE_WRITE_ATTRIBUTES | DELETE | WRITE_DAC | WRITE_OWNER |
-                                      GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
-
-// Whether the access list lets only trusted accounts change the object. A grant meant
-// only for what is made inside (inherit-only) does not apply to the object itself; a
-// grant of another form than the plain one (object, callback) counts against it.
-bool OnlyTrustedMayChange(const ACL* list, const TrustedAccounts& trusted) {
-    if (!list)
-        return false; // no access list: everyone may do everything
-    for (DWORD i = 0; i < list->AceCount; ++i) {
-        void* entry = nullptr;
-        if (!GetAce(const_cast<ACL*>(list), i, &entry))
-            return false;
-        const auto* header = static_cast<const ACE_HEADER*>(entry);
-        const bool grants = header->AceType == ACCESS_ALLOWED_ACE_TYPE ||
-                            header->AceType == ACCESS_ALLOWED_OBJECT_ACE_TYPE ||
-                            header->AceType == ACCESS_ALLOWED_CALLBACK_ACE_TYPE ||
-                            header->AceType == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
-        if (!grants || (header->AceFlags & INHERIT_ONLY_ACE))
-            continue;
-        const auto* grant = static_cast<const ACCESS_ALLOWED_ACE*>(entry);
-        if (!(grant->Mask & kChangeRights))
-            continue;
-        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE ||
-            !trusted.Include(const_cast<DWORD*>(&grant->SidStart)))
-            return false;
-    }
-    return true;
-}
 
 bool VolumeKeepsAccessLists(HANDLE object) {
     ULONG device = 0, attributes = 0;
@@ -330,7 +287,8 @@ bool VolumeKeepsAccessLists(HANDLE object) {
 } // namespace
 
 unsigned ReadGuard(FileHandle object, Guard& guard) {
-    static const TrustedAccounts trusted;
+    static const ProcessUser user;
+    static const rt::TrustedAccounts trusted(user.Sid());
     if (!VolumeKeepsAccessLists(AsHandle(object))) {
         guard = Guard::NotKept;
         return 0;
@@ -343,8 +301,7 @@ unsigned ReadGuard(FileHandle object, Guard& guard) {
                                            nullptr, &list, nullptr, &descriptor))
         return code;
     const std::unique_ptr<void, decltype(&LocalFree)> owned(descriptor, &LocalFree);
-    guard = trusted.Include(owner) && OnlyTrustedMayChange(list, trusted) ? Guard::Protected
-                                                                          : Guard::OpenToOthers;
+    guard = rt::OnlyTrustedMayChange(owner, list, trusted) ? Guard::Protected : Guard::OpenToOthers;
     return 0;
 }
 
