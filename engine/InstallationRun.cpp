@@ -28,7 +28,7 @@ RunResult InstallationRun::Install(const std::string& installDir, RunObserver& o
 
 LeftBehind InstallationRun::Abandon() {
     manifestCopy_.Close();
-    const LeftBehind left = changes_.Settle();
+    const LeftBehind left = changes_.Settle(Proof());
     claim_.Release();
     return left;
 }
@@ -47,13 +47,13 @@ RunResult InstallationRun::Run(RunObserver& observer) {
         return ended(RunOutcome::FoldersNotCreated);
     if (!claim_.Take(installDir_))
         return ended(RunOutcome::FolderInUse);
+    plannedPaths_.clear();
+    for (const PlannedFile& file : files)
+        plannedPaths_.push_back(file.path);
     if (!RecoverInterruptedRun(observer, result.recovery))
         return ended(result.recovery.outcome == Recovery::Outcome::FolderInUse
                          ? RunOutcome::FolderInUse
                          : RunOutcome::RecoveryNotFinished);
-    plannedPaths_.clear();
-    for (const PlannedFile& file : files)
-        plannedPaths_.push_back(file.path);
     const FoundFolders found = SecureFoundFolders(installDir_, plannedPaths_);
     if (!found.link.empty()) {
         result.refusedAt = found.link;
@@ -71,13 +71,13 @@ RunResult InstallationRun::Run(RunObserver& observer) {
         return ended(RunOutcome::NotEnoughRoom);
     if (!CreateFolders())
         return ended(RunOutcome::FoldersNotCreated);
-    changes_.ClearTheWay(plan);
+    changes_.ClearTheWay(plan, Creations(plan));
     CopyManifest();
     observer.RangeKnown(CountManifestLines() - 1);
     if (!ExtractEntries(observer)) {
         uninstallList_.clear();
         manifestCopy_.Close();
-        result.left = changes_.Settle();
+        result.left = changes_.Settle(Proof());
         return ended(RunOutcome::Cancelled);
     }
     result.left = SucceedEnding(observer);
@@ -85,7 +85,9 @@ RunResult InstallationRun::Run(RunObserver& observer) {
 }
 
 bool InstallationRun::RecoverInterruptedRun(RunObserver& observer, Recovery& recovery) {
-    recovery = engine::RecoverInterruptedRun(JournalPath(installDir_), installDir_, shortcuts_.LinkPlaces());
+    recovery = engine::RecoverInterruptedRun(
+        JournalPath(installDir_), installDir_, shortcuts_.LinkPlaces(),
+        [this](const std::string& path) { return HoldsOnlyBytesOfTheRun(path); });
     switch (recovery.outcome) {
     case Recovery::Outcome::NothingFound:
         return true;
@@ -98,13 +100,21 @@ bool InstallationRun::RecoverInterruptedRun(RunObserver& observer, Recovery& rec
     }
 }
 
+// The payload's own manifest, line by line as the run reads its copy (the first lines
+// are read whether they are there or not).
+std::vector<std::string> InstallationRun::ManifestLines() const {
+    const Blob manifest = store_.Open(kManifestName, kManifestType);
+    std::vector<std::string> lines = rt::SplitLines(std::string(manifest.Data(), manifest.Size()));
+    lines.resize(std::max<std::size_t>(lines.size(), kMinimumManifestLines));
+    return lines;
+}
+
 // Every file the run writes, read from the payload's own manifest in memory by the
 // text file's line rules: the manifest copy, each entry, and the uninstall list.
 std::vector<InstallationRun::PlannedFile> InstallationRun::PlannedFiles() const {
-    const Blob manifest = store_.Open(kManifestName, kManifestType);
-    std::vector<std::string> lines = rt::SplitLines(std::string(manifest.Data(), manifest.Size()));
-    lines.resize(std::max<std::size_t>(lines.size(), kMinimumManifestLines)); // as the run reads them
-    std::vector<PlannedFile> files{{ManifestCopyPath(installDir_), manifest.Size()}};
+    const std::vector<std::string> lines = ManifestLines();
+    std::vector<PlannedFile> files{
+        {ManifestCopyPath(installDir_), store_.Open(kManifestName, kManifestType).Size()}};
     std::size_t uninstallListSize = 0;
     for (std::size_t line = 2; line <= lines.size(); ++line) {
         const ManifestEntry entry = SplitManifestLine(lines[line - 1]);
@@ -114,6 +124,44 @@ std::vector<InstallationRun::PlannedFile> InstallationRun::PlannedFiles() const 
     }
     files.push_back({UninstallListPath(installDir_), uninstallListSize});
     return files;
+}
+
+// The files the run will create where nothing stands now (what stands is set aside in
+// the batch, or, where it cannot be, met when the run gets there).
+std::vector<std::string> InstallationRun::Creations(const SetAsidePlan& plan) const {
+    std::vector<std::string> creations;
+    for (const std::string& path : plannedPaths_)
+        if (!plan.occupied.count(path))
+            creations.push_back(path);
+    return creations;
+}
+
+BytesOfTheRun InstallationRun::Proof() {
+    return [this](const std::string& path) { return HoldsOnlyBytesOfTheRun(path); };
+}
+
+// The bytes the run writes at a path: the manifest copy, a blob, or the uninstall list.
+bool InstallationRun::HoldsOnlyBytesOfTheRun(const std::string& path) const {
+    const auto planned = std::find(plannedPaths_.begin(), plannedPaths_.end(), path);
+    if (planned == plannedPaths_.end())
+        return false;
+    std::string expected;
+    const std::size_t index = static_cast<std::size_t>(planned - plannedPaths_.begin());
+    if (index + 1 == plannedPaths_.size()) {
+        expected = rt::JoinLines(std::vector<std::string>(plannedPaths_.begin() + 1, planned));
+    } else {
+        const ManifestEntry entry = index == 0 ? ManifestEntry{kManifestName, kManifestType, ""}
+                                               : SplitManifestLine(ManifestLines()[index]);
+        const Blob blob = store_.Open(entry.name, entry.type);
+        expected.assign(blob.Data(), blob.Size());
+    }
+    std::string bytes;
+    if (rt::ReadWholeFile(path, bytes) != 0 || bytes.size() > expected.size())
+        return false;
+    for (std::size_t i = 0; i < bytes.size(); ++i)
+        if (bytes[i] != expected[i] && bytes[i] != 0)
+            return false;
+    return true;
 }
 
 // The first link where the run would write through it or rename it: an entry in the
@@ -271,6 +319,10 @@ LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
     manifestCopy_.Close();
     if (rt::FileExists(manifestCopy))
         rt::RemoveFile(manifestCopy);
+    // The new files' data reaches the disk before any earlier file is dropped: a power
+    // cut after the success point must not leave the new files as zeros with the old
+    // ones gone. One flush of the whole volume covers every file the run closed.
+    os::FlushVolume(installDir_);
     journal_.MarkSucceeded(); // nothing can fail any more: the earlier files go
     return changes_.Settle();
 }

@@ -81,7 +81,13 @@ class InstallationRun {
         std::size_t size;
     };
     std::vector<PlannedFile> PlannedFiles() const;
+    std::vector<std::string> ManifestLines() const;
     std::string FirstLinkInTheWay(const SetAsidePlan& plan) const;
+    std::vector<std::string> Creations(const SetAsidePlan& plan) const;
+    // Whether the file at path holds only (a first part of) what the run writes there,
+    // lost bytes reading as zeros: deleting it loses nothing.
+    bool HoldsOnlyBytesOfTheRun(const std::string& path) const;
+    BytesOfTheRun Proof();
     rt::Error ManifestCopyChanged() const;
     bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
     bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan, Room& room) const;

@@ -154,10 +154,12 @@ Recovery MovedAside(const std::string& journalPath, Recovery::Outcome why = Reco
     return recovery;
 }
 
-Recovery Settle(const std::string& journalPath, const ParsedJournal& journal) {
+Recovery Settle(const std::string& journalPath, const ParsedJournal& journal,
+                const BytesOfTheRun& bytesOfTheRun) {
     Recovery recovery;
-    const Settled settled = SettleRecords(journal.records, rt::ContainingFolder(journalPath),
-                                          [&journalPath] { rt::RemoveFile(journalPath); });
+    const Settled settled = SettleRecords(
+        journal.records, rt::ContainingFolder(journalPath), [&journalPath] { rt::RemoveFile(journalPath); },
+        bytesOfTheRun);
     recovery.left = settled.left;
     recovery.outcome = !settled.left.Nothing() ? Recovery::Outcome::NotFinished
                        : settled.completed     ? Recovery::Outcome::Completed
@@ -168,7 +170,8 @@ Recovery Settle(const std::string& journalPath, const ParsedJournal& journal) {
 } // namespace
 
 Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string& installDir,
-                               const std::vector<std::string>& linkPlaces) {
+                               const std::vector<std::string>& linkPlaces,
+                               const BytesOfTheRun& bytesOfTheRun) {
     Recovery recovery;
     std::uint32_t attributes = 0;
     if (!rt::ReadAttributes(journalPath, attributes))
@@ -191,7 +194,7 @@ Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string
     if (!journal.Usable() || !BelongsHere(journalPath, journal.installDir, installDir) ||
         !PlacesOfTheRun(installDir, linkPlaces).AllowAll(journal.records))
         return MovedAside(journalPath);
-    return Settle(journalPath, journal);
+    return Settle(journalPath, journal, bytesOfTheRun);
 }
 
 } // namespace engine

@@ -33,7 +33,9 @@ struct Recovery {
 // acted on only when it and its folder could have been changed by no one but the
 // trusted accounts (see os::Guard), it lies in installDir and names it, and every
 // record names a plain path in installDir, above it, or in a link place.
+// bytesOfTheRun proves files the killed run made without recording it (see SettleRecords).
 Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string& installDir,
-                               const std::vector<std::string>& linkPlaces);
+                               const std::vector<std::string>& linkPlaces,
+                               const BytesOfTheRun& bytesOfTheRun = {});
 
 } // namespace engine

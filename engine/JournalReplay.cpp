@@ -1,5 +1,6 @@
 #include "engine/JournalReplay.h"
 
+#include "engine/SetAsidePlan.h"
 #include "runtime/FileSystem.h"
 #include "runtime/Text.h"
 
@@ -60,24 +61,31 @@ std::set<std::string> FoldersStillAsWrittenInto(const std::vector<JournalRecord>
 }
 
 // Creating records with no Made or CreationFailed after them: the run was stopped
-// between asking for the file and recording what it got.
+// between asking for the file (or planning it, in the set-aside batch) and recording
+// what it got.
 std::vector<bool> UnsettledCreations(const std::vector<JournalRecord>& records) {
     std::vector<bool> unsettled(records.size(), false);
-    std::map<std::string, std::size_t> open;
+    std::map<std::string, std::vector<std::size_t>> open;
     for (std::size_t i = 0; i < records.size(); ++i) {
         const JournalRecord& record = records[i];
         if (record.kind == RecordKind::Creating) {
-            open[record.path] = i;
+            open[record.path].push_back(i);
             unsettled[i] = true;
         } else if (record.kind == RecordKind::Made || record.kind == RecordKind::CreationFailed) {
-            const auto creating = open.find(record.path);
-            if (creating != open.end()) {
-                unsettled[creating->second] = false;
-                open.erase(creating);
-            }
+            for (const std::size_t creating : open[record.path])
+                unsettled[creating] = false;
+            open.erase(record.path);
         }
     }
     return unsettled;
+}
+
+// Whether a file holds nothing: empty, or zeros only (what a power cut leaves of data
+// that never reached the disk).
+bool HoldsNothing(const std::string& path) {
+    std::string bytes;
+    return rt::ReadWholeFile(path, bytes) == 0 &&
+           std::all_of(bytes.begin(), bytes.end(), [](char byte) { return byte == 0; });
 }
 
 // What stood at each path before the run set it aside.
@@ -95,9 +103,11 @@ bool IsAncestorOrSame(const std::string& folder, const std::string& of) {
 
 class Undo {
   public:
-    Undo(const std::vector<JournalRecord>& records, const std::string& journalFolder)
-        : records_(records), journalFolder_(journalFolder), enterable_(FoldersStillAsWrittenInto(records)),
-          unsettled_(UnsettledCreations(records)), originals_(Originals(records)) {}
+    Undo(const std::vector<JournalRecord>& records, const std::string& journalFolder,
+         const BytesOfTheRun& bytesOfTheRun)
+        : records_(records), journalFolder_(journalFolder), bytesOfTheRun_(bytesOfTheRun),
+          enterable_(FoldersStillAsWrittenInto(records)), unsettled_(UnsettledCreations(records)),
+          originals_(Originals(records)) {}
 
     LeftBehind Run(std::vector<JournalRecord>& foldersAfterJournal) {
         for (std::size_t i = records_.size(); i-- > 0;) {
@@ -108,7 +118,7 @@ class Undo {
                 break;
             case RecordKind::Creating:
                 if (unsettled_[i])
-                    RemoveUnsettledFile(record);
+                    SettleUnprovenFile(record);
                 break;
             case RecordKind::SettingAside:
                 PutBack(record);
@@ -143,13 +153,44 @@ class Undo {
             left_.Add(record.path);
     }
 
-    // Asked for where nothing stood, but what it got was not recorded: a file there now
-    // that is not the earlier one is what the run created (a link cut short included).
-    void RemoveUnsettledFile(const JournalRecord& record) {
+    // Asked for (or planned) where nothing stood, but what it got was not recorded: a
+    // file there now that is not the earlier one may be the run's, or may have been put
+    // there since (a link the user made again). Only one that holds nothing is deleted;
+    // any other is set aside under a free name and named, never deleted.
+    void SettleUnprovenFile(const JournalRecord& record) {
         if (!Enterable(record.path) || !IsPlainFile(record.path) || HoldsTheOriginal(record.path))
             return;
-        if (!DeleteFile(record.path))
-            left_.Add(record.path);
+        const bool provenTheRuns =
+            HoldsNothing(record.path) || (bytesOfTheRun_ && bytesOfTheRun_(record.path));
+        if (provenTheRuns && DeleteFile(record.path))
+            return;
+        MoveAsideUnproven(record.path);
+    }
+
+    // Moves what stands at path out of the way of the earlier object, to a free set-aside
+    // name, and names it; false when it cannot be moved.
+    bool MoveAsideUnproven(const std::string& path) {
+        for (int attempt = 1; attempt <= kSetAsideNames; ++attempt) {
+            const std::string aside = SetAsideName(path, attempt);
+            std::uint32_t attributes = 0;
+            if (rt::ReadAttributes(aside, attributes) || IsAsideOfTheRun(aside))
+                continue;
+            if (rt::MoveEntry(path, aside) != 0)
+                return false;
+            for (LeftBehind::Entry& moved : left_.movedAside) // what it held went with it
+                if (rt::IsInsideFolder(moved.aside, path))
+                    moved.aside = aside + moved.aside.substr(path.size());
+            left_.movedAside.push_back({path, aside});
+            return true;
+        }
+        return false;
+    }
+
+    // A name some earlier object of the run was set aside under, and may still come back from.
+    bool IsAsideOfTheRun(const std::string& name) const {
+        return std::any_of(records_.begin(), records_.end(), [&](const JournalRecord& r) {
+            return r.kind == RecordKind::SettingAside && r.aside == name;
+        });
     }
 
     void PutBack(const JournalRecord& record) {
@@ -160,12 +201,20 @@ class Undo {
         }
         if (!IsStill(record.aside, record.identity))
             return; // never moved (the run stopped first), or back already
+        std::uint32_t attributes = 0;
+        // Its name is taken by something the undo could not prove the run's (its record
+        // lost to a power cut, or put there since): that moves aside, never deleted.
+        if (rt::ReadAttributes(record.path, attributes) && !MoveAsideUnproven(record.path)) {
+            left_.Add(record.path, record.aside);
+            return;
+        }
         if (rt::MoveEntry(record.aside, record.path) != 0)
-            left_.Add(record.path, record.aside); // its name is taken: it stays whole where it is
+            left_.Add(record.path, record.aside); // it stays whole where it is
     }
 
     const std::vector<JournalRecord>& records_;
     const std::string& journalFolder_;
+    const BytesOfTheRun& bytesOfTheRun_;
     const std::set<std::string> enterable_;
     const std::vector<bool> unsettled_;
     const std::map<std::string, os::Identity> originals_;
@@ -222,13 +271,13 @@ LeftBehind CompleteRecords(const std::vector<JournalRecord>& records) {
 } // namespace
 
 Settled SettleRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
-                      const std::function<void()>& deleteJournal) {
+                      const std::function<void()>& deleteJournal, const BytesOfTheRun& bytesOfTheRun) {
     Settled settled;
     settled.completed = std::any_of(records.begin(), records.end(),
                                     [](const JournalRecord& r) { return r.kind == RecordKind::Succeeded; });
     std::vector<JournalRecord> foldersAfterJournal;
-    settled.left =
-        settled.completed ? CompleteRecords(records) : Undo(records, journalFolder).Run(foldersAfterJournal);
+    settled.left = settled.completed ? CompleteRecords(records)
+                                     : Undo(records, journalFolder, bytesOfTheRun).Run(foldersAfterJournal);
     if (settled.left.Nothing()) {
         deleteJournal();
         RemoveFoldersMade(foldersAfterJournal);

@@ -27,10 +27,17 @@ struct LeftBehind {
     int count = 0;                      // entries a retry could still settle; the journal stays for them
     std::vector<Entry> first;           // the first few of them
     std::vector<std::string> atRestart; // set-aside files held open, deleted at the next restart
+    std::vector<Entry> movedAside;      // what stood where an earlier file had to return, and that
+                                        // the undo could not prove the run's: moved to aside, kept
 
     void Add(const std::string& path, const std::string& aside = "");
     bool Nothing() const { return count == 0; }
 };
+
+// Whether the file at path holds only what the run writes there: its bytes, or a first
+// part of them, with any bytes a power cut lost reading as zeros. Deleting such a file
+// loses nothing; an empty proof proves nothing.
+using BytesOfTheRun = std::function<bool(const std::string& path)>;
 
 // How settling a run's records ended.
 struct Settled {
@@ -45,7 +52,9 @@ struct Settled {
 // record first. When nothing had to be left, the journal is deleted (deleteJournal),
 // and then the folders the run made that held it, each only while it is still the
 // run's own and empty.
+// A file the run asked for but whose making was not recorded is deleted only when it
+// holds nothing or bytesOfTheRun proves it the run's; any other is moved aside and named.
 Settled SettleRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
-                      const std::function<void()>& deleteJournal);
+                      const std::function<void()>& deleteJournal, const BytesOfTheRun& bytesOfTheRun = {});
 
 } // namespace engine

@@ -41,7 +41,7 @@ bool RunChanges::CreateTargetFolder(const std::string& path) {
 bool RunChanges::CreateFolders(const std::string& path) {
     std::vector<std::string> made;
     const bool created = rt::ForceDirectories(path, &made, kRunsFolders, [this](const std::string& folder) {
-        journal_.Append(Record(RecordKind::FolderMaking, folder));
+        journal_.AppendAndFlush(Record(RecordKind::FolderMaking, folder));
     });
     RecordFoldersMade(made);
     return created;
@@ -58,7 +58,7 @@ void RunChanges::CreateFolder(const std::string& path) {
 
 void RunChanges::CreateFolder(const std::string& path, rt::FolderRights rights) {
     NoteContainingFolder(path);
-    journal_.Append(Record(RecordKind::FolderMaking, path));
+    journal_.AppendAndFlush(Record(RecordKind::FolderMaking, path));
     rt::CreateDir(path, rights);
     journal_.Append(Identified(RecordKind::FolderMade, path, os::FinalLink::NotFollowed));
 }
@@ -70,10 +70,12 @@ void RunChanges::NoteContainingFolder(const std::string& path) {
     std::uint32_t attributes = 0;
     JournalRecord record = Identified(RecordKind::FolderWrittenInto, folder, os::FinalLink::Followed);
     record.link = rt::ReadAttributes(folder, attributes) && (attributes & os::kAttrReparsePoint);
-    journal_.Append(std::move(record));
+    // On the disk before anything is made in the folder: only a folder the journal knows
+    // is entered by an undo.
+    journal_.AppendAndFlush(std::move(record));
 }
 
-void RunChanges::ClearTheWay(const SetAsidePlan& plan) {
+void RunChanges::ClearTheWay(const SetAsidePlan& plan, const std::vector<std::string>& creations) {
     occupied_.insert(plan.occupied.begin(), plan.occupied.end());
     for (const SetAsidePlan::Move& move : plan.moves) {
         NoteContainingFolder(move.path);
@@ -82,6 +84,10 @@ void RunChanges::ClearTheWay(const SetAsidePlan& plan) {
         record.names = move.names;
         journal_.Append(std::move(record));
     }
+    // After the moves, so that an undo meets them first (newest first): only once what
+    // the run may have made at those names is settled do the earlier files come back.
+    for (const std::string& path : creations)
+        journal_.Append(Record(RecordKind::Creating, path));
     journal_.Flush();
     SetAsidePlan oneByOne;
     for (const SetAsidePlan::Move& move : plan.moves) {
@@ -98,7 +104,7 @@ void RunChanges::ClearTheWay(const SetAsidePlan& plan) {
         }
     }
     if (!oneByOne.moves.empty())
-        ClearTheWay(oneByOne);
+        ClearTheWay(oneByOne, {});
 }
 
 unsigned RunChanges::SetAside(const std::string& path) {
@@ -154,7 +160,7 @@ bool RunChanges::PrepareForeignFile(const std::string& path) {
     NoteContainingFolder(path);
     if (occupied && SetAside(path) != 0)
         return false;
-    journal_.Append(Record(RecordKind::Creating, path));
+    journal_.AppendAndFlush(Record(RecordKind::Creating, path)); // known before another writer makes it
     return true;
 }
 
@@ -165,9 +171,10 @@ void RunChanges::AdoptWrittenFile(const std::string& path) {
     journal_.Append(std::move(made));
 }
 
-LeftBehind RunChanges::Settle() {
-    const Settled settled = SettleRecords(journal_.Records(), rt::ContainingFolder(journal_.Path()),
-                                          [this] { journal_.Delete(); });
+LeftBehind RunChanges::Settle(const BytesOfTheRun& bytesOfTheRun) {
+    const Settled settled = SettleRecords(
+        journal_.Records(), rt::ContainingFolder(journal_.Path()), [this] { journal_.Delete(); },
+        bytesOfTheRun);
     journal_.Flush(); // what stays, stays whole for the next run
     Forget();
     return settled.left;

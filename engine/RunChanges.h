@@ -37,8 +37,10 @@ class RunChanges : public rt::UndoableCreation {
     // rights its parent gives; raises the I/O error for the system's code.
     void CreateFolder(const std::string& path) override;
 
-    // Carries out a set-aside plan in one batch (records, one flush, the renames).
-    void ClearTheWay(const SetAsidePlan& plan);
+    // Carries out a set-aside plan in one batch: the records of every file the run will
+    // create (creations, so that each is known before it can be on the disk) and of every
+    // move, one flush, then the renames.
+    void ClearTheWay(const SetAsidePlan& plan, const std::vector<std::string>& creations);
 
     // Creates path for writing as the run's own file, setting aside a file in the way.
     // A folder or a read-only file in the way is refused as replacing it would be
@@ -58,7 +60,7 @@ class RunChanges : public rt::UndoableCreation {
     // folders that held it, unless something had to be left: the journal then stays on
     // disk for the next run into the folder to finish. Closes the journal either way, so
     // that a second call does nothing.
-    LeftBehind Settle();
+    LeftBehind Settle(const BytesOfTheRun& bytesOfTheRun = {});
 
   private:
     void CreateFolder(const std::string& path, rt::FolderRights rights);

@@ -22,6 +22,7 @@ void RunJournal::Begin(const std::string& journalPath, const std::string& instal
     std::size_t written = 0;
     if (const unsigned code = os::Write(file_.Handle(), bytes.data(), bytes.size(), written))
         throw rt::IoError(code);
+    Flush();
 }
 
 void RunJournal::Append(JournalRecord record) {

@@ -60,6 +60,9 @@ unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t&
 // a power cut.
 unsigned Flush(FileHandle file);
 void Close(FileHandle file);
+// Writes what the system holds of every file on the volume that holds folder out to the
+// disk, closed files included (an administrator's right on Windows).
+unsigned FlushVolume(const std::string& folder);
 
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes);
 unsigned WriteAttributes(const std::string& path, std::uint32_t attributes);

@@ -4,6 +4,7 @@
 // emulated with advisory locks and the read-only attribute with the owner's write bit
 // (which is honoured here even for root, as Windows would).
 #include "runtime/OsSeam.h"
+#include "runtime/SeamChanges.h"
 #include "runtime/Text.h"
 
 #include <openssl/sha.h>
@@ -15,6 +16,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
+#include <map>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -23,6 +25,36 @@
 namespace os {
 
 namespace {
+
+// Who is told of the changes, and the path each open file was opened by (kept only while
+// someone listens).
+std::function<void(const Change&)>& Listener() {
+    static std::function<void(const Change&)> listener;
+    return listener;
+}
+std::map<FileHandle, std::string>& OpenPaths() {
+    static std::map<FileHandle, std::string> paths;
+    return paths;
+}
+
+void Tell(Change::Kind kind, const std::string& path, const std::string& to = "", std::string bytes = "",
+          std::uint32_t attributes = 0) {
+    if (Listener())
+        Listener()(Change{kind, path, to, std::move(bytes), attributes});
+}
+
+std::string PathOf(FileHandle file) {
+    const auto found = OpenPaths().find(file);
+    return found == OpenPaths().end() ? "" : found->second;
+}
+
+// Tells of a change when the call that made it succeeded; answers its code.
+unsigned Told(unsigned code, Change::Kind kind, const std::string& path, const std::string& to = "",
+              std::uint32_t attributes = 0) {
+    if (code == 0)
+        Tell(kind, path, to, "", attributes);
+    return code;
+}
 
 std::string ToUnix(const std::string& path) {
     std::string unix = path;
@@ -101,6 +133,11 @@ unsigned OpenFile(const std::string& path, int flags, int lock, FileHandle& file
         return FromErrno(error, unix);
     }
     file = fd;
+    if (Listener()) {
+        OpenPaths()[file] = path;
+        if (flags & O_CREAT)
+            Tell(Change::Kind::CreateFile, path);
+    }
     return 0;
 }
 
@@ -209,7 +246,9 @@ unsigned Read(FileHandle file, void* buffer, std::size_t size, std::size_t& read
     return count < 0 ? FromErrno(errno, "") : 0;
 }
 
-unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t& written) {
+namespace {
+
+unsigned WriteAll(FileHandle file, const void* data, std::size_t size, std::size_t& written) {
     written = 0;
     while (written < size) {
         const ssize_t count =
@@ -221,13 +260,41 @@ unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t&
     return 0;
 }
 
+} // namespace
+
+unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t& written) {
+    const unsigned code = WriteAll(file, data, size, written);
+    if (code == 0)
+        Tell(Change::Kind::Write, PathOf(file), "", std::string(static_cast<const char*>(data), size));
+    return code;
+}
+
 unsigned Flush(FileHandle file) {
+    Tell(Change::Kind::Flush, PathOf(file));
     return fsync(static_cast<int>(file)) == 0 ? 0 : FromErrno(errno, "");
+}
+
+unsigned FlushVolume(const std::string& folder) {
+    Tell(Change::Kind::FlushVolume, folder);
+    return OnUnixPath(folder, [](const std::string& unix) {
+        const int fd = open(unix.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        if (fd < 0)
+            return FromErrno(errno, unix);
+        const int result = syncfs(fd);
+        close(fd);
+        return result == 0 ? 0u : FromErrno(errno, unix);
+    });
 }
 
 void Close(FileHandle file) {
     if (file != kNoFile)
         close(static_cast<int>(file));
+    OpenPaths().erase(file);
+}
+
+void ListenToChanges(std::function<void(const Change&)> listener) {
+    Listener() = std::move(listener);
+    OpenPaths().clear();
 }
 
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {
@@ -241,23 +308,28 @@ unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {
 }
 
 unsigned WriteAttributes(const std::string& path, std::uint32_t attributes) {
-    return OnUnixPath(path, [&](const std::string& unix) {
-        struct stat info;
-        if (lstat(unix.c_str(), &info) != 0)
-            return FromErrno(errno, unix);
-        if (S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode))
-            return 0u;
-        const mode_t mode = (attributes & kAttrReadOnly) ? (info.st_mode & ~0222) : (info.st_mode | S_IWUSR);
-        return Outcome(chmod(unix.c_str(), mode & 07777), unix);
-    });
+    return Told(OnUnixPath(path,
+                           [&](const std::string& unix) {
+                               struct stat info;
+                               if (lstat(unix.c_str(), &info) != 0)
+                                   return FromErrno(errno, unix);
+                               if (S_ISLNK(info.st_mode) || S_ISDIR(info.st_mode))
+                                   return 0u;
+                               const mode_t mode = (attributes & kAttrReadOnly) ? (info.st_mode & ~0222)
+                                                                                : (info.st_mode | S_IWUSR);
+                               return Outcome(chmod(unix.c_str(), mode & 07777), unix);
+                           }),
+                Change::Kind::SetAttributes, path, "", attributes);
 }
 
 // A folder with a security descriptor of its own stands in for one whose users may read
 // and run but not write: no write bit for group and others, whatever the umask allows.
 unsigned MakeFolder(const std::string& path, const std::string& securityDescriptor) {
     const mode_t mode = securityDescriptor.empty() ? 0777 : 0755;
-    return OnUnixPath(path,
-                      [mode](const std::string& unix) { return Outcome(mkdir(unix.c_str(), mode), unix); });
+    return Told(
+        OnUnixPath(path,
+                   [mode](const std::string& unix) { return Outcome(mkdir(unix.c_str(), mode), unix); }),
+        Change::Kind::MakeFolder, path);
 }
 
 unsigned MoveEntry(const std::string& from, const std::string& to) {
@@ -271,7 +343,7 @@ unsigned MoveEntry(const std::string& from, const std::string& to) {
         return kErrorSharingViolation;
     if (lstat(unixTo.c_str(), &info) == 0)
         return kErrorAlreadyExists; // rename() would replace it
-    return Outcome(rename(unixFrom.c_str(), unixTo.c_str()), unixTo);
+    return Told(Outcome(rename(unixFrom.c_str(), unixTo.c_str()), unixTo), Change::Kind::Move, from, to);
 }
 
 unsigned ReadIdentity(FileHandle file, Identity& identity) {
@@ -341,17 +413,19 @@ unsigned TakeOver(FileHandle object, const std::string&) {
 }
 
 unsigned RemoveFolder(const std::string& path) {
-    return OnUnixPath(path, [](const std::string& unix) {
-        struct stat info;
-        // A link to a folder is removed as a link, as Windows removes a junction.
-        if (lstat(unix.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
-            return Outcome(unlink(unix.c_str()), unix);
-        return Outcome(rmdir(unix.c_str()), unix);
-    });
+    return Told(OnUnixPath(path,
+                           [](const std::string& unix) {
+                               struct stat info;
+                               // A link to a folder is removed as a link, as Windows removes a junction.
+                               if (lstat(unix.c_str(), &info) == 0 && S_ISLNK(info.st_mode))
+                                   return Outcome(unlink(unix.c_str()), unix);
+                               return Outcome(rmdir(unix.c_str()), unix);
+                           }),
+                Change::Kind::RemoveFolder, path);
 }
 
 unsigned RemoveFile(const std::string& path) {
-    return OnUnixPath(path, RemoveUnixFile);
+    return Told(OnUnixPath(path, RemoveUnixFile), Change::Kind::RemoveFile, path);
 }
 
 // The host has no restart to wait for: the caller is told the file stays.

@@ -130,6 +130,24 @@ void Close(FileHandle file) {
         CloseHandle(AsHandle(file));
 }
 
+// FlushFileBuffers on the volume itself ("\\.\C:") writes out every file the cache
+// holds for it; opening the volume for writing takes an administrator.
+unsigned FlushVolume(const std::string& folder) {
+    char root[MAX_PATH];
+    if (!FitsMaxPath(folder) || !GetVolumePathNameA(folder.c_str(), root, MAX_PATH))
+        return FitsMaxPath(folder) ? GetLastError() : kErrorFilenameTooLong;
+    std::string volume = std::string("\\\\.\\") + root;
+    if (rt::EndsWithSeparator(volume))
+        volume.pop_back();
+    HANDLE handle = CreateFileA(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    const unsigned code = Result(FlushFileBuffers(handle));
+    CloseHandle(handle);
+    return code;
+}
+
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {
     if (!FitsMaxPath(path))
         return kErrorFilenameTooLong;

@@ -130,7 +130,7 @@ void ProgressPage::RunAndFollowItsOutcome() {
 }
 
 void ProgressPage::TellWhatTheUndoLeft(const engine::LeftBehind& left) {
-    if (!left.Nothing())
+    if (!left.Nothing() || !left.movedAside.empty())
         Tell(UndoLeftText(left), MB_ICONEXCLAMATION);
 }
 

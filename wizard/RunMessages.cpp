@@ -23,6 +23,17 @@ std::string EntryLines(const engine::LeftBehind& left, const char* note = "（�
     return lines;
 }
 
+// What the undo moved out of an earlier file's way without proof that the run made it,
+// each with where it now is; empty when there is none.
+std::string MovedAsideLines(const engine::LeftBehind& left) {
+    if (left.movedAside.empty())
+        return "";
+    std::string lines = "以下文件无法确认是那次安装写入的，已改名保留（确认无用后可删除）：\r\n";
+    for (const engine::LeftBehind::Entry& entry : left.movedAside)
+        lines += "    " + entry.path + "\r\n        现为：" + entry.aside + "\r\n";
+    return lines + "\r\n";
+}
+
 std::string RestartLines(const engine::LeftBehind& left) {
     std::string lines;
     for (const std::string& path : left.atRestart)
@@ -35,8 +46,8 @@ std::string RestartLines(const engine::LeftBehind& left) {
 std::string RecoveredText(const engine::Recovery& recovery) {
     switch (recovery.outcome) {
     case Outcome::Undone:
-        return "上次向此文件夹安装" PRODUCT_NAME
-               "时被中断。那次安装已撤销，原有文件均已恢复。\r\n\r\n现在继续安装。";
+        return "上次向此文件夹安装" PRODUCT_NAME "时被中断。那次安装已撤销，原有文件均已恢复。\r\n\r\n" +
+               MovedAsideLines(recovery.left) + "现在继续安装。";
     case Outcome::Completed:
         return std::string("上次向此文件夹安装" PRODUCT_NAME "时在最后一步被中断。那次安装已完成。\r\n\r\n") +
                (recovery.left.atRestart.empty() ? "" : DroppedLaterText(recovery.left) + "\r\n") +
@@ -77,8 +88,10 @@ std::string RecoveryNotFinishedText(const engine::Recovery& recovery) {
 }
 
 std::string UndoLeftText(const engine::LeftBehind& left) {
+    if (left.Nothing())
+        return "安装已撤销。\r\n\r\n" + MovedAsideLines(left);
     return rt::Format("安装已撤销，但有 %d 项无法恢复原状，仍留在原处：\r\n", left.count) + EntryLines(left) +
-           "\r\n再次安装到此文件夹时，安装程序会先完成撤销。";
+           "\r\n" + MovedAsideLines(left) + "再次安装到此文件夹时，安装程序会先完成撤销。";
 }
 
 std::string DroppedLaterText(const engine::LeftBehind& left) {

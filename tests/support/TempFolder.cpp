@@ -100,12 +100,14 @@ void RemoveAll(const std::string& folder) {
 }
 
 void PutFile(const std::string& path, const std::string& bytes) {
-    os::FileHandle file;
-    if (os::CreateForWriting(path, file) != 0)
+    struct Closing { // on every way out, a run stopped inside the write included
+        os::FileHandle file = os::kNoFile;
+        ~Closing() { os::Close(file); }
+    } closing;
+    if (os::CreateForWriting(path, closing.file) != 0)
         return;
     std::size_t written;
-    os::Write(file, bytes.data(), bytes.size(), written);
-    os::Close(file);
+    os::Write(closing.file, bytes.data(), bytes.size(), written);
 }
 
 void SetLastWriteYear(const std::string& path, int year) {

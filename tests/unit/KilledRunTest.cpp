@@ -58,7 +58,17 @@ TEST(KilledRun, AKilledReinstallIsUndoneByTheNextRunOrReplacedByItsInstallation)
             next.r.observer.stopAtCheck = nextRunFinishes ? 0 : 1;
             ASSERT_EQ(next.r.Install(), "") << check;
             ASSERT_EQ(next.r.observer.recoveries.size(), 1u) << check;
-            EXPECT_EQ(next.r.observer.recoveries[0].outcome, Outcome::Undone) << check;
+            const Recovery& recovery = next.r.observer.recoveries[0];
+            EXPECT_EQ(recovery.outcome, Outcome::Undone) << check;
+            // The link the run died writing holds no proof it is the run's: it is moved
+            // aside and named, never deleted (the user may have made it since).
+            const std::string torn = next.earlier.links + "\\软件说明文件.lnk";
+            ASSERT_EQ(recovery.left.movedAside.size(), check == 0 ? 1u : 0u) << check;
+            if (check == 0) {
+                EXPECT_EQ(recovery.left.movedAside[0].path, torn);
+                EXPECT_EQ(FileContent(recovery.left.movedAside[0].aside), "torn");
+                rt::RemoveFile(recovery.left.movedAside[0].aside);
+            }
             if (!nextRunFinishes) {
                 EXPECT_EQ(next.r.result.outcome, RunOutcome::Cancelled);
                 EXPECT_EQ(next.earlier.Now(), next.before) << check;

@@ -107,7 +107,7 @@ TEST_F(RunChanges, AFolderThatCannotMoveWholeIsSetAsideFileByFile) {
         engine::PlanSetAsides({folder + "\\a.day", folder + "\\b.day"}, dir.Path());
     ASSERT_EQ(plan.moves.size(), 1u);
     PutFile(plan.moves[0].aside, "taken meanwhile");
-    changes.ClearTheWay(plan);
+    changes.ClearTheWay(plan, {});
     EXPECT_EQ(FileContent(folder + "\\a.day.bak"), "a");
     Write(changes, folder + "\\a.day", "new a");
     rt::RemoveFile(plan.moves[0].aside);

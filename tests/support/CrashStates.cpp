@@ -1,0 +1,141 @@
+#include "tests/support/CrashStates.h"
+
+#include "runtime/OsSeam.h"
+#include "tests/support/TempFolder.h"
+
+#include <algorithm>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
+
+namespace testing_support {
+
+namespace {
+
+std::string Unix(const std::string& path) { // the host's C:\ is its root
+    std::string unix = path.substr(path.size() >= 2 && path[1] == ':' ? 2 : 0);
+    std::replace(unix.begin(), unix.end(), '\\', '/');
+    return unix;
+}
+
+void Collect(const std::string& folder, Contents& contents) {
+    for (const FolderEntry& entry : ListFolder(folder)) {
+        const std::string path = folder + "\\" + entry.name;
+        if (entry.attributes & os::kAttrDirectory) {
+            contents[path] = "folder";
+            Collect(path, contents);
+        } else {
+            contents[path] = FileContent(path);
+        }
+    }
+}
+
+// A byte range written to a file and not yet flushed.
+struct Range {
+    off_t offset;
+    std::size_t size;
+};
+
+// Which bytes of which files are not yet flushed, after a sequence of changes.
+class Unflushed {
+  public:
+    void Follow(const os::Change& change) {
+        using Kind = os::Change::Kind;
+        switch (change.kind) {
+        case Kind::CreateFile:
+            ranges_[change.path].clear();
+            sizes_[change.path] = 0;
+            break;
+        case Kind::Write:
+            ranges_[change.path].push_back({sizes_[change.path], change.bytes.size()});
+            sizes_[change.path] += static_cast<off_t>(change.bytes.size());
+            break;
+        case Kind::Flush:
+            ranges_.erase(change.path);
+            break;
+        case Kind::FlushVolume:
+            ranges_.clear();
+            break;
+        case Kind::Move:
+            Rename(change.path, change.to);
+            break;
+        case Kind::RemoveFile:
+            ranges_.erase(change.path);
+            break;
+        default:
+            break;
+        }
+    }
+
+    void ReadAsZeros() const {
+        for (const auto& [file, ranges] : ranges_) {
+            const int fd = open(Unix(file).c_str(), O_WRONLY);
+            for (const Range& range : ranges)
+                (void)!pwrite(fd, std::string(range.size, '\0').data(), range.size, range.offset);
+            close(fd);
+        }
+    }
+
+  private:
+    // What was not flushed moves with its file, or with the folder that holds it.
+    void Rename(const std::string& from, const std::string& to) {
+        std::map<std::string, std::vector<Range>> renamed;
+        for (auto& [file, ranges] : ranges_) {
+            const bool inside = file.compare(0, from.size() + 1, from + "\\") == 0;
+            renamed[file == from ? to : inside ? to + file.substr(from.size()) : file] = std::move(ranges);
+        }
+        ranges_ = std::move(renamed);
+    }
+
+    std::map<std::string, std::vector<Range>> ranges_;
+    std::map<std::string, off_t> sizes_;
+};
+
+} // namespace
+
+Contents ContentsOf(const std::vector<std::string>& roots) {
+    Contents contents;
+    for (const std::string& root : roots) {
+        std::uint32_t attributes = 0;
+        if (os::ReadAttributes(root, attributes) == 0) {
+            contents[root] = "folder";
+            Collect(root, contents);
+        }
+    }
+    return contents;
+}
+
+void LayOut(const std::vector<std::string>& roots, const Contents& contents) {
+    for (const std::string& root : roots) {
+        RemoveAll(root);
+        os::RemoveFolder(root);
+    }
+    for (const auto& [path, bytes] : contents) { // a folder sorts before what it holds
+        if (bytes == "folder")
+            mkdir(Unix(path).c_str(), 0755);
+        else
+            PutFile(path, bytes);
+    }
+}
+
+ChangeRecorder::ChangeRecorder(std::size_t limit) {
+    os::ListenToChanges([this, limit](const os::Change& change) {
+        changes_.push_back(change);
+        if (changes_.size() >= limit)
+            throw Stopped();
+    });
+}
+
+ChangeRecorder::~ChangeRecorder() {
+    os::ListenToChanges(nullptr);
+}
+
+void LoseUnflushedData(const std::vector<os::Change>& changes) {
+    Unflushed unflushed;
+    for (const os::Change& change : changes)
+        unflushed.Follow(change);
+    unflushed.ReadAsZeros();
+}
+
+} // namespace testing_support
