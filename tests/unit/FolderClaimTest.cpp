@@ -47,9 +47,11 @@ void MakeLink(const std::string& target, const std::string& link) {
     PROCESS_INFORMATION process;
     ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                                &process));
-    WaitForSingleObject(process.hProcess, 10000);
     CloseHandle(process.hThread);
     CloseHandle(process.hProcess);
+    // A Unix program's handle does not tell when it ends: the link itself does.
+    for (int waited = 0; waited < 200 && !rt::DirectoryExists(link + "\\"); ++waited)
+        Sleep(25);
 #else
     const auto unix = [](std::string path) {
         for (char& c : path)
