@@ -71,11 +71,9 @@ void PageFrame::FinishLayout() {
 }
 
 void PageFrame::OpenProductSite() {
-    if (!shell::OpenAsTheDesktopsUser(PRODUCT_URL, "")) {
-        NotOpened failed;
-        failed.site = true;
-        TellWhatWasNotOpened(Handle(), failed, "");
-    }
+    NotOpened failed;
+    failed.site = !shell::OpenAsTheDesktopsUser(PRODUCT_URL, "");
+    TellWhatWasNotOpened(Handle(), failed, "");
 }
 
 } // namespace wizard
