@@ -1,9 +1,11 @@
-// Start-up: confine the DLL search and preload what the system loads by name, initialise COM and the
-// framework, build the wizard (its four pages in order) and run it.
+// Start-up: confine the DLL search and preload what the system loads by name, initialise COM (and
+// secure it before anything crosses to the desktop's shell) and the framework, build the wizard
+// (its four pages in order) and run it.
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/SystemLibraries.h"
 #include "shell/ComPtr.h"
+#include "shell/ComSecurity.h"
 #include "wizard/Wizard.h"
 
 #include <windows.h>
@@ -12,6 +14,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     framework::ConfineDllSearchToSystemFolder();
     framework::PreloadLibrariesLoadedByName();
     shell::ComInitialization com;
+    shell::SecureComForThisProcess();
     framework::InitializeCommonControls();
     framework::App().Initialize(instance);
     wizard::Wizard wizard;

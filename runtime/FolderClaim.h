@@ -21,7 +21,9 @@ class FolderClaim {
     void Release();
 
     // The claim's name: the same for every spelling of one folder (case, a closing
-    // separator, blanks around it, a relative form), different for different folders.
+    // separator, blanks around it, a relative form, a short name, a link or junction on
+    // the way, a mapped drive), before and after the folder is made, and different for
+    // different folders.
     static std::string NameOf(const std::string& folder);
 
   private:

@@ -133,12 +133,18 @@ unsigned FindNext(SearchHandle search, FoundEntry& entry);
 void FindClose(SearchHandle search);
 
 // A claim on a name across the whole system, held by one holder at a time until it is
-// released or its process ends (a named mutex on Windows).
+// released or its process ends (a named mutex on Windows, in a namespace that only
+// administrators and the system can reach).
 using ClaimHandle = std::intptr_t;
 constexpr ClaimHandle kNoClaim = 0;
-// Takes the claim; 183 when another holder has it.
+// Takes the claim; 183 when another holder has it, any other code when the claim could
+// not be made or reached (never a weaker claim instead).
 unsigned TakeClaim(const std::string& name, ClaimHandle& claim);
 void ReleaseClaim(ClaimHandle claim);
+// The path by which the system names an existing folder, the same whatever spelling
+// reached it (case, short names, links, junctions, mapped drives); 120 (not implemented)
+// where the system cannot tell it.
+unsigned FinalPath(const std::string& folder, std::string& finalPath);
 
 // The SHA-256 digest of the bytes, by the system's own hash provider.
 using Sha256Digest = std::array<std::uint8_t, 32>;

@@ -11,12 +11,14 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
 #include <fcntl.h>
 #include <fnmatch.h>
 #include <map>
+#include <memory>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
@@ -488,6 +490,20 @@ unsigned TakeClaim(const std::string& name, ClaimHandle& claim) {
 void ReleaseClaim(ClaimHandle claim) {
     if (claim != kNoClaim)
         close(static_cast<int>(claim - 1));
+}
+
+// The path with every link resolved, in the seam's form ("\\" separators).
+unsigned FinalPath(const std::string& folder, std::string& finalPath) {
+    return OnUnixPath(folder, [&](const std::string& unix) {
+        const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(unix.c_str(), nullptr),
+                                                                   &std::free);
+        if (!resolved)
+            return FromErrno(errno, unix);
+        finalPath = resolved.get();
+        for (char& c : finalPath)
+            c = c == '/' ? '\\' : c;
+        return 0u;
+    });
 }
 
 // The host's tests use ASCII texts only: each byte stands for itself.

@@ -2,9 +2,6 @@
 
 #include "payload/ProductInfo.h"
 #include "shell/ComPtr.h"
-#include "shell/DesktopShellOpen.h"
-
-#include <shellapi.h>
 
 namespace shell {
 
@@ -45,13 +42,6 @@ std::string BrowseForFolder(HWND owner) {
     request.iImage = 0;
     const IdList chosen(SHBrowseForFolderA(&request));
     return PathOf(chosen.Get());
-}
-
-void OpenInShell(HWND owner, const std::string& target, const std::string& workingFolder) {
-    if (OpenAsTheDesktopsUser(target, workingFolder))
-        return;
-    ShellExecuteA(owner, "open", target.c_str(), nullptr,
-                  workingFolder.empty() ? nullptr : workingFolder.c_str(), SW_SHOW);
 }
 
 std::string SpecialFolderPath(int folder) {

@@ -3,7 +3,10 @@
 #include "payload/ProductInfo.h"
 #include "runtime/FileSystem.h"
 #include "runtime/Text.h"
-#include "shell/ShellServices.h"
+#include "shell/DesktopShellOpen.h"
+#include "wizard/NotOpenedNotice.h"
+
+#include <tuple>
 
 namespace wizard {
 
@@ -20,14 +23,17 @@ FinishPage::FinishPage(const SharedState& state) : PageFrame(79), state_(state) 
 }
 
 void FinishPage::OpenWhatIsTickedAndEnd() {
+    NotOpened failed;
     if (visitSiteBox_.Checked())
-        shell::OpenInShell(Handle(), PRODUCT_URL);
-    for (const auto& [box, file] :
-         {std::pair{&runProgramBox_, "\\" PROGRAM_FILE}, std::pair{&readReadmeBox_, "\\readme.txt"}}) {
+        failed.site = !shell::OpenAsTheDesktopsUser(PRODUCT_URL, "");
+    for (const auto& [box, file, failure] :
+         {std::tuple{&runProgramBox_, "\\" PROGRAM_FILE, &NotOpened::program},
+          std::tuple{&readReadmeBox_, "\\readme.txt", &NotOpened::readme}}) {
         const std::string path = state_.installDir + file;
-        if (box->Checked() && rt::FileExists(path))
-            shell::OpenInShell(Handle(), path, rt::FolderPart(path)); // the program finds its data\ there
+        if (box->Checked() && rt::FileExists(path)) // the program finds its data\ in its folder
+            failed.*failure = !shell::OpenAsTheDesktopsUser(path, rt::FolderPart(path));
     }
+    TellWhatWasNotOpened(Handle(), failed, state_.installDir);
     onQuit();
 }
 

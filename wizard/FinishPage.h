@@ -1,5 +1,6 @@
 // The finish page: the installation is complete; on "完成" it opens the web site,
-// starts the program and shows the read-me as ticked, then ends the program.
+// starts the program and shows the read-me as ticked, each as the desktop's user, says in
+// one box what could not be opened, then ends the program.
 #pragma once
 
 #include "wizard/PageFrame.h"

@@ -1,7 +1,8 @@
 #include "wizard/PageFrame.h"
 
 #include "payload/ProductInfo.h"
-#include "shell/ShellServices.h"
+#include "shell/DesktopShellOpen.h"
+#include "wizard/NotOpenedNotice.h"
 
 namespace wizard {
 
@@ -70,7 +71,9 @@ void PageFrame::FinishLayout() {
 }
 
 void PageFrame::OpenProductSite() {
-    shell::OpenInShell(Handle(), PRODUCT_URL);
+    NotOpened failed;
+    failed.site = !shell::OpenAsTheDesktopsUser(PRODUCT_URL, "");
+    TellWhatWasNotOpened(Handle(), failed, "");
 }
 
 } // namespace wizard

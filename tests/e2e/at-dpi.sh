@@ -12,12 +12,7 @@ run="$here/tools/wine-run.sh"
 export WINEPREFIX=${SETUP_WINEPREFIX:-$here/build/wineprefix}
 set_dpi() {
   "$run" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-  wineserver -k 2>/dev/null
-  wineserver -w
-  WINEARCH=win32 wineserver -p </dev/null >/dev/null 2>&1 # one server for the rest of the session
-  # Its services outlive the command: started here, with their output detached, so that
-  # the test runner does not wait on them.
-  "$run" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  "$here/tests/e2e/restart-wine-server.sh"
 }
 trap 'set_dpi 96' EXIT
 set_dpi "$dpi"
