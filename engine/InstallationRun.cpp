@@ -321,8 +321,12 @@ LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
         rt::RemoveFile(manifestCopy);
     // The new files' data reaches the disk before any earlier file is dropped: a power
     // cut after the success point must not leave the new files as zeros with the old
-    // ones gone. One flush of the whole volume covers every file the run closed.
-    os::FlushVolume(installDir_);
+    // ones gone. One flush of the whole volume covers every file the run closed; a run
+    // that set nothing aside drops nothing, and needs none.
+    const std::vector<JournalRecord>& records = journal_.Records();
+    if (std::any_of(records.begin(), records.end(),
+                    [](const JournalRecord& r) { return r.kind == RecordKind::SettingAside; }))
+        os::FlushVolume(installDir_);
     journal_.MarkSucceeded(); // nothing can fail any more: the earlier files go
     return changes_.Settle();
 }

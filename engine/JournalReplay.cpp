@@ -167,6 +167,22 @@ class Undo {
         MoveAsideUnproven(record.path);
     }
 
+    // Removes a folder that holds nothing but files proven the run's by their bytes;
+    // false (and nothing removed) when anything in it is not, or it is no such folder.
+    bool RemoveFolderOfTheRunsBytes(const std::string& folder) {
+        if (!IsFolder(folder) || IsLink(folder))
+            return false;
+        const std::vector<os::FoundEntry> entries = rt::ListFolder(folder);
+        for (const os::FoundEntry& entry : entries) {
+            const std::string path = folder + "\\" + entry.name;
+            if (!IsPlainFile(path) || !(HoldsNothing(path) || (bytesOfTheRun_ && bytesOfTheRun_(path))))
+                return false;
+        }
+        for (const os::FoundEntry& entry : entries)
+            DeleteFile(folder + "\\" + entry.name);
+        return rt::RemoveDir(folder);
+    }
+
     // Moves what stands at path out of the way of the earlier object, to a free set-aside
     // name, and names it; false when it cannot be moved.
     bool MoveAsideUnproven(const std::string& path) {
@@ -202,9 +218,11 @@ class Undo {
         if (!IsStill(record.aside, record.identity))
             return; // never moved (the run stopped first), or back already
         std::uint32_t attributes = 0;
-        // Its name is taken by something the undo could not prove the run's (its record
-        // lost to a power cut, or put there since): that moves aside, never deleted.
-        if (rt::ReadAttributes(record.path, attributes) && !MoveAsideUnproven(record.path)) {
+        // Its name is taken by something whose record was lost (a folder the run made,
+        // holding only the run's files, goes), or that was put there since: that moves
+        // aside, never deleted.
+        if (rt::ReadAttributes(record.path, attributes) && !RemoveFolderOfTheRunsBytes(record.path) &&
+            !MoveAsideUnproven(record.path)) {
             left_.Add(record.path, record.aside);
             return;
         }

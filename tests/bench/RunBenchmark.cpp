@@ -42,9 +42,10 @@ int main() {
     const std::string target = dir / "Quenvale";
     constexpr int kRounds = 7;
     const long middle = static_cast<long>(payload.Entries().size()) / 2;
-    std::vector<double> plain, run, reinstall, recovery;
+    std::vector<double> plain, run, reinstall, recovery, volumeFlush;
     for (int round = 0; round < kRounds; ++round) {
         plain.push_back(bench::MillisecondsOf([&] { bench::PlainLoop(payload, target, nullptr); }));
+        volumeFlush.push_back(bench::MillisecondsOf([&] { os::FlushVolume(target); }));
         testing_support::RemoveAll(target);
         run.push_back(bench::MillisecondsOf([&] { Run(payload, target); }));
         reinstall.push_back(bench::MillisecondsOf([&] { Run(payload, target); }));
@@ -67,5 +68,6 @@ int main() {
     std::printf("  %-42s %8.3f (target at most 1.5)\n", "reinstall / fresh installation",
                 bench::Median(reinstall) / bench::Median(run));
     Report("recovery of a reinstall killed half-way", recovery, bare);
+    Report("one volume flush after the plain loop", volumeFlush, bare);
     return 0;
 }

@@ -11,6 +11,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <functional>
+
 using namespace e2e;
 using testing_support::PutFile;
 using testing_support::SetLastWriteYear;
@@ -327,6 +330,51 @@ TEST_F(KilledRun, AKilledReinstallIsUndoneOrCompletedByTheNextRunAndNothingIsLos
             EXPECT_TRUE(entry.first.find(".bak") == std::string::npos && entry.first != "Setup.journal")
                 << entry.first;
     }
+}
+
+// After a power cut a journal may have lost its last data: cut short, or its length kept
+// and its last bytes zeros. The next run still undoes what it recorded, proves the files
+// whose records were lost by their bytes, and goes on to install.
+TEST_F(KilledRun, AJournalThatLostItsLastDataIsStillSettled) {
+    const std::pair<const char*, std::function<std::string(const std::string&)>> damages[] = {
+        {"cut to half", [](const std::string& bytes) { return bytes.substr(0, bytes.size() / 2); }},
+        {"last 4 KB zeros",
+         [](const std::string& bytes) {
+             std::string zeroed = bytes;
+             std::fill(zeroed.end() - std::min<std::ptrdiff_t>(4096, zeroed.size()), zeroed.end(), '\0');
+             return zeroed;
+         }},
+    };
+    for (const auto& [name, damage] : damages) {
+        SCOPED_TRACE(name);
+        RemoveShortcuts();
+        TempFolder caseFolder;
+        const std::string target = caseFolder / "Quenvale";
+        PlantEarlierInstallation(target);
+        PutFile(target + "\\letter.txt", "my letter");
+        KillAt(SetupProcess(), target, KillPoint::Middle);
+        ASSERT_TRUE(rt::FileExists(JournalOf(target)));
+        PutFile(JournalOf(target), damage(testing_support::FileContent(JournalOf(target))));
+        NextRun(target, true, kInterruptedRunUndone);
+        ExpectCompleteInstallation(target);
+        EXPECT_EQ(testing_support::FileContent(target + "\\letter.txt"), "my letter");
+        for (const auto& entry : TakeSnapshot(target))
+            EXPECT_TRUE(entry.first.find(".bak") == std::string::npos && entry.first != "Setup.journal")
+                << entry.first;
+    }
+}
+
+// The user deleted the daily folder of an earlier installation: "data" holds only a file
+// the run replaces, and stays where it is while the run makes the daily folder in it.
+TEST_F(NothingLost, AReinstallWithoutTheDailyFolderFinishes) {
+    const std::string target = dir / "Quenvale";
+    PlantEarlierInstallation(target);
+    testing_support::RemoveAll(target + "\\data\\day");
+    rt::RemoveDir(target + "\\data\\day");
+    HWND progress = StartInstalling(target);
+    ASSERT_NE(progress, nullptr);
+    ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
+    ExpectCompleteInstallation(target);
 }
 
 // A log-off or shut-down asks every window first: while the run writes, the wizard says
