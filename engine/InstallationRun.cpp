@@ -246,7 +246,7 @@ void InstallationRun::CopyManifest() {
     const unsigned code = manifestCopy_.OpenForReading(path);
     if (code != 0)
         throw rt::IoError(code);
-    if (os::ReadIdentity(manifestCopy_.Handle(), held) != 0 || held != written)
+    if (os::ReadIdentity(manifestCopy_.Handle(), path, held) != 0 || held != written)
         throw ManifestCopyChanged();
 }
 

@@ -65,15 +65,27 @@ bool IsSetAsideNameOf(const std::string& aside, const std::string& path) {
     return false;
 }
 
+bool IsLinkFileName(const std::string& path) {
+    const std::string folded = rt::FoldCase(path);
+    return folded.size() > 4 && folded.compare(folded.size() - 4, 4, ".lnk") == 0;
+}
+
 // Whether every record names only places the run writes: inside this run's target
-// folder, the folders above it (which the run may have made), and the link folders.
-// Each path must be plain (see IsPlainPath) and is compared as the system resolves it.
+// folder, the folders above it (which the run may have made), and the link folders:
+// this run's, and those the journal itself wrote links into (another administrator's
+// Programs folder and desktop), where it names only link files. Each path must be plain
+// (see IsPlainPath) and is compared as the system resolves it.
 class PlacesOfTheRun {
   public:
-    PlacesOfTheRun(const std::string& installDir, const std::vector<std::string>& linkPlaces)
+    PlacesOfTheRun(const std::string& installDir, const std::vector<std::string>& linkPlaces,
+                   const std::vector<JournalRecord>& records)
         : target_(Resolved(rt::StripBlanks(installDir))) {
         for (const std::string& place : linkPlaces)
             linkPlaces_.push_back(Resolved(place));
+        for (const JournalRecord& record : records)
+            if (record.kind == RecordKind::FolderWrittenInto && IsPlainPath(record.path) &&
+                HoldsOnlyLinks(Resolved(record.path), records))
+                linkPlaces_.push_back(Resolved(record.path));
     }
 
     bool AllowAll(const std::vector<JournalRecord>& records) const {
@@ -108,6 +120,16 @@ class PlacesOfTheRun {
     bool IsFolderOfTheRun(const std::string& path) const {
         return path == target_ || rt::IsInsideFolder(target_, path) || rt::IsInsideFolder(path, target_) ||
                IsLinkPlace(path);
+    }
+
+    // A folder outside the target in which the journal names link files only.
+    bool HoldsOnlyLinks(const std::string& folder, const std::vector<JournalRecord>& records) const {
+        if (folder == target_ || rt::IsInsideFolder(folder, target_) || rt::IsInsideFolder(target_, folder))
+            return false;
+        return std::all_of(records.begin(), records.end(), [&](const JournalRecord& r) {
+            return r.kind == RecordKind::Succeeded || !IsPlainPath(r.path) ||
+                   rt::ContainingFolder(Resolved(r.path)) != folder || IsLinkFileName(r.path);
+        });
     }
 
     bool IsLinkPlace(const std::string& folder) const {
@@ -192,7 +214,7 @@ Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string
         return recovery;
     }
     if (!journal.Usable() || !BelongsHere(journalPath, journal.installDir, installDir) ||
-        !PlacesOfTheRun(installDir, linkPlaces).AllowAll(journal.records))
+        !PlacesOfTheRun(installDir, linkPlaces, journal.records).AllowAll(journal.records))
         return MovedAside(journalPath);
     return Settle(journalPath, journal, bytesOfTheRun);
 }

@@ -276,10 +276,14 @@ LeftBehind CompleteRecords(const std::vector<JournalRecord>& records) {
             DropSetAside(record.aside, left);
             continue;
         }
-        // A folder set aside whole: its entries, as they were named when it moved, then itself.
+        // A folder set aside whole: its entries, as they were named when it moved, then
+        // itself. What appeared in it between the listing and the move is someone else's:
+        // it goes back beside the new files.
         for (const std::string& name : record.names)
             if (IsPlainFile(record.aside + "\\" + name))
                 DropSetAside(record.aside + "\\" + name, left);
+        for (const os::FoundEntry& newcomer : rt::ListFolder(record.aside))
+            rt::MoveEntry(record.aside + "\\" + newcomer.name, record.path + "\\" + newcomer.name);
         if (!rt::RemoveDir(record.aside))
             DropSetAside(record.aside, left);
     }

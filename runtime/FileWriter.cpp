@@ -10,11 +10,12 @@ Error CannotCreateFile(const std::string& path, unsigned code) {
 }
 
 unsigned NewFile::CreateOnly(const std::string& path) {
+    path_ = path;
     return file_.CreateNewForWriting(path);
 }
 
 bool NewFile::ReadIdentity(os::Identity& identity) const {
-    return file_.IsOpen() && os::ReadIdentity(file_.Handle(), identity) == 0;
+    return file_.IsOpen() && os::ReadIdentity(file_.Handle(), path_, identity) == 0;
 }
 
 void NewFile::WriteAll(const void* data, std::size_t size) {

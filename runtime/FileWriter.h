@@ -27,6 +27,7 @@ class NewFile {
 
   private:
     OwnedFile file_;
+    std::string path_; // as it was created
 };
 
 // The error a failed creation raises: "Cannot create file "%s". %s" with the full

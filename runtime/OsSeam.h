@@ -79,7 +79,9 @@ unsigned RemoveFile(const std::string& path);
 unsigned DeleteAtRestart(const std::string& path);
 
 // What tells one file system object from every other: its volume and its index on
-// that volume. A name can come to mean another object; an identity cannot.
+// that volume. A name can come to mean another object; an identity cannot. The Win32
+// seam takes the volume's serial number from the root of the path the object was
+// opened by, asked once per root.
 struct Identity {
     std::uint64_t volume = 0;
     std::uint64_t index = 0;
@@ -93,8 +95,8 @@ enum class FinalLink { Followed, NotFollowed };
 
 // The identity of the object a path names.
 unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& identity);
-// The identity of an open file.
-unsigned ReadIdentity(FileHandle file, Identity& identity);
+// The identity of an open file, opened by path.
+unsigned ReadIdentity(FileHandle file, const std::string& path, Identity& identity);
 // Who could have changed an object since it was made, read from its owner and access
 // list. The program runs as an administrator: what only administrators, the system, the
 // system's installer service or this program's own user could have changed is its own

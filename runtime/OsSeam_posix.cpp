@@ -348,7 +348,7 @@ unsigned MoveEntry(const std::string& from, const std::string& to) {
     return Told(Outcome(rename(unixFrom.c_str(), unixTo.c_str()), unixTo), Change::Kind::Move, from, to);
 }
 
-unsigned ReadIdentity(FileHandle file, Identity& identity) {
+unsigned ReadIdentity(FileHandle file, const std::string&, Identity& identity) {
     struct stat info;
     if (fstat(static_cast<int>(file), &info) != 0)
         return FromErrno(errno, "");

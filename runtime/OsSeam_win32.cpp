@@ -11,6 +11,7 @@
 #include <wincrypt.h>
 
 #include <cstring>
+#include <map>
 #include <memory>
 
 // SHA-256 is offered from Windows XP SP3 on; the headers name it only for later targets.
@@ -63,7 +64,6 @@ QueryInformationFile QueryFileInformation() {
 }
 
 // NtQueryVolumeInformationFile: what the volume of an open file is, from the handle alone.
-constexpr int kFileFsVolumeInformation = 1;
 constexpr int kFileFsDeviceInformation = 4;
 constexpr int kFileFsAttributeInformation = 5;
 constexpr ULONG kRemoteDevice = 0x10;       // FILE_REMOTE_DEVICE
@@ -200,27 +200,50 @@ unsigned MoveEntry(const std::string& from, const std::string& to) {
     return Result(MoveFileExA(from.c_str(), to.c_str(), 0));
 }
 
-unsigned ReadIdentity(FileHandle file, Identity& identity) {
+namespace {
+
+// The serial number of the volume whose root begins path ("C:\", or "\\server\share\"),
+// asked once per root: a volume query per file costs more than writing a small file under
+// Wine. A path that reaches another volume through a mounted folder is counted on its
+// root's, the same way each time it is read.
+std::uint64_t VolumeOfRoot(const std::string& path) {
+    static std::map<std::string, std::uint64_t> volumes;
+    std::size_t end = 3;
+    if (path.compare(0, 2, "\\\\") == 0) {
+        end = path.find('\\', 2);
+        end = end == std::string::npos ? path.size() : path.find('\\', end + 1);
+        end = end == std::string::npos ? path.size() : end + 1;
+    }
+    std::string root = rt::FoldCase(path.substr(0, end));
+    if (!root.empty() && root.back() != '\\')
+        root += '\\';
+    const auto known = volumes.find(root);
+    if (known != volumes.end())
+        return known->second;
+    DWORD serial = 0;
+    GetVolumeInformationA(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0);
+    return volumes[root] = serial;
+}
+
+} // namespace
+
+unsigned ReadIdentity(FileHandle file, const std::string& path, Identity& identity) {
     identity = Identity();
     struct {
         ULONG_PTR status;
         ULONG_PTR information;
     } result;
     LARGE_INTEGER index;
-    ULONG serial = 0; // FILE_FS_VOLUME_INFORMATION: the serial number follows the creation time
-    if (QueryFileInformation() &&
-        QueryFileInformation()(AsHandle(file), &result, &index, sizeof index, kFileInternalInformation) ==
-            0 &&
-        ReadVolumeField(AsHandle(file), kFileFsVolumeInformation, sizeof(LARGE_INTEGER), serial)) {
-        identity.volume = serial;
+    if (QueryFileInformation() && QueryFileInformation()(AsHandle(file), &result, &index, sizeof index,
+                                                         kFileInternalInformation) == 0) {
         identity.index = static_cast<std::uint64_t>(index.QuadPart);
-        return 0;
+    } else {
+        BY_HANDLE_FILE_INFORMATION information;
+        if (!GetFileInformationByHandle(AsHandle(file), &information))
+            return GetLastError();
+        identity.index = (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
     }
-    BY_HANDLE_FILE_INFORMATION information;
-    if (!GetFileInformationByHandle(AsHandle(file), &information))
-        return GetLastError();
-    identity.volume = information.dwVolumeSerialNumber;
-    identity.index = (std::uint64_t(information.nFileIndexHigh) << 32) | information.nFileIndexLow;
+    identity.volume = VolumeOfRoot(os::FullPathName(path));
     return 0;
 }
 
@@ -235,7 +258,7 @@ unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& id
                                 nullptr, OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
-    const unsigned code = ReadIdentity(reinterpret_cast<FileHandle>(handle), identity);
+    const unsigned code = ReadIdentity(reinterpret_cast<FileHandle>(handle), path, identity);
     CloseHandle(handle);
     return code;
 }

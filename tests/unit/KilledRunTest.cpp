@@ -82,6 +82,26 @@ TEST(KilledRun, AKilledReinstallIsUndoneByTheNextRunOrReplacedByItsInstallation)
     }
 }
 
+// Another administrator's run, killed while it made its links (in their profile, not in
+// this run's link folders), is settled all the same: its journal passes the trust rule
+// and names only link files there.
+TEST(KilledRun, AnotherAdministratorsKilledRunIsSettledLinksIncluded) {
+    TempFolder dir;
+    Reinstall next(dir);
+    const Snapshot before = next.earlier.Now();
+    RunThatDies(next.earlier.payload, next.earlier.target, next.earlier.links, 0);
+    rt::CreateDir(dir / "my links");
+    next.r.shortcuts.linkFolder = dir / "my links";
+    next.r.observer.stopAtCheck = 1;
+    ASSERT_EQ(next.r.Install(), "");
+    ASSERT_EQ(next.r.observer.recoveries.size(), 1u);
+    const Recovery& recovery = next.r.observer.recoveries[0];
+    EXPECT_EQ(recovery.outcome, Outcome::Undone);
+    ASSERT_EQ(recovery.left.movedAside.size(), 1u); // the link it died writing, unproven
+    rt::RemoveFile(recovery.left.movedAside[0].aside);
+    EXPECT_EQ(next.earlier.Now(), before);
+}
+
 TEST(KilledRun, AKilledFreshInstallationIsUndoneByTheNextRun) {
     for (bool nextRunFinishes : {false, true}) {
         TempFolder dir;

@@ -95,6 +95,25 @@ TEST_F(RunChanges, AFolderTurnedIntoALinkIsNotEntered) {
 }
 #endif
 
+// A file that appears in a folder between the plan's listing and the folder's move aside
+// is not the earlier installation's: after success it is back where it was put, beside
+// the new files, and the set-aside folder is gone.
+TEST_F(RunChanges, AFileThatAppearsDuringTheSetAsideStaysItsOwners) {
+    const std::string folder = dir / "day";
+    rt::CreateDir(folder);
+    PutFile(folder + "\\a.day", "a");
+    const engine::SetAsidePlan plan = engine::PlanSetAsides({folder + "\\a.day"}, dir.Path());
+    ASSERT_EQ(plan.moves.size(), 1u);
+    PutFile(folder + "\\mine.txt", "mine");
+    changes.ClearTheWay(plan, {folder + "\\a.day"});
+    Write(changes, folder + "\\a.day", "new a");
+    journal.MarkSucceeded();
+    EXPECT_TRUE(changes.Settle().Nothing());
+    EXPECT_EQ(FileContent(folder + "\\mine.txt"), "mine");
+    EXPECT_EQ(FileContent(folder + "\\a.day"), "new a");
+    EXPECT_FALSE(rt::DirectoryExists(plan.moves[0].aside));
+}
+
 // A folder planned to move aside whole that cannot move when the time comes (on Windows,
 // a file in it is open) has its files set aside one by one instead.
 TEST_F(RunChanges, AFolderThatCannotMoveWholeIsSetAsideFileByFile) {
