@@ -262,6 +262,16 @@ class KilledRun : public NothingLost {
         running.Kill();
     }
 
+    // The complete new installation, the user's letter beside it, and nothing set aside
+    // or journalled left.
+    static void ExpectInstalledBesideTheLetter(const std::string& target) {
+        ExpectCompleteInstallation(target);
+        EXPECT_EQ(testing_support::FileContent(target + "\\letter.txt"), "my letter");
+        for (const auto& entry : TakeSnapshot(target))
+            EXPECT_TRUE(entry.first.find(".bak") == std::string::npos && entry.first != "Setup.journal")
+                << entry.first;
+    }
+
     // The next run into the folder: it settles what it finds first (saying so in one box
     // when there was a journal), then is cancelled at its first daily file or finishes.
     static void NextRun(const std::string& target, bool finishes, const char* recovered) {
@@ -324,11 +334,7 @@ TEST_F(KilledRun, AKilledReinstallIsUndoneOrCompletedByTheNextRunAndNothingIsLos
             EXPECT_EQ(Everything(caseFolder.Path()), before);
             continue;
         }
-        ExpectCompleteInstallation(target);
-        EXPECT_EQ(testing_support::FileContent(target + "\\letter.txt"), "my letter");
-        for (const auto& entry : TakeSnapshot(target))
-            EXPECT_TRUE(entry.first.find(".bak") == std::string::npos && entry.first != "Setup.journal")
-                << entry.first;
+        ExpectInstalledBesideTheLetter(target);
     }
 }
 
@@ -356,11 +362,7 @@ TEST_F(KilledRun, AJournalThatLostItsLastDataIsStillSettled) {
         ASSERT_TRUE(rt::FileExists(JournalOf(target)));
         PutFile(JournalOf(target), damage(testing_support::FileContent(JournalOf(target))));
         NextRun(target, true, kInterruptedRunUndone);
-        ExpectCompleteInstallation(target);
-        EXPECT_EQ(testing_support::FileContent(target + "\\letter.txt"), "my letter");
-        for (const auto& entry : TakeSnapshot(target))
-            EXPECT_TRUE(entry.first.find(".bak") == std::string::npos && entry.first != "Setup.journal")
-                << entry.first;
+        ExpectInstalledBesideTheLetter(target);
     }
 }
 

@@ -144,6 +144,21 @@ class CrashStates : public testing::Test {
         PutFile(target + "\\data\\mine.txt", "mine");
     }
 
+    // A run into the target, arranged by set, that must end with error (a failure it
+    // stops on is then abandoned, as its user would).
+    std::function<void()> RunInto(const std::function<void(RunFixture&)>& set = {},
+                                  const std::string& error = "") {
+        return [this, set, error] {
+            RunFixture run(payload, target);
+            run.shortcuts.linkFolder = links;
+            if (set)
+                set(run);
+            ASSERT_EQ(run.Install(), error);
+            if (!error.empty())
+                run.run.Abandon();
+        };
+    }
+
     std::vector<std::string> Roots() const { return {target, links}; }
 
     TempFolder dir;
@@ -155,48 +170,18 @@ class CrashStates : public testing::Test {
 
 TEST_F(CrashStates, AReinstallEndsAsTheEarlierOrTheNewInstallation) {
     InstallEarlier();
-    Explore(
-        "reinstall",
-        [&] {
-            RunFixture run(payload, target);
-            run.shortcuts.linkFolder = links;
-            ASSERT_EQ(run.Install(), "");
-        },
-        ContentsOf(Roots()));
+    Explore("reinstall", RunInto(), ContentsOf(Roots()));
 }
 
 TEST_F(CrashStates, ACancelledOrAbandonedReinstallEndsAsTheEarlierInstallation) {
     InstallEarlier();
     const Contents before = ContentsOf(Roots());
-    Explore(
-        "cancelled reinstall",
-        [&] {
-            RunFixture run(payload, target);
-            run.shortcuts.linkFolder = links;
-            run.observer.stopAtCheck = 2;
-            ASSERT_EQ(run.Install(), "");
-        },
-        before);
-    Explore(
-        "abandoned reinstall",
-        [&] {
-            RunFixture run(payload, target);
-            run.shortcuts.linkFolder = links;
-            run.shortcuts.failDesktop = true;
-            ASSERT_EQ(run.Install(), "the shell failed");
-            run.run.Abandon();
-        },
-        before);
+    Explore("cancelled reinstall", RunInto([](RunFixture& run) { run.observer.stopAtCheck = 2; }), before);
+    Explore("abandoned reinstall",
+            RunInto([](RunFixture& run) { run.shortcuts.failDesktop = true; }, "the shell failed"), before);
 }
 
 TEST_F(CrashStates, AFreshInstallationEndsAsNothingOrTheNewInstallation) {
     rt::CreateDir(links);
-    Explore(
-        "fresh installation",
-        [&] {
-            RunFixture run(payload, target);
-            run.shortcuts.linkFolder = links;
-            ASSERT_EQ(run.Install(), "");
-        },
-        ContentsOf(Roots()));
+    Explore("fresh installation", RunInto(), ContentsOf(Roots()));
 }
