@@ -21,7 +21,7 @@ InstallationRun::InstallationRun(ShortcutMaker& shortcuts, const PayloadStore& s
 RunResult InstallationRun::Install(const std::string& installDir, RunObserver& observer) {
     installDir_ = installDir;
     const RunResult result = Run(observer);
-    if (result.outcome != RunOutcome::FoldersNotCreated) // that one stops the page: the folder stays claimed
+    if (!StoppedUnfinished(result.outcome))
         claim_.Release();
     return result;
 }
@@ -50,7 +50,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     plannedPaths_.clear();
     for (const PlannedFile& file : files)
         plannedPaths_.push_back(file.path);
-    if (!RecoverInterruptedRun(observer, result.recovery))
+    if (!SettleInterruptedRun(observer, result.recovery))
         return ended(result.recovery.outcome == Recovery::Outcome::FolderInUse
                          ? RunOutcome::FolderInUse
                          : RunOutcome::RecoveryNotFinished);
@@ -84,7 +84,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     return ended(RunOutcome::Succeeded);
 }
 
-bool InstallationRun::RecoverInterruptedRun(RunObserver& observer, Recovery& recovery) {
+bool InstallationRun::SettleInterruptedRun(RunObserver& observer, Recovery& recovery) {
     recovery = engine::RecoverInterruptedRun(
         JournalPath(installDir_), installDir_, shortcuts_.LinkPlaces(),
         [this](const std::string& path) { return HoldsOnlyBytesOfTheRun(path); });
@@ -199,7 +199,7 @@ bool InstallationRun::TargetCanHoldTheInstallation(const std::vector<PlannedFile
 // room. The journal is counted at what its records take. When the volume cannot be
 // asked (a drive that is not there), creating the folders will tell.
 bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan,
-                                    Room& room) const {
+                                    DiskSpace& room) const {
     constexpr std::size_t kRecordBytes = 40; // a record's frame and fixed fields, beside its texts
     std::uint64_t unit = 0;
     if (!rt::RoomOnVolume(installDir_, room.free, unit))

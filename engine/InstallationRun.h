@@ -10,6 +10,7 @@
 #include "engine/RunChanges.h"
 #include "engine/RunJournal.h"
 #include "engine/RunObserver.h"
+#include "engine/ShortcutMaker.h"
 #include "runtime/Errors.h"
 #include "runtime/FolderClaim.h"
 #include "runtime/OwnedFile.h"
@@ -33,9 +34,16 @@ enum class RunOutcome {
     FolderLeftToOthers,  // the user chose not to install into folders others can change; nothing made
 };
 
+// Whether the run stopped without finishing: what it made stays, journalled, and the
+// folder stays claimed, until the run is abandoned (the stopped state). Any other
+// outcome is an ending: the run is over.
+inline bool StoppedUnfinished(RunOutcome outcome) {
+    return outcome == RunOutcome::FoldersNotCreated;
+}
+
 // What the run will write on the target's volume, in whole allocation units, and what
 // the volume has free for this user.
-struct Room {
+struct DiskSpace {
     std::uint64_t needed = 0;
     std::uint64_t free = 0;
 };
@@ -48,7 +56,7 @@ struct RunResult {
     LeftBehind left;
     // What the run found of an interrupted one (RecoveryNotFinished: what it had to leave).
     Recovery recovery;
-    Room room;             // NotEnoughRoom: what the run needs and what the volume has
+    DiskSpace room;        // NotEnoughRoom: what the run needs and what the volume has
     std::string refusedAt; // LinkInTheWay: the link
 };
 
@@ -90,9 +98,10 @@ class InstallationRun {
     BytesOfTheRun Proof();
     rt::Error ManifestCopyChanged() const;
     bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
-    bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan, Room& room) const;
+    bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan,
+                       DiskSpace& room) const;
     // Settles an interrupted run's journal; false when the run cannot go on.
-    bool RecoverInterruptedRun(RunObserver& observer, Recovery& recovery);
+    bool SettleInterruptedRun(RunObserver& observer, Recovery& recovery);
     bool CreateFolders();
     void CopyManifest();
     long CountManifestLines();

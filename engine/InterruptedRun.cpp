@@ -163,7 +163,8 @@ bool IsProtected(const std::string& path, bool folder) {
            guard == os::Guard::Protected;
 }
 
-Recovery MovedAside(const std::string& journalPath, Recovery::Outcome why = Recovery::Outcome::Unreadable) {
+Recovery JournalMovedAside(const std::string& journalPath,
+                           Recovery::Outcome why = Recovery::Outcome::Unreadable) {
     Recovery recovery;
     recovery.outcome = why;
     for (int attempt = 1; attempt <= kSetAsideNames; ++attempt) {
@@ -199,14 +200,14 @@ Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string
     if (!rt::ReadAttributes(journalPath, attributes))
         return recovery;
     if (!IsProtected(rt::ContainingFolder(journalPath), true) || !IsProtected(journalPath, false))
-        return MovedAside(journalPath, Recovery::Outcome::OpenToOthers);
+        return JournalMovedAside(journalPath, Recovery::Outcome::OpenToOthers);
     std::string bytes;
     if (const unsigned code = rt::ReadWholeFile(journalPath, bytes)) {
         if (code == os::kErrorSharingViolation) {
             recovery.outcome = Recovery::Outcome::FolderInUse;
             return recovery;
         }
-        return MovedAside(journalPath);
+        return JournalMovedAside(journalPath);
     }
     const ParsedJournal journal = ParseJournal(bytes);
     if (journal.Usable() && journal.records.empty()) {
@@ -215,7 +216,7 @@ Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string
     }
     if (!journal.Usable() || !BelongsHere(journalPath, journal.installDir, installDir) ||
         !PlacesOfTheRun(installDir, linkPlaces, journal.records).AllowAll(journal.records))
-        return MovedAside(journalPath);
+        return JournalMovedAside(journalPath);
     return Settle(journalPath, journal, bytesOfTheRun);
 }
 

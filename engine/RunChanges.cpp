@@ -16,15 +16,15 @@ bool AlreadyThere(unsigned code) {
     return code == os::kErrorFileExists || code == os::kErrorAlreadyExists;
 }
 
-JournalRecord Record(RecordKind kind, const std::string& path) {
+JournalRecord RecordOf(RecordKind kind, const std::string& path) {
     JournalRecord record;
     record.kind = kind;
     record.path = path;
     return record;
 }
 
-JournalRecord Identified(RecordKind kind, const std::string& path, os::FinalLink finalLink) {
-    JournalRecord record = Record(kind, path);
+JournalRecord RecordWithIdentity(RecordKind kind, const std::string& path, os::FinalLink finalLink) {
+    JournalRecord record = RecordOf(kind, path);
     rt::ReadIdentity(path, finalLink, record.identity);
     return record;
 }
@@ -41,7 +41,7 @@ bool RunChanges::CreateTargetFolder(const std::string& path) {
 bool RunChanges::CreateFolders(const std::string& path) {
     std::vector<std::string> made;
     const bool created = rt::ForceDirectories(path, &made, kRunsFolders, [this](const std::string& folder) {
-        journal_.AppendAndFlush(Record(RecordKind::FolderMaking, folder));
+        journal_.AppendAndFlush(RecordOf(RecordKind::FolderMaking, folder));
     });
     RecordFoldersMade(made);
     return created;
@@ -49,7 +49,7 @@ bool RunChanges::CreateFolders(const std::string& path) {
 
 void RunChanges::RecordFoldersMade(const std::vector<std::string>& folders) {
     for (const std::string& folder : folders)
-        journal_.Append(Identified(RecordKind::FolderMade, folder, os::FinalLink::NotFollowed));
+        journal_.Append(RecordWithIdentity(RecordKind::FolderMade, folder, os::FinalLink::NotFollowed));
 }
 
 void RunChanges::CreateFolder(const std::string& path) {
@@ -58,9 +58,9 @@ void RunChanges::CreateFolder(const std::string& path) {
 
 void RunChanges::CreateFolder(const std::string& path, rt::FolderRights rights) {
     NoteContainingFolder(path);
-    journal_.AppendAndFlush(Record(RecordKind::FolderMaking, path));
+    journal_.AppendAndFlush(RecordOf(RecordKind::FolderMaking, path));
     rt::CreateDir(path, rights);
-    journal_.Append(Identified(RecordKind::FolderMade, path, os::FinalLink::NotFollowed));
+    journal_.Append(RecordWithIdentity(RecordKind::FolderMade, path, os::FinalLink::NotFollowed));
 }
 
 void RunChanges::NoteContainingFolder(const std::string& path) {
@@ -68,7 +68,7 @@ void RunChanges::NoteContainingFolder(const std::string& path) {
     if (!foldersNoted_.insert(folder).second)
         return;
     std::uint32_t attributes = 0;
-    JournalRecord record = Identified(RecordKind::FolderWrittenInto, folder, os::FinalLink::Followed);
+    JournalRecord record = RecordWithIdentity(RecordKind::FolderWrittenInto, folder, os::FinalLink::Followed);
     record.link = rt::ReadAttributes(folder, attributes) && (attributes & os::kAttrReparsePoint);
     // On the disk before anything is made in the folder: only a folder the journal knows
     // is entered by an undo.
@@ -79,7 +79,8 @@ void RunChanges::ClearTheWay(const SetAsidePlan& plan, const std::vector<std::st
     occupied_.insert(plan.occupied.begin(), plan.occupied.end());
     for (const SetAsidePlan::Move& move : plan.moves) {
         NoteContainingFolder(move.path);
-        JournalRecord record = Identified(RecordKind::SettingAside, move.path, os::FinalLink::NotFollowed);
+        JournalRecord record =
+            RecordWithIdentity(RecordKind::SettingAside, move.path, os::FinalLink::NotFollowed);
         record.aside = move.aside;
         record.names = move.names;
         journal_.Append(std::move(record));
@@ -87,7 +88,7 @@ void RunChanges::ClearTheWay(const SetAsidePlan& plan, const std::vector<std::st
     // After the moves, so that an undo meets them first (newest first): only once what
     // the run may have made at those names is settled do the earlier files come back.
     for (const std::string& path : creations)
-        journal_.Append(Record(RecordKind::Creating, path));
+        journal_.Append(RecordOf(RecordKind::Creating, path));
     journal_.Flush();
     SetAsidePlan oneByOne;
     for (const SetAsidePlan::Move& move : plan.moves) {
@@ -114,7 +115,7 @@ unsigned RunChanges::SetAside(const std::string& path) {
     if (!rt::ReadAttributes(path, attributes) || (attributes & (os::kAttrDirectory | os::kAttrReadOnly)))
         return os::kErrorAccessDenied;
     NoteContainingFolder(path);
-    JournalRecord record = Identified(RecordKind::SettingAside, path, os::FinalLink::NotFollowed);
+    JournalRecord record = RecordWithIdentity(RecordKind::SettingAside, path, os::FinalLink::NotFollowed);
     unsigned code = os::kErrorAlreadyExists;
     for (int attempt = 1; attempt <= kSetAsideNames && AlreadyThere(code); ++attempt) {
         record.aside = SetAsideName(path, attempt);
@@ -128,13 +129,13 @@ unsigned RunChanges::SetAside(const std::string& path) {
 }
 
 unsigned RunChanges::CreateRecorded(const std::string& path, rt::NewFile& file) {
-    journal_.Append(Record(RecordKind::Creating, path));
+    journal_.Append(RecordOf(RecordKind::Creating, path));
     const unsigned code = file.CreateOnly(path);
     if (code != 0) {
-        journal_.Append(Record(RecordKind::CreationFailed, path));
+        journal_.Append(RecordOf(RecordKind::CreationFailed, path));
         return code;
     }
-    JournalRecord made = Record(RecordKind::Made, path);
+    JournalRecord made = RecordOf(RecordKind::Made, path);
     file.ReadIdentity(made.identity);
     journal_.AppendNewFile(std::move(made));
     return 0;
@@ -160,12 +161,12 @@ bool RunChanges::PrepareForeignFile(const std::string& path) {
     NoteContainingFolder(path);
     if (occupied && SetAside(path) != 0)
         return false;
-    journal_.AppendAndFlush(Record(RecordKind::Creating, path)); // known before another writer makes it
+    journal_.AppendAndFlush(RecordOf(RecordKind::Creating, path)); // known before another writer makes it
     return true;
 }
 
 void RunChanges::AdoptWrittenFile(const std::string& path) {
-    JournalRecord made = Record(RecordKind::Made, path);
+    JournalRecord made = RecordOf(RecordKind::Made, path);
     if (!rt::ReadIdentity(path, os::FinalLink::NotFollowed, made.identity))
         made.kind = RecordKind::CreationFailed;
     journal_.Append(std::move(made));
@@ -176,12 +177,12 @@ LeftBehind RunChanges::Settle(const BytesOfTheRun& bytesOfTheRun) {
         journal_.Records(), rt::ContainingFolder(journal_.Path()), [this] { journal_.Delete(); },
         bytesOfTheRun);
     journal_.Flush(); // what stays, stays whole for the next run
-    Forget();
+    StartAfresh();
     return settled.left;
 }
 
-void RunChanges::Forget() {
-    journal_.Forget();
+void RunChanges::StartAfresh() {
+    journal_.CloseLeavingFile();
     foldersNoted_.clear();
     occupied_.clear();
 }

@@ -73,7 +73,7 @@ class RunChanges : public rt::UndoableCreation {
     // Asks for the file where nothing stands, recorded before and after.
     unsigned CreateRecorded(const std::string& path, rt::NewFile& file);
     // Closes the journal and starts afresh.
-    void Forget();
+    void StartAfresh();
 
     RunJournal& journal_;
     std::set<std::string> foldersNoted_;

@@ -69,7 +69,7 @@ void RunJournal::Delete() {
     rt::RemoveFile(path_);
 }
 
-void RunJournal::Forget() {
+void RunJournal::CloseLeavingFile() {
     file_.Close();
     path_.clear();
     records_.clear();

@@ -51,7 +51,7 @@ class RunJournal {
     // The run is settled: closes the journal and deletes its file.
     void Delete();
     // Closes the journal, leaving its file on disk, and starts afresh.
-    void Forget();
+    void CloseLeavingFile();
 
   private:
     std::string path_;

@@ -42,12 +42,12 @@ bool IsSelf(const VARIANT& child) {
 // pointer to the interface, which (as every COM interface) has no virtual destructor.
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wnon-virtual-dtor"
-class WithRole final : public IAccessible {
+class AccessibleWithRole final : public IAccessible {
   public:
-    WithRole(IAccessible* standard, long role, os::WideText name)
+    AccessibleWithRole(IAccessible* standard, long role, os::WideText name)
         : standard_(standard), role_(role), name_(std::move(name)) {}
-    WithRole(const WithRole&) = delete;
-    WithRole& operator=(const WithRole&) = delete;
+    AccessibleWithRole(const AccessibleWithRole&) = delete;
+    AccessibleWithRole& operator=(const AccessibleWithRole&) = delete;
 
     // IUnknown
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID id, void** object) override {
@@ -157,7 +157,7 @@ class WithRole final : public IAccessible {
     }
 
   private:
-    ~WithRole() { standard_->Release(); }
+    ~AccessibleWithRole() { standard_->Release(); }
 
     IAccessible* standard_;
     long role_;
@@ -177,7 +177,7 @@ LRESULT AccessibleObjectWithRole(HWND window, WPARAM flags, LPARAM objectId, lon
     if (FAILED(library.createStandard(window, OBJID_CLIENT, IID_IAccessible,
                                       reinterpret_cast<void**>(&standard))))
         return 0;
-    WithRole* ours = new WithRole(standard, role, os::Widened(name));
+    AccessibleWithRole* ours = new AccessibleWithRole(standard, role, os::Widened(name));
     const LRESULT result = library.resultFromObject(IID_IAccessible, flags, ours); // holds its own reference
     ours->Release();
     return result;

@@ -13,7 +13,7 @@ const char* const kErrorCaption = "错误提示";
 
 } // namespace
 
-DirectoryPage::DirectoryPage(SharedState& state) : PageFrame(55), state_(state) {
+DirectoryPage::DirectoryPage(std::string& installDir) : PageFrame(55), installDir_(installDir) {
     folderField_.SetAccessibleName("安装目录");
     Place(folderField_, InBody(16, 100, 417, 21));
     PlaceButton(nextButton_, "下一步  >", 292);
@@ -49,7 +49,7 @@ void DirectoryPage::CommitFolderAndGoOn() {
         folderField_.SetFocus();
         return;
     }
-    state_.installDir = typed;
+    installDir_ = typed;
     onNext();
 }
 

@@ -2,21 +2,23 @@
 // chooser, committed to the shared target folder when the user moves on.
 #pragma once
 
+#include <string>
+
 #include "wizard/PageFrame.h"
-#include "wizard/SharedState.h"
 
 namespace wizard {
 
 class DirectoryPage : public PageFrame {
   public:
-    explicit DirectoryPage(SharedState& state);
+    // installDir: the target folder, which this page alone writes.
+    explicit DirectoryPage(std::string& installDir);
 
   private:
     void ChooseFolder();
     void CommitFolderAndGoOn();
     void CloseBoxPressed() override; // as "取消"
 
-    SharedState& state_;
+    std::string& installDir_;
     framework::Edit folderField_;
     framework::SpeedButton browseButton_;
     framework::Button backButton_;

@@ -10,7 +10,7 @@
 
 namespace wizard {
 
-FinishPage::FinishPage(const SharedState& state) : PageFrame(79), state_(state) {
+FinishPage::FinishPage(const std::string& installDir) : PageFrame(79), installDir_(installDir) {
     PlaceCheckBox(visitSiteBox_, "去软件官方网站看看", InBody(32, 128, 185, 17), false);
     PlaceCheckBox(runProgramBox_, "运行" PRODUCT_NAME, InBody(32, 159, 185, 17), true);
     PlaceCheckBox(readReadmeBox_, "我要阅读说明文件", InBody(32, 191, 137, 17), true);
@@ -29,11 +29,11 @@ void FinishPage::OpenWhatIsTickedAndEnd() {
     for (const auto& [box, file, failure] :
          {std::tuple{&runProgramBox_, "\\" PROGRAM_FILE, &NotOpened::program},
           std::tuple{&readReadmeBox_, "\\readme.txt", &NotOpened::readme}}) {
-        const std::string path = state_.installDir + file;
+        const std::string path = installDir_ + file;
         if (box->Checked() && rt::FileExists(path)) // the program finds its data\ in its folder
             failed.*failure = !shell::OpenAsTheDesktopsUser(path, rt::FolderPart(path));
     }
-    TellWhatWasNotOpened(Handle(), failed, state_.installDir);
+    TellWhatWasNotOpened(Handle(), failed, installDir_);
     onQuit();
 }
 

@@ -3,20 +3,21 @@
 // one box what could not be opened, then ends the program.
 #pragma once
 
+#include <string>
+
 #include "wizard/PageFrame.h"
-#include "wizard/SharedState.h"
 
 namespace wizard {
 
 class FinishPage : public PageFrame {
   public:
-    explicit FinishPage(const SharedState& state);
+    explicit FinishPage(const std::string& installDir);
 
   private:
     void OpenWhatIsTickedAndEnd();
     void CloseBoxPressed() override; // ends the program without opening anything
 
-    const SharedState& state_;
+    const std::string& installDir_; // the target folder, as the directory page left it
     framework::CheckBox visitSiteBox_;
     framework::CheckBox runProgramBox_;
     framework::CheckBox readReadmeBox_;

@@ -33,7 +33,7 @@ class SessionEndBlocked {
 constexpr std::chrono::milliseconds kRefreshInterval{33};
 
 // Names both figures, in megabytes with one decimal.
-std::string RoomMessage(const engine::Room& room) {
+std::string RoomMessage(const engine::DiskSpace& room) {
     constexpr double kMegabyte = 1024.0 * 1024.0;
     return rt::Format("目标磁盘空间不足：安装需要 %.1f MB，而该磁盘只有 %.1f MB 可用。请选择其他文件夹。",
                       room.needed / kMegabyte, room.free / kMegabyte);
@@ -41,8 +41,8 @@ std::string RoomMessage(const engine::Room& room) {
 
 } // namespace
 
-ProgressPage::ProgressPage(SharedState& state, engine::InstallationRun& run)
-    : PageFrame(63), state_(state), run_(run) {
+ProgressPage::ProgressPage(const std::string& installDir, engine::InstallationRun& run)
+    : PageFrame(63), installDir_(installDir), run_(run) {
     PlaceCheckBox(desktopShortcutBox_, "在桌面创建快捷方式", InBody(14, 191, 147, 17), true);
     PlaceButton(cancelButton_, "取消", 393);
     PlaceButton(installButton_, "安装", 293);
@@ -77,13 +77,20 @@ void ProgressPage::RunAndFollowItsOutcome() {
     engine::RunResult result;
     try {
         const SessionEndBlocked writing;
-        result = run_.Install(state_.installDir, *this);
+        result = run_.Install(installDir_, *this);
     } catch (...) {
         BringScreenUpToDate(); // the stopped page shows the last path and position
         EnterStoppedState();   // before the error report, so that its way out is there
         throw;
     }
     BringScreenUpToDate();
+    if (engine::StoppedUnfinished(result.outcome)) {
+        EnterStoppedState(); // first, so that "取消" has its way out while the box is up
+        // Owned by the window with the keyboard focus, or by the page when a click
+        // left none (the focused button was disabled).
+        MessageBoxA(GetFocus() ? GetFocus() : Handle(), kFolderFailure, kFolderFailureCaption, MB_OK);
+        return;
+    }
     switch (result.outcome) {
     case engine::RunOutcome::PayloadDamaged:
         stage_ = Stage::Ended;
@@ -93,12 +100,6 @@ void ProgressPage::RunAndFollowItsOutcome() {
     case engine::RunOutcome::NotEnoughRoom:
         ReturnToReady();
         MessageBoxA(Handle(), RoomMessage(result.room).c_str(), SETUP_TITLE, MB_OK | MB_ICONEXCLAMATION);
-        break;
-    case engine::RunOutcome::FoldersNotCreated:
-        EnterStoppedState(); // first, so that "取消" has its way out while the box is up
-        // Owned by the window with the keyboard focus, or by the page when a click
-        // left none (the focused button was disabled).
-        MessageBoxA(GetFocus() ? GetFocus() : Handle(), kFolderFailure, kFolderFailureCaption, MB_OK);
         break;
     case engine::RunOutcome::RecoveryNotFinished:
         ReturnToReady();
@@ -119,6 +120,8 @@ void ProgressPage::RunAndFollowItsOutcome() {
         stage_ = Stage::Ended;
         TellWhatTheUndoLeft(result.left);
         onQuit();
+        break;
+    case engine::RunOutcome::FoldersNotCreated: // a stopped run, met above
         break;
     case engine::RunOutcome::Succeeded:
         stage_ = Stage::Ended;

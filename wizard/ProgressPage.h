@@ -4,9 +4,10 @@
 // the run itself undoes what it made and tells the page what it had to leave.
 #pragma once
 
+#include <string>
+
 #include "engine/InstallationRun.h"
 #include "wizard/PageFrame.h"
-#include "wizard/SharedState.h"
 
 #include <chrono>
 
@@ -14,7 +15,7 @@ namespace wizard {
 
 class ProgressPage : public PageFrame, public engine::RunObserver {
   public:
-    ProgressPage(SharedState& state, engine::InstallationRun& run);
+    ProgressPage(const std::string& installDir, engine::InstallationRun& run);
 
     // A request to close the application (the task bar's Close): while the run goes
     // or has stopped it acts like "取消"; otherwise it ends the program.
@@ -78,7 +79,7 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     // A message box of this page under the installer's title.
     void Tell(const std::string& text, UINT icon);
 
-    SharedState& state_;
+    const std::string& installDir_; // the target folder, as the directory page left it
     engine::InstallationRun& run_;
     Stage stage_ = Stage::Ready;
     // Set by "取消" (or the task bar's Close) while the run goes or before it starts;

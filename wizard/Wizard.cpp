@@ -19,7 +19,7 @@ Wizard::Wizard() : run_(shortcuts_, payload_) {
 
 DirectoryPage& Wizard::Directory() {
     if (!directory_) {
-        directory_ = std::make_unique<DirectoryPage>(state_);
+        directory_ = std::make_unique<DirectoryPage>(installDir_);
         directory_->onBack = [this] { Back(*directory_, agreement_); };
         directory_->onNext = [this] { Forward(*directory_, Progress()); };
         QuitsTheProgram(*directory_);
@@ -29,7 +29,7 @@ DirectoryPage& Wizard::Directory() {
 
 ProgressPage& Wizard::Progress() {
     if (!progress_) {
-        progress_ = std::make_unique<ProgressPage>(state_, run_);
+        progress_ = std::make_unique<ProgressPage>(installDir_, run_);
         progress_->onBack = [this] { Back(*progress_, Directory()); };
         progress_->onNext = [this] { Forward(*progress_, Finish()); };
         QuitsTheProgram(*progress_);
@@ -39,7 +39,7 @@ ProgressPage& Wizard::Progress() {
 
 FinishPage& Wizard::Finish() {
     if (!finish_) {
-        finish_ = std::make_unique<FinishPage>(state_);
+        finish_ = std::make_unique<FinishPage>(installDir_);
         QuitsTheProgram(*finish_);
     }
     return *finish_;

@@ -1,8 +1,10 @@
-// The navigator: owns the wizard's shared state, the payload, the installation run and
+// The navigator: owns the target folder the pages share, the payload, the installation run and
 // the four pages in their order, and moves between the pages when they ask. No page
 // names another. The pages after the first are made when first reached, so that the
 // first page comes up without waiting for the others.
 #pragma once
+
+#include <string>
 
 #include "engine/InstallationRun.h"
 #include "engine/ResourceStore.h"
@@ -10,7 +12,6 @@
 #include "wizard/DirectoryPage.h"
 #include "wizard/FinishPage.h"
 #include "wizard/ProgressPage.h"
-#include "wizard/SharedState.h"
 
 #include <memory>
 
@@ -45,7 +46,10 @@ class Wizard {
         std::string ProductProgramsFolder() override;
     };
 
-    SharedState state_;
+    // The target folder as the user left it in the directory page's field (untrimmed):
+    // written only by the directory page; read by the progress page, which hands it to
+    // the run, and by the finish page.
+    std::string installDir_;
     const engine::ResourceStore payload_{};
     ShellShortcuts shortcuts_;
     engine::InstallationRun run_;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "engine/RunObserver.h"
+#include "engine/ShortcutMaker.h"
 #include "runtime/Errors.h"
 #include "tests/support/TempFolder.h"
 
