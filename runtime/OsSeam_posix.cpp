@@ -1,22 +1,21 @@
-// The OS seam over POSIX, for host tests and the host benchmark. It maps the Windows
+// The OS seam over POSIX, for host tests and the host benchmark: files and folders. What
+// an object's owner and mode allow is in ObjectGuard_posix.cpp, the folder claim in
+// FolderClaim_posix.cpp, texts and the hash in SystemServices_posix.cpp. It maps the Windows
 // view onto a Unix file system: "\" becomes "/", a drive prefix such as "C:" becomes
 // the root, errno values become the Windows codes the primitives report, sharing is
 // emulated with advisory locks and the read-only attribute with the owner's write bit
 // (which is honoured here even for root, as Windows would).
 #include "runtime/OsSeam.h"
+#include "runtime/PosixSeam.h"
 #include "runtime/SeamChanges.h"
 #include "runtime/Text.h"
-
-#include <openssl/sha.h>
 
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <dirent.h>
 #include <fcntl.h>
-#include <fnmatch.h>
 #include <map>
 #include <memory>
 #include <sys/file.h>
@@ -26,37 +25,7 @@
 
 namespace os {
 
-namespace {
-
-// Who is told of the changes, and the path each open file was opened by (kept only while
-// someone listens).
-std::function<void(const Change&)>& Listener() {
-    static std::function<void(const Change&)> listener;
-    return listener;
-}
-std::map<FileHandle, std::string>& OpenPaths() {
-    static std::map<FileHandle, std::string> paths;
-    return paths;
-}
-
-void Tell(Change::Kind kind, const std::string& path, const std::string& to = "", std::string bytes = "",
-          std::uint32_t attributes = 0) {
-    if (Listener())
-        Listener()(Change{kind, path, to, std::move(bytes), attributes});
-}
-
-std::string PathOf(FileHandle file) {
-    const auto found = OpenPaths().find(file);
-    return found == OpenPaths().end() ? "" : found->second;
-}
-
-// Tells of a change when the call that made it succeeded; answers its code.
-unsigned Told(unsigned code, Change::Kind kind, const std::string& path, const std::string& to = "",
-              std::uint32_t attributes = 0) {
-    if (code == 0)
-        Tell(kind, path, to, "", attributes);
-    return code;
-}
+namespace posix {
 
 std::string ToUnix(const std::string& path) {
     std::string unix = path;
@@ -71,6 +40,8 @@ std::string ToUnix(const std::string& path) {
     return unix;
 }
 
+namespace {
+
 bool ParentExists(const std::string& unixPath) {
     const std::size_t slash = unixPath.find_last_of('/');
     if (slash == std::string::npos)
@@ -78,6 +49,8 @@ bool ParentExists(const std::string& unixPath) {
     struct stat info;
     return stat(slash == 0 ? "/" : unixPath.substr(0, slash).c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
+
+} // namespace
 
 unsigned FromErrno(int error, const std::string& unixPath) {
     switch (error) {
@@ -113,6 +86,37 @@ bool IsReadOnly(const struct stat& info) {
     return !S_ISDIR(info.st_mode) && !(info.st_mode & S_IWUSR);
 }
 
+unsigned Outcome(int result, const std::string& unixPath) {
+    return result == 0 ? 0 : FromErrno(errno, unixPath);
+}
+
+std::uint32_t AttributesOf(const std::string& unixPath, const struct stat& linkInfo) {
+    if (S_ISLNK(linkInfo.st_mode)) {
+        struct stat target;
+        const bool toFolder = stat(unixPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
+        return kAttrReparsePoint | (toFolder ? kAttrDirectory : kAttrArchive);
+    }
+    if (S_ISDIR(linkInfo.st_mode))
+        return kAttrDirectory;
+    return kAttrArchive | (IsReadOnly(linkInfo) ? kAttrReadOnly : 0);
+}
+
+} // namespace posix
+
+using posix::AttributesOf;
+using posix::ForgetOpenPath;
+using posix::FromErrno;
+using posix::IsReadOnly;
+using posix::OnUnixPath;
+using posix::Outcome;
+using posix::PathOf;
+using posix::RememberOpenPath;
+using posix::Tell;
+using posix::Told;
+using posix::ToUnix;
+
+namespace {
+
 unsigned OpenFile(const std::string& path, int flags, int lock, FileHandle& file) {
     file = kNoFile;
     if (!FitsMaxPath(path))
@@ -135,65 +139,10 @@ unsigned OpenFile(const std::string& path, int flags, int lock, FileHandle& file
         return FromErrno(error, unix);
     }
     file = fd;
-    if (Listener()) {
-        OpenPaths()[file] = path;
-        if (flags & O_CREAT)
-            Tell(Change::Kind::CreateFile, path);
-    }
+    RememberOpenPath(file, path);
+    if (flags & O_CREAT)
+        Tell(Change::Kind::CreateFile, path);
     return 0;
-}
-
-std::uint32_t AttributesOf(const std::string& unixPath, const struct stat& linkInfo) {
-    if (S_ISLNK(linkInfo.st_mode)) {
-        struct stat target;
-        const bool toFolder = stat(unixPath.c_str(), &target) == 0 && S_ISDIR(target.st_mode);
-        return kAttrReparsePoint | (toFolder ? kAttrDirectory : kAttrArchive);
-    }
-    if (S_ISDIR(linkInfo.st_mode))
-        return kAttrDirectory;
-    return kAttrArchive | (IsReadOnly(linkInfo) ? kAttrReadOnly : 0);
-}
-
-void FillEntry(const std::string& unixPath, const std::string& name, const struct stat& info,
-               FoundEntry& entry) {
-    entry.name = name;
-    entry.attributes = AttributesOf(unixPath, info);
-    struct tm local;
-    const time_t when = info.st_mtime;
-    entry.lastWriteFitsDosTime =
-        localtime_r(&when, &local) != nullptr && local.tm_year + 1900 >= 1980 && local.tm_year + 1900 <= 2107;
-}
-
-struct Search {
-    DIR* dir = nullptr;
-    std::string folder;
-    std::string mask; // fnmatch pattern
-};
-
-bool NextMatch(Search& search, FoundEntry& entry) {
-    while (dirent* item = readdir(search.dir)) {
-        if (fnmatch(search.mask.c_str(), item->d_name, 0) != 0)
-            continue;
-        const std::string path = search.folder + "/" + item->d_name;
-        struct stat info;
-        if (lstat(path.c_str(), &info) != 0)
-            continue;
-        FillEntry(path, item->d_name, info, entry);
-        return true;
-    }
-    return false;
-}
-
-// Runs an operation on the Unix form of a path that fits; code 206 for one that does not.
-template <class Operation> unsigned OnUnixPath(const std::string& path, Operation operation) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    return operation(ToUnix(path));
-}
-
-// The outcome of a call that answers 0 or sets errno.
-unsigned Outcome(int result, const std::string& unixPath) {
-    return result == 0 ? 0 : FromErrno(errno, unixPath);
 }
 
 // A file open elsewhere (without delete sharing) can be neither deleted nor renamed
@@ -291,12 +240,7 @@ unsigned FlushVolume(const std::string& folder) {
 void Close(FileHandle file) {
     if (file != kNoFile)
         close(static_cast<int>(file));
-    OpenPaths().erase(file);
-}
-
-void ListenToChanges(std::function<void(const Change&)> listener) {
-    Listener() = std::move(listener);
-    OpenPaths().clear();
+    ForgetOpenPath(file);
 }
 
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {
@@ -368,52 +312,6 @@ unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& id
     });
 }
 
-// The object itself, a link included (O_PATH), held by its descriptor. Unix has no
-// deletion sharing to deny, so holding it keeps no one from renaming it.
-unsigned OpenToInspect(const std::string& path, FileHandle& object) {
-    object = kNoFile;
-    return OnUnixPath(path, [&](const std::string& unix) {
-        const int fd = open(unix.c_str(), O_PATH | O_NOFOLLOW | O_CLOEXEC);
-        if (fd < 0)
-            return FromErrno(errno, unix);
-        object = fd;
-        return 0u;
-    });
-}
-
-unsigned ReadAttributes(FileHandle object, std::uint32_t& attributes) {
-    struct stat info;
-    if (fstat(static_cast<int>(object), &info) != 0)
-        return FromErrno(errno, "");
-    attributes = S_ISLNK(info.st_mode)
-                     ? kAttrReparsePoint
-                     : (S_ISDIR(info.st_mode) ? kAttrDirectory
-                                              : kAttrArchive | (IsReadOnly(info) ? kAttrReadOnly : 0));
-    return 0;
-}
-
-// The owner stands for the accounts the program trusts when it is root or the program's
-// own user; the group and others' write bits for grants of change to anyone else.
-unsigned ReadGuard(FileHandle object, Guard& guard) {
-    struct stat info;
-    if (fstat(static_cast<int>(object), &info) != 0)
-        return FromErrno(errno, "");
-    const bool trustedOwner = info.st_uid == 0 || info.st_uid == geteuid();
-    guard = trustedOwner && !(info.st_mode & (S_IWGRP | S_IWOTH)) ? Guard::Protected : Guard::OpenToOthers;
-    return 0;
-}
-
-// The program's own user becomes the owner, and the group and others may read and run.
-unsigned TakeOver(FileHandle object, const std::string&) {
-    const int fd = openat(static_cast<int>(object), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return FromErrno(errno, "");
-    const bool taken = fchown(fd, geteuid(), static_cast<gid_t>(-1)) == 0 && fchmod(fd, 0755) == 0;
-    const int error = errno;
-    close(fd);
-    return taken ? 0 : FromErrno(error, "");
-}
-
 unsigned RemoveFolder(const std::string& path) {
     return Told(OnUnixPath(path,
                            [](const std::string& unix) {
@@ -433,128 +331,6 @@ unsigned RemoveFile(const std::string& path) {
 // The host has no restart to wait for: the caller is told the file stays.
 unsigned DeleteAtRestart(const std::string&) {
     return kErrorAccessDenied;
-}
-
-unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry& entry) {
-    search = kNoSearch;
-    if (!FitsMaxPath(pattern))
-        return kErrorFilenameTooLong;
-    const std::string unix = ToUnix(pattern);
-    const std::size_t slash = unix.find_last_of('/');
-    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : unix.substr(0, slash));
-    std::string mask = slash == std::string::npos ? unix : unix.substr(slash + 1);
-    if (mask == "*.*")
-        mask = "*"; // as on Windows, "*.*" also matches names without a dot
-    auto* state = new Search{opendir(folder.c_str()), folder, mask};
-    if (!state->dir) {
-        const unsigned code = FromErrno(errno, folder + "/x");
-        delete state;
-        return code == kErrorFileNotFound ? kErrorPathNotFound : code;
-    }
-    if (!NextMatch(*state, entry)) {
-        FindClose(reinterpret_cast<SearchHandle>(state));
-        return kErrorFileNotFound;
-    }
-    search = reinterpret_cast<SearchHandle>(state);
-    return 0;
-}
-
-unsigned FindNext(SearchHandle search, FoundEntry& entry) {
-    return NextMatch(*reinterpret_cast<Search*>(search), entry) ? 0 : kErrorNoMoreFiles;
-}
-
-void FindClose(SearchHandle search) {
-    if (search == kNoSearch)
-        return;
-    auto* state = reinterpret_cast<Search*>(search);
-    closedir(state->dir);
-    delete state;
-}
-
-// A lock on a file of the name's in the system's temporary folder: another open
-// description of it, in this process or another, cannot take it too.
-unsigned TakeClaim(const std::string& name, ClaimHandle& claim) {
-    claim = kNoClaim;
-    const std::string path = "/tmp/setup-claim-" + name;
-    const int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
-        return FromErrno(errno, path);
-    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        close(fd);
-        return kErrorAlreadyExists;
-    }
-    claim = fd + 1; // 0 is no claim
-    return 0;
-}
-
-void ReleaseClaim(ClaimHandle claim) {
-    if (claim != kNoClaim)
-        close(static_cast<int>(claim - 1));
-}
-
-// The path with every link resolved, in the seam's form ("\\" separators).
-unsigned FinalPath(const std::string& folder, std::string& finalPath) {
-    return OnUnixPath(folder, [&](const std::string& unix) {
-        const std::unique_ptr<char, decltype(&std::free)> resolved(realpath(unix.c_str(), nullptr),
-                                                                   &std::free);
-        if (!resolved)
-            return FromErrno(errno, unix);
-        finalPath = resolved.get();
-        for (char& c : finalPath)
-            c = c == '/' ? '\\' : c;
-        return 0u;
-    });
-}
-
-// The host's tests use ASCII texts only: each byte stands for itself.
-WideText Widened(const std::string& text) {
-    WideText wide;
-    wide.chars.insert(wide.chars.begin(), text.begin(), text.end());
-    return wide;
-}
-
-std::string FormattedV(const char* format, std::va_list args) {
-    std::va_list measure;
-    va_copy(measure, args);
-    const int length = std::vsnprintf(nullptr, 0, format, measure);
-    va_end(measure);
-    std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-    if (length > 0)
-        std::vsnprintf(&text[0], text.size() + 1, format, args);
-    return text;
-}
-
-std::string FullPathName(const std::string& path) {
-    if (!path.empty() && (path[0] == '\\' || path[0] == '/' || (path.size() >= 2 && path[1] == ':')))
-        return path;
-    char buffer[4096];
-    return getcwd(buffer, sizeof buffer) ? std::string(buffer) + "/" + path : path;
-}
-
-std::string SystemMessage(unsigned code) {
-    switch (code) {
-    case kErrorFileNotFound:
-        return "The system cannot find the file specified.\r\n";
-    case kErrorPathNotFound:
-        return "The system cannot find the path specified.\r\n";
-    case kErrorAccessDenied:
-        return "Access is denied.\r\n";
-    case kErrorSharingViolation:
-        return "The process cannot access the file because it is being used by another process.\r\n";
-    case kErrorDiskFull:
-        return "There is not enough space on the disk.\r\n";
-    case kErrorAlreadyExists:
-        return "Cannot create a file when that file already exists.\r\n";
-    case kErrorFilenameTooLong:
-        return "The filename or extension is too long.\r\n";
-    default:
-        return "";
-    }
-}
-
-unsigned Sha256(const void* data, std::size_t size, Sha256Digest& digest) {
-    SHA256(static_cast<const unsigned char*>(data), size, digest.data());
-    return 0;
 }
 
 unsigned FreeSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& unitBytes) {
