@@ -57,7 +57,20 @@ Form::Form(const std::string& caption, int clientWidth, int clientHeight) : dpi_
     window_ = CreateWindowExA(0, kFormClass, caption.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
                               frame.right - frame.left, frame.bottom - frame.top, App().Handle(), nullptr,
                               App().Instance(), this);
+    TakeOwnDpi(clientWidth, clientHeight);
     App().AddDialogWindow(window_);
+}
+
+void Form::TakeOwnDpi(int clientWidth, int clientHeight) {
+    const int own = DpiOf(window_);
+    if (!window_ || own == dpi_)
+        return;
+    dpi_ = own;
+    MakeFont();
+    RECT frame = {0, 0, Scaled(clientWidth, dpi_), Scaled(clientHeight, dpi_)};
+    AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
+    SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 Form::~Form() {

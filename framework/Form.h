@@ -51,6 +51,9 @@ class Form {
     LRESULT ColorStatic(HDC dc, HWND control);
     // Lays the form out again for dpi, in the window rectangle the system suggests.
     void ChangeDpi(int dpi, const RECT& suggested);
+    // Takes the DPI of the monitor the new window opened on, where the system tells it
+    // (it may differ from the screen's the form was sized for), before any control is placed.
+    void TakeOwnDpi(int clientWidth, int clientHeight);
     void MakeFont();
     void SetFontOf(Control& control);
 
