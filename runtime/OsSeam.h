@@ -49,8 +49,6 @@ constexpr FileHandle kNoFile = -1;
 
 // Opens an existing file for reading; others may read it but not write it.
 unsigned OpenForReading(const std::string& path, FileHandle& file);
-// Creates a file or truncates an existing one, for writing, shared with no one.
-unsigned CreateForWriting(const std::string& path, FileHandle& file);
 // Creates a file only where no entry of that name exists (80 or 183 when one does),
 // for writing, shared with no one.
 unsigned CreateNewForWriting(const std::string& path, FileHandle& file);

@@ -132,12 +132,6 @@ unsigned OpenFile(const std::string& path, int flags, int lock, FileHandle& file
         close(fd);
         return kErrorSharingViolation;
     }
-    // Truncate only once the lock is held, as a refused Windows open changes nothing.
-    if (flags & O_CREAT && ftruncate(fd, 0) != 0) {
-        const int error = errno;
-        close(fd);
-        return FromErrno(error, unix);
-    }
     file = fd;
     RememberOpenPath(file, path);
     if (flags & O_CREAT)
@@ -181,10 +175,6 @@ unsigned RemoveUnixFile(const std::string& unix) {
 
 unsigned OpenForReading(const std::string& path, FileHandle& file) {
     return OpenFile(path, O_RDONLY, LOCK_SH, file);
-}
-
-unsigned CreateForWriting(const std::string& path, FileHandle& file) {
-    return OpenFile(path, O_RDWR | O_CREAT, LOCK_EX, file);
 }
 
 unsigned CreateNewForWriting(const std::string& path, FileHandle& file) {

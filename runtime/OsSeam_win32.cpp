@@ -72,10 +72,6 @@ unsigned OpenForReading(const std::string& path, FileHandle& file) {
     return OpenFile(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, file);
 }
 
-unsigned CreateForWriting(const std::string& path, FileHandle& file) {
-    return OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_ALWAYS, file);
-}
-
 unsigned CreateNewForWriting(const std::string& path, FileHandle& file) {
     return OpenFile(path, GENERIC_READ | GENERIC_WRITE, 0, CREATE_NEW, file);
 }

@@ -10,6 +10,8 @@
 #include <windows.h>
 #else
 #include <ctime>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -104,10 +106,38 @@ void PutFile(const std::string& path, const std::string& bytes) {
         os::FileHandle file = os::kNoFile;
         ~Closing() { os::Close(file); }
     } closing;
-    if (os::CreateForWriting(path, closing.file) != 0)
+    if (OpenToOverwrite(path, closing.file) != 0)
         return;
     std::size_t written;
     os::Write(closing.file, bytes.data(), bytes.size(), written);
+}
+
+unsigned OpenToOverwrite(const std::string& path, os::FileHandle& file) {
+    file = os::kNoFile;
+#ifdef _WIN32
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return GetLastError();
+    file = reinterpret_cast<os::FileHandle>(handle);
+#else
+    std::string unix = path.substr(2); // the host's C:\ is its root
+    for (char& c : unix)
+        c = c == '\\' ? '/' : c;
+    const int fd = open(unix.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return os::kErrorAccessDenied;
+    if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        close(fd);
+        return os::kErrorSharingViolation;
+    }
+    if (ftruncate(fd, 0) != 0) {
+        close(fd);
+        return os::kErrorAccessDenied;
+    }
+    file = fd;
+#endif
+    return 0;
 }
 
 void SetLastWriteYear(const std::string& path, int year) {

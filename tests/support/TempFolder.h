@@ -2,6 +2,8 @@
 // the Windows form the primitives take ("C:\..."), on the host as well.
 #pragma once
 
+#include "runtime/OsSeam.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -36,6 +38,11 @@ std::vector<FolderEntry> ListFolder(const std::string& folder);
 void RemoveAll(const std::string& folder);
 // Writes bytes to a file (test set-up; raises nothing, asserts nothing).
 void PutFile(const std::string& path, const std::string& bytes);
+// Opens a file for writing as another program would that replaces its bytes: created or
+// emptied, shared with no one (on the host, an exclusive advisory lock, as the seam's
+// own opens take). Answers 0 or the system's code; the file is closed with os::Close.
+// The installer itself never overwrites a file.
+unsigned OpenToOverwrite(const std::string& path, os::FileHandle& file);
 // Sets the file's last-write time to 1 June of the given year, local time.
 void SetLastWriteYear(const std::string& path, int year);
 // The file's last-write time in the system's own units (0 when it cannot be read).

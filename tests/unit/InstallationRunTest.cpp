@@ -331,7 +331,7 @@ TEST(InstallationRun, TheFileListCopyCannotBeChangedUnderTheRun) {
         if (check != 1)
             return;
         os::FileHandle file = os::kNoFile;
-        EXPECT_EQ(os::CreateForWriting(copy, file), os::kErrorSharingViolation);
+        EXPECT_EQ(testing_support::OpenToOverwrite(copy, file), os::kErrorSharingViolation);
         EXPECT_EQ(os::RemoveFile(copy), os::kErrorSharingViolation);
         EXPECT_EQ(os::MoveEntry(copy, copy + ".x"), os::kErrorSharingViolation);
         std::string lines = FileContent(copy);

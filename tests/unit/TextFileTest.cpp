@@ -81,7 +81,7 @@ TEST(TextFile, ReopeningAndClosingLeaveNoFileOpen) {
     file.Reset(); // the first open is closed, not kept
     file.Close();
     os::FileHandle writer;
-    ASSERT_EQ(os::CreateForWriting(dir / "t", writer), 0u); // nothing keeps writers out
+    ASSERT_EQ(testing_support::OpenToOverwrite(dir / "t", writer), 0u); // nothing keeps writers out
     os::Close(writer);
     EXPECT_EQ(CodeOf([&] { file.Close(); }), 103u);
     EXPECT_EQ(CodeOf([&] { file.Eof(); }), 103u);
@@ -91,7 +91,7 @@ TEST(TextFile, AFileOpenForWritingElsewhereCannotBeOpened) {
     TempFolder dir;
     PutFile(dir / "t", "x\r\n");
     os::FileHandle writer;
-    ASSERT_EQ(os::CreateForWriting(dir / "t", writer), 0u);
+    ASSERT_EQ(testing_support::OpenToOverwrite(dir / "t", writer), 0u);
     EXPECT_EQ(CodeOf([&] { TextFile(dir / "t").Reset(); }), 32u);
     os::Close(writer);
     EXPECT_EQ(FileLines(dir / "t"), Lines{});
@@ -104,5 +104,5 @@ TEST(TextFile, ReadersShareButKeepWritersOut) {
     first.Reset();
     EXPECT_EQ(FileLines(dir / "t"), Lines{"x"});
     os::FileHandle writer;
-    EXPECT_EQ(os::CreateForWriting(dir / "t", writer), 32u);
+    EXPECT_EQ(testing_support::OpenToOverwrite(dir / "t", writer), 32u);
 }
