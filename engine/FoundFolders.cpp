@@ -35,6 +35,21 @@ bool IsDriveRoot(const std::string& folder) {
     return full.size() <= 2;
 }
 
+// Whether name is one of the given names (the names the run writes into a folder) or a
+// set-aside name of one ("readme.txt.bak", "readme.txt.bak2"), case not counted.
+bool IsNameOfTheRun(const std::string& name, const std::vector<std::string>& names) {
+    const std::string folded = rt::FoldCase(name);
+    return std::any_of(names.begin(), names.end(), [&folded](const std::string& own) {
+        const std::string base = rt::FoldCase(own), aside = base + ".bak";
+        if (folded == base)
+            return true;
+        if (folded.compare(0, aside.size(), aside) != 0)
+            return false;
+        return std::all_of(folded.begin() + static_cast<std::ptrdiff_t>(aside.size()), folded.end(),
+                           [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
+    });
+}
+
 bool HoldsOnlyNamesOfTheRun(const std::string& folder, const std::vector<std::string>& names) {
     const std::vector<os::FoundEntry> entries = rt::ListFolder(folder);
     return std::all_of(entries.begin(), entries.end(),
@@ -74,21 +89,6 @@ Finding LookAt(const std::string& folder, const std::vector<std::string>& names)
     return Finding::OpenToOthers;
 }
 
-} // namespace
-
-bool IsNameOfTheRun(const std::string& name, const std::vector<std::string>& names) {
-    const std::string folded = rt::FoldCase(name);
-    return std::any_of(names.begin(), names.end(), [&folded](const std::string& own) {
-        const std::string base = rt::FoldCase(own), aside = base + ".bak";
-        if (folded == base)
-            return true;
-        if (folded.compare(0, aside.size(), aside) != 0)
-            return false;
-        return std::all_of(folded.begin() + static_cast<std::ptrdiff_t>(aside.size()), folded.end(),
-                           [](char c) { return std::isdigit(static_cast<unsigned char>(c)) != 0; });
-    });
-}
-
 // A target the run will make, on a volume that keeps no access lists (or another
 // computer's): what it makes there cannot be protected.
 bool WillBeUnprotectable(const std::string& installDir) {
@@ -97,6 +97,8 @@ bool WillBeUnprotectable(const std::string& installDir) {
     return held.OpenToInspect(rt::NearestExistingFolder(rt::StripBlanks(installDir))) == 0 &&
            os::ReadGuard(held.Handle(), guard) == 0 && guard == os::Guard::NotKept;
 }
+
+} // namespace
 
 FoundFolders SecureFoundFolders(const std::string& installDir, const std::vector<std::string>& files) {
     FoundFolders found;

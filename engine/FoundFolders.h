@@ -26,8 +26,4 @@ struct FoundFolders {
 // files are every file the run writes, full paths.
 FoundFolders SecureFoundFolders(const std::string& installDir, const std::vector<std::string>& files);
 
-// Whether name is one of the given names (the names the run writes into a folder) or a
-// set-aside name of one ("readme.txt.bak", "readme.txt.bak2"), case not counted.
-bool IsNameOfTheRun(const std::string& name, const std::vector<std::string>& names);
-
 } // namespace engine

@@ -27,10 +27,14 @@ RunResult InstallationRun::Install(const std::string& installDir, RunObserver& o
 }
 
 LeftBehind InstallationRun::Abandon() {
-    manifestCopy_.Close();
-    const LeftBehind left = changes_.Settle(Proof());
+    const LeftBehind left = Undo();
     claim_.Release();
     return left;
+}
+
+LeftBehind InstallationRun::Undo() {
+    manifestCopy_.Close(); // the undo deletes it
+    return changes_.Settle([this](const std::string& path) { return HoldsOnlyBytesOfTheRun(path); });
 }
 
 RunResult InstallationRun::Run(RunObserver& observer) {
@@ -76,8 +80,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     observer.RangeKnown(CountManifestLines() - 1);
     if (!ExtractEntries(observer)) {
         uninstallList_.clear();
-        manifestCopy_.Close();
-        result.left = changes_.Settle(Proof());
+        result.left = Undo();
         return ended(RunOutcome::Cancelled);
     }
     result.left = SucceedEnding(observer);
@@ -134,10 +137,6 @@ std::vector<std::string> InstallationRun::Creations(const SetAsidePlan& plan) co
         if (!plan.occupied.count(path))
             creations.push_back(path);
     return creations;
-}
-
-BytesOfTheRun InstallationRun::Proof() {
-    return [this](const std::string& path) { return HoldsOnlyBytesOfTheRun(path); };
 }
 
 // The bytes the run writes at a path: the manifest copy, a blob, or the uninstall list.

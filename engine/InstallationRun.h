@@ -95,7 +95,8 @@ class InstallationRun {
     // Whether the file at path holds only (a first part of) what the run writes there,
     // lost bytes reading as zeros: deleting it loses nothing.
     bool HoldsOnlyBytesOfTheRun(const std::string& path) const;
-    BytesOfTheRun Proof();
+    // Undoes the run, proving by their bytes the files it made without recording it.
+    LeftBehind Undo();
     rt::Error ManifestCopyChanged() const;
     bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
     bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan,

@@ -160,11 +160,14 @@ class Undo {
     void SettleUnprovenFile(const JournalRecord& record) {
         if (!Enterable(record.path) || !IsPlainFile(record.path) || HoldsTheOriginal(record.path))
             return;
-        const bool provenTheRuns =
-            HoldsNothing(record.path) || (bytesOfTheRun_ && bytesOfTheRun_(record.path));
-        if (provenTheRuns && DeleteFile(record.path))
+        if (ProvenTheRuns(record.path) && DeleteFile(record.path))
             return;
         MoveAsideUnproven(record.path);
+    }
+
+    // A file whose deletion loses nothing: it holds nothing, or only the run's bytes.
+    bool ProvenTheRuns(const std::string& path) const {
+        return HoldsNothing(path) || (bytesOfTheRun_ && bytesOfTheRun_(path));
     }
 
     // Removes a folder that holds nothing but files proven the run's by their bytes;
@@ -175,7 +178,7 @@ class Undo {
         const std::vector<os::FoundEntry> entries = rt::ListFolder(folder);
         for (const os::FoundEntry& entry : entries) {
             const std::string path = folder + "\\" + entry.name;
-            if (!IsPlainFile(path) || !(HoldsNothing(path) || (bytesOfTheRun_ && bytesOfTheRun_(path))))
+            if (!IsPlainFile(path) || !ProvenTheRuns(path))
                 return false;
         }
         for (const os::FoundEntry& entry : entries)

@@ -6,6 +6,8 @@
 
 #include <windows.h>
 
+#include <aclapi.h> // after windows.h, which it needs
+
 namespace rt {
 
 // The accounts whose changes may be acted on: Administrators, SYSTEM, TrustedInstaller
@@ -77,6 +79,40 @@ inline bool OnlyTrustedMayChange(PSID owner, PACL list, const TrustedAccounts& t
             return false;
     }
     return true;
+}
+
+// Reads the account this process runs as into user; false when it cannot be read.
+inline bool ReadProcessUser(BYTE (&user)[SECURITY_MAX_SID_SIZE]) {
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return false;
+    union {
+        TOKEN_USER user;
+        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
+    } buffer;
+    DWORD size = 0;
+    const bool read = GetTokenInformation(token, TokenUser, &buffer, sizeof buffer, &size) &&
+                      CopySid(sizeof user, user, buffer.user.User.Sid);
+    CloseHandle(token);
+    return read;
+}
+
+// Reads the owner and access list of an object open with READ_CONTROL and sets
+// onlyTrusted by the rule above; answers 0 or the system's code (onlyTrusted then false).
+inline DWORD ReadWhetherOnlyTrustedMayChange(HANDLE object, const TrustedAccounts& trusted,
+                                             bool& onlyTrusted) {
+    onlyTrusted = false;
+    PSID owner = nullptr;
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const DWORD code =
+        GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                        &owner, nullptr, &list, nullptr, &descriptor);
+    if (code != ERROR_SUCCESS)
+        return code;
+    onlyTrusted = OnlyTrustedMayChange(owner, list, trusted);
+    LocalFree(descriptor);
+    return ERROR_SUCCESS;
 }
 
 } // namespace rt

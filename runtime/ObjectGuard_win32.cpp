@@ -12,7 +12,6 @@
 
 #include <cstring>
 #include <memory>
-#include <vector>
 
 namespace os {
 
@@ -93,28 +92,6 @@ OwnedSid SidFromText(const char* text) {
     return OwnedSid(sid, &LocalFree);
 }
 
-// The user the program runs as, read once from its token.
-class ProcessUser {
-  public:
-    ProcessUser() {
-        HANDLE token = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-            return;
-        DWORD size = 0;
-        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-        user_.resize(size);
-        if (!GetTokenInformation(token, TokenUser, user_.data(), size, &size))
-            user_.clear();
-        CloseHandle(token);
-    }
-    PSID Sid() const {
-        return user_.empty() ? nullptr : reinterpret_cast<const TOKEN_USER*>(user_.data())->User.Sid;
-    }
-
-  private:
-    std::vector<unsigned char> user_;
-};
-
 bool VolumeKeepsAccessLists(HANDLE object) {
     ULONG device = 0, attributes = 0;
     constexpr std::size_t kCharacteristicsOffset = sizeof(ULONG); // after the device type
@@ -128,21 +105,16 @@ bool VolumeKeepsAccessLists(HANDLE object) {
 } // namespace
 
 unsigned ReadGuard(FileHandle object, Guard& guard) {
-    static const ProcessUser user;
-    static const rt::TrustedAccounts trusted(user.Sid());
+    static BYTE user[SECURITY_MAX_SID_SIZE] = {};
+    static const rt::TrustedAccounts trusted(rt::ReadProcessUser(user) ? user : nullptr);
     if (!VolumeKeepsAccessLists(AsHandle(object))) {
         guard = Guard::NotKept;
         return 0;
     }
-    PSID owner = nullptr;
-    PACL list = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (const DWORD code = GetSecurityInfo(AsHandle(object), SE_FILE_OBJECT,
-                                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                                           nullptr, &list, nullptr, &descriptor))
+    bool onlyTrusted = false;
+    if (const DWORD code = rt::ReadWhetherOnlyTrustedMayChange(AsHandle(object), trusted, onlyTrusted))
         return code;
-    const std::unique_ptr<void, decltype(&LocalFree)> owned(descriptor, &LocalFree);
-    guard = rt::OnlyTrustedMayChange(owner, list, trusted) ? Guard::Protected : Guard::OpenToOthers;
+    guard = onlyTrusted ? Guard::Protected : Guard::OpenToOthers;
     return 0;
 }
 

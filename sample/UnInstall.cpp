@@ -401,41 +401,19 @@ void RemoveShortcuts(const InstallFolder& installFolder, Report& report) {
         RemoveLinkIntoFolder(special, "\\" PRODUCT_NAME ".lnk", installFolder, report);
 }
 
-// Reads the account this process runs as into user; false when it cannot be read.
-bool ProcessUser(BYTE (&user)[SECURITY_MAX_SID_SIZE]) {
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return false;
-    const Handle ownedToken(token);
-    union {
-        TOKEN_USER user;
-        BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
-    } buffer;
-    DWORD size = 0;
-    return GetTokenInformation(token, TokenUser, &buffer, sizeof buffer, &size) &&
-           CopySid(sizeof user, user, buffer.user.User.Sid);
-}
-
 // True when nobody but the trusted accounts could have changed the open file or folder
-// (opened with READ_CONTROL), by its owner and access list; what cannot be read counts
-// as changeable.
+// (opened with READ_CONTROL); what cannot be read counts as changeable.
 bool OnlyTrustedCanChange(HANDLE object, const rt::TrustedAccounts& trusted) {
-    PSID owner = nullptr;
-    PACL list = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (!object ||
-        GetSecurityInfo(object, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
-                        &owner, nullptr, &list, nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    const LocalMemory ownedDescriptor(descriptor);
-    return rt::OnlyTrustedMayChange(owner, list, trusted);
+    bool onlyTrusted = false;
+    return object && rt::ReadWhetherOnlyTrustedMayChange(object, trusted, onlyTrusted) == ERROR_SUCCESS &&
+           onlyTrusted;
 }
 
 // True when nobody but the trusted accounts could have changed the install folder or
 // its list.
 bool OnlyTrustedCanChangeEither(const InstallFolder& folder, HANDLE list) {
     BYTE user[SECURITY_MAX_SID_SIZE] = {};
-    const rt::TrustedAccounts accounts(ProcessUser(user) ? user : nullptr);
+    const rt::TrustedAccounts accounts(rt::ReadProcessUser(user) ? user : nullptr);
     return OnlyTrustedCanChange(folder.handle.Get(), accounts) && OnlyTrustedCanChange(list, accounts);
 }
 

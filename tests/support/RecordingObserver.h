@@ -5,6 +5,7 @@
 #include "engine/RunObserver.h"
 #include "engine/ShortcutMaker.h"
 #include "runtime/Errors.h"
+#include "runtime/FileWriter.h"
 #include "tests/support/TempFolder.h"
 
 #include <functional>
@@ -87,14 +88,22 @@ class FakeShortcuts : public engine::ShortcutMaker {
     bool killWhileWritingLinks = false;
 
   private:
+    // Writes a link file through the seam, as the shell would, where the run's changes
+    // have made room for it (so that what the seam tells of its writes is seen too).
+    static void Save(const std::string& path, const std::string& bytes) {
+        rt::NewFile file;
+        if (file.CreateOnly(path) == 0)
+            file.WriteAll(bytes.data(), bytes.size());
+    }
+
     void WriteLink(const std::string& path, const std::string& target, rt::UndoableCreation& creation) {
         if (!creation.PrepareForeignFile(path))
             return;
         if (killWhileWritingLinks) {
-            PutFile(path, "torn"); // the process dies inside the shell's save
+            Save(path, "torn"); // the process dies inside the shell's save
             throw RecordingObserver::Killed();
         }
-        PutFile(path, target);
+        Save(path, target);
         creation.AdoptWrittenFile(path);
     }
 };
