@@ -21,14 +21,16 @@ else()
     list(APPEND GENERATOR_DEPENDS QuenvaleSample)
     # So is the uninstaller, which undoes an installation. Nothing in it throws, and
     # without the unwinding machinery it fits in its size.
-    add_executable(UnInstallSample WIN32 sample/UnInstall.cpp sample/UnInstall.rc)
+    add_executable(UnInstallSample WIN32 sample/UnInstall.cpp sample/uninstall/FileHandles.cpp
+      sample/uninstall/FinishingCopy.cpp sample/uninstall/InstallFolder.cpp sample/uninstall/ListedFiles.cpp
+      sample/uninstall/Paths.cpp sample/uninstall/Report.cpp sample/uninstall/Shortcuts.cpp
+      sample/UnInstall.rc)
     # The resource compiler does not tell what its script includes: the manifest it carries.
     set_source_files_properties(sample/UnInstall.rc PROPERTIES OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/payload/Setup.manifest)
     target_compile_options(UnInstallSample PRIVATE -Os -fno-exceptions)
     target_link_options(UnInstallSample PRIVATE -s)
-    # Headers only from the tree: product facts, the lead-byte and path comparison rules,
-    # the rule on who could have changed a file, the COM owners. Its
-    # copy's folder is created and opened in one call of ntdll.
+    # Headers only from the tree: product facts, the rule on who could have changed a
+    # file, the COM owners. Its copy's folder is created and opened in one call of ntdll.
     target_include_directories(UnInstallSample PRIVATE ${CMAKE_SOURCE_DIR})
     target_link_libraries(UnInstallSample PRIVATE ole32 shell32 uuid ntdll)
     list(APPEND GENERATOR_ARGS --uninstaller $<TARGET_FILE:UnInstallSample>)

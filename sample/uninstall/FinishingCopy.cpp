@@ -1,0 +1,159 @@
+#include "sample/uninstall/FinishingCopy.h"
+
+#include "sample/uninstall/FileHandles.h"
+#include "sample/uninstall/Paths.h"
+
+#include <sddl.h>
+
+namespace uninstall {
+namespace {
+
+// Random bytes in the name of the copy's folder.
+constexpr int kRandomBytes = 16;
+
+// kRandomBytes from the system's generator as hex digits; false when it has none.
+// RtlGenRandom is looked up only now, after the DLL search was confined: newer systems
+// forward it to a DLL that is not among the known ones.
+bool RandomName(wchar_t (&name)[2 * kRandomBytes + 1]) {
+    using GenRandom = BOOLEAN(WINAPI*)(PVOID, ULONG);
+    const auto genRandom = reinterpret_cast<GenRandom>(
+        reinterpret_cast<void*>(GetProcAddress(LoadLibraryW(L"advapi32.dll"), "SystemFunction036")));
+    unsigned char bytes[kRandomBytes];
+    if (!genRandom || !genRandom(bytes, sizeof bytes))
+        return false;
+    for (int i = 0; i < kRandomBytes; ++i)
+        wsprintfW(name + 2 * i, L"%02x", bytes[i]);
+    return true;
+}
+
+// Creates the folder with the security descriptor and opens it, in one step (a folder
+// already there fails), shared for everything but deletion: while the handle is open the
+// folder can be neither renamed nor deleted, so its path names it. nullptr on failure.
+HANDLE CreateHeldFolder(const wchar_t* folder, PSECURITY_DESCRIPTOR descriptor) {
+    wchar_t ntPath[kPathSize + 4];
+    return Concat(ntPath, L"\\??\\", folder)
+               ? OpenNt(nullptr, ntPath, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
+                        FILE_DIRECTORY_FILE, descriptor)
+               : nullptr;
+}
+
+// Makes the copy's folder in the system's temporary folder: every folder on that path
+// belongs to the system, so no program of the user can rename one or turn it into a
+// link (the user's own temporary folder, or whatever TEMP names, the user could point
+// elsewhere between the copy and its start). The folder's name is random, so nobody can
+// claim it beforehand; only administrators and the system may write to it, since the
+// copy runs with this program's rights and its folder is where its DLLs are looked for
+// first; and the folder is held open, so that it cannot be swapped for another.
+bool MakePrivateFolder(wchar_t (&folder)[kPathSize], Handle& held) {
+    wchar_t windows[kPathSize] = {};
+    const UINT length = GetSystemWindowsDirectoryW(windows, kPathSize);
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (length == 0 || length > kPathSize - 64 ||
+        !ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            L"D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)(A;OICI;GRGX;;;BU)", SDDL_REVISION_1, &descriptor, nullptr))
+        return false;
+    const LocalMemory ownedDescriptor(descriptor);
+    wchar_t name[2 * kRandomBytes + 1];
+    for (int attempt = 0; attempt < 4 && !held.Get() && RandomName(name); ++attempt) {
+        wsprintfW(folder, L"%s\\Temp\\unm-%s", windows, name);
+        held.Reset(CreateHeldFolder(folder, descriptor));
+    }
+    return held.Get() != nullptr;
+}
+
+// Writes the program's bytes to path, a new file, and opens it again held: from then
+// until this process ends it cannot be changed, renamed or deleted. Between the two
+// opens only an administrator could reach it, through the folder's access list.
+bool WriteHeldCopy(const FileBytes& program, const wchar_t* path, Handle& held) {
+    {
+        const Handle file(
+            CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+        DWORD written = 0;
+        if (!file.Get() || !WriteFile(file.Get(), program.Get(), program.Size(), &written, nullptr) ||
+            written != program.Size())
+            return false;
+    }
+    held.Reset(OpenHeld(path));
+    return held.Get() != nullptr;
+}
+
+// Starts the copy with the command line that tells it to finish, in its own folder, so
+// that it holds no folder of the installation; it inherits the handle to wait on.
+bool StartCopy(const wchar_t* copy, const wchar_t* folder, HANDLE waitable, const wchar_t* self) {
+    wchar_t command[3 * kPathSize];
+    wsprintfW(command, L"\"%s\" %s %lu \"%s\"", copy, kFinishSwitch,
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(waitable)), self);
+    STARTUPINFOW startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started = {};
+    if (!CreateProcessW(copy, command, nullptr, nullptr, TRUE, 0, nullptr, folder, &startup, &started))
+        return false;
+    const Handle thread(started.hThread), process(started.hProcess);
+    return true;
+}
+
+} // namespace
+
+bool StartFinishingCopy(HANDLE selfFile, const wchar_t* self, HeldCopy& held) {
+    const FileBytes program(selfFile);
+    wchar_t privateFolder[kPathSize] = {};
+    wchar_t copy[kPathSize] = {};
+    if (!program.Get() || !MakePrivateFolder(privateFolder, held.folder) ||
+        !Concat(copy, privateFolder, L"\\unm.exe"))
+        return false;
+    // A handle to this process that only the copy inherits, to wait on.
+    HANDLE waitable = nullptr;
+    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &waitable, SYNCHRONIZE,
+                    TRUE, 0);
+    const Handle ownedWaitable(waitable);
+    if (!waitable || !WriteHeldCopy(program, copy, held.file) ||
+        !StartCopy(copy, privateFolder, waitable, self)) {
+        held.file.Reset(nullptr);
+        DeleteFileW(copy);
+        held.folder.Reset(nullptr);
+        RemoveDirectoryW(privateFolder);
+        return false;
+    }
+    return true;
+}
+
+// The copy itself stays in its folder, marked for deletion at the next start of the
+// system. When the uninstaller's file stays held, it is marked for that too, and the
+// user is told, since the closing message counted it as gone. It acts by path: the
+// uninstaller starts it only for a folder that nobody but the trusted accounts can
+// change, so nobody else can put a link or another file there.
+void RemoveAtRestart(const wchar_t* program, const wchar_t* folder, Report& report) {
+    report.Add(MoveFileExW(program, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Report::kAtRestart
+                                                                          : Report::kNotDeleted,
+               program);
+    MoveFileExW(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); // only when empty then
+}
+
+int FinishRemoval(HANDLE inherited, const wchar_t* program) {
+    const Handle uninstaller(inherited);
+    wchar_t folder[kPathSize] = {};
+    if (!FolderOf(program, folder) || WaitForSingleObject(uninstaller.Get(), INFINITE) != WAIT_OBJECT_0)
+        return 1;
+    // The system may hold the file for a moment after the process has ended.
+    for (int attempt = 0; attempt < 50 && !DeleteFileW(program); ++attempt) {
+        if (GetLastError() == ERROR_FILE_NOT_FOUND)
+            break;
+        Sleep(100);
+    }
+    if (Exists(program)) {
+        Report report;
+        RemoveAtRestart(program, folder, report);
+        report.Show();
+    } else {
+        RemoveDirectoryW(folder);
+    }
+    wchar_t self[kPathSize] = {};
+    wchar_t privateFolder[kPathSize] = {};
+    if (ProgramPath(self) && FolderOf(self, privateFolder)) {
+        MoveFileExW(self, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT);
+        MoveFileExW(privateFolder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); // after it
+    }
+    return 0;
+}
+
+} // namespace uninstall
