@@ -11,10 +11,10 @@ set(SETUP_WARNINGS -Wall -Wextra -Wshadow $<$<COMPILE_LANGUAGE:CXX>:-Wnon-virtua
 set(SETUP_COMMON_FLAGS -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)
 
 if(WIN32)
-  # The product calls the ANSI API throughout (no UNICODE) and targets Windows XP and later.
-  # String literals are stored in code page 936, the code page the installer is made for,
-  # while the sources stay UTF-8.
-  set(SETUP_PLATFORM_FLAGS -fexec-charset=GBK -finput-charset=UTF-8
+  # The product calls the wide API with UTF-8 texts converted at the call (no UNICODE, so
+  # that every call names its form) and targets Windows XP and later. The sources and the
+  # narrow string literals are UTF-8, whatever the system's code page.
+  set(SETUP_PLATFORM_FLAGS -finput-charset=UTF-8 -fexec-charset=UTF-8
       -DWINVER=0x0501 -D_WIN32_WINNT=0x0501 -D_WIN32_IE=0x0600 -DWIN32_LEAN_AND_MEAN -DNOMINMAX)
   # Small code: each function and datum in a section of its own, so that the linker
   # drops whatever the program does not use of the statically linked runtimes.

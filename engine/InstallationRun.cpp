@@ -123,6 +123,7 @@ std::vector<InstallationRun::PlannedFile> InstallationRun::PlannedFiles() const 
         const ManifestEntry entry = SplitManifestLine(lines[line - 1]);
         const std::string path = EntryPath(installDir_, ClassOfLine(static_cast<long>(line)), entry.fileName);
         files.push_back({path, store_.Open(entry.name, entry.type).Size()});
+        // Its UTF-8 takes at least the bytes of any code page's form the list holds.
         uninstallListSize += path.size() + 2; // and its CR LF
     }
     files.push_back({UninstallListPath(installDir_), uninstallListSize});
@@ -182,15 +183,17 @@ std::string InstallationRun::FirstLinkInTheWay(const SetAsidePlan& plan) const {
 
 // A target the run could only partly fill is refused before anything is made: one
 // that depends on the current folder or drive (its files and the uninstall list would
-// then hold relative paths, refused in Install), or one too long for the deepest file
-// the run writes, a name it sets a file aside under, or a file in a folder it sets
-// aside whole (deleted after success).
+// then hold relative paths, refused in Install), one too long for the deepest file the
+// run writes, a name it sets a file aside under, or a file in a folder it sets aside
+// whole (deleted after success), or one whose files the uninstall list could not name
+// in the system's code page.
 bool InstallationRun::TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files,
                                                    const SetAsidePlan& plan) const {
+    std::string listed;
     for (const PlannedFile& file : files)
-        if (!os::FitsMaxPath(file.path))
+        if (!os::FitsMaxPath(file.path) || !os::InSystemCodePage(file.path, listed))
             return false;
-    return LongestPathIn(plan) <= os::kMaxPathBytes && os::FitsMaxPath(JournalPath(installDir_));
+    return LongestPathIn(plan) <= os::kMaxPathChars && os::FitsMaxPath(JournalPath(installDir_));
 }
 
 // Compares what the run will write, each file in whole allocation units, with the
@@ -294,7 +297,16 @@ void InstallationRun::ExtractEntry(const std::string& line, long lineNumber, Run
     observer.EntryStarting(target);
     const Blob blob = store_.Open(entry.name, entry.type);
     WriteNewFile(target, blob.Data(), blob.Size());
-    uninstallList_.push_back(target);
+    uninstallList_.push_back(ListedForm(target));
+}
+
+// The uninstall list holds each path in the system's code page, the one the uninstaller
+// reads it in; the target was refused at the start when a path has no such form.
+std::string InstallationRun::ListedForm(const std::string& path) {
+    std::string bytes;
+    if (!os::InSystemCodePage(path, bytes))
+        throw rt::Error("The system's code page cannot hold the path " + path);
+    return bytes;
 }
 
 void InstallationRun::WriteNewFile(const std::string& path, const char* data, std::size_t size,
@@ -313,7 +325,7 @@ LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
     shortcuts_.CreateProgramsShortcut(installDir_ + "\\UnInstall.exe", UNINSTALL_LINK_NAME, changes_);
     shortcuts_.CreateProgramsShortcut(installDir_ + "\\" PROGRAM_FILE, PRODUCT_NAME, changes_);
     if (observer.DesktopShortcutWanted())
-        shortcuts_.CreateDesktopShortcut(installDir_ + "\\" PROGRAM_FILE, "\\" PRODUCT_NAME, changes_);
+        shortcuts_.CreateDesktopShortcut(installDir_ + "\\" PROGRAM_FILE, PRODUCT_NAME, changes_);
     const std::string manifestCopy = ManifestCopyPath(installDir_);
     manifestCopy_.Close();
     if (rt::FileExists(manifestCopy))

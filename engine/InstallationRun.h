@@ -108,6 +108,7 @@ class InstallationRun {
     long CountManifestLines();
     bool ExtractEntries(RunObserver& observer); // false when cancelled
     void ExtractEntry(const std::string& line, long lineNumber, RunObserver& observer);
+    static std::string ListedForm(const std::string& path);
     // Writes a new file of the run's (its identity to written, when given).
     void WriteNewFile(const std::string& path, const char* data, std::size_t size,
                       os::Identity* written = nullptr);
@@ -117,7 +118,7 @@ class InstallationRun {
     const PayloadStore& store_;
 
     std::string installDir_;                 // the target of the current run, as typed
-    std::vector<std::string> uninstallList_; // files written whole, in order
+    std::vector<std::string> uninstallList_; // files written whole, in order, as listed
     std::vector<std::string> plannedPaths_;  // every file the run writes, in order
     rt::OwnedFile manifestCopy_;             // held from its writing until it is deleted
     RunJournal journal_;

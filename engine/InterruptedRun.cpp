@@ -11,19 +11,14 @@ namespace engine {
 
 namespace {
 
-// The parts of a path between its separators, a two-byte character's trail byte 0x5C
-// not counted as one.
+// The parts of a path between its separators.
 std::vector<std::string> PartsOf(const std::string& path) {
     std::vector<std::string> parts(1);
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(path[i]);
-        if (byte == '\\') {
+    for (const char c : path) {
+        if (c == '\\')
             parts.emplace_back();
-        } else {
-            parts.back() += path[i];
-            if (rt::IsLeadByte(byte) && i + 1 < path.size())
-                parts.back() += path[++i];
-        }
+        else
+            parts.back() += c;
     }
     return parts;
 }

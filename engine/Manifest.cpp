@@ -1,5 +1,7 @@
 #include "engine/Manifest.h"
 
+#include "runtime/Errors.h"
+#include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 
 namespace engine {
@@ -18,7 +20,8 @@ ManifestEntry SplitManifestLine(std::string line) {
     ManifestEntry entry;
     SplitToken(line, ' ', entry.name);
     SplitToken(line, ' ', entry.type);
-    entry.fileName = rt::FileNamePart(line);
+    if (!os::FromCodePage936(rt::FileNamePart(line), entry.fileName))
+        throw rt::Error("The payload's manifest names a file in bytes that are not code page 936");
     return entry;
 }
 

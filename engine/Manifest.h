@@ -14,9 +14,11 @@ void SplitToken(std::string& line, char separator, std::string& token);
 struct ManifestEntry {
     std::string name;     // names the blob
     std::string type;     // its type
-    std::string fileName; // file-name part of the source path
+    std::string fileName; // file-name part of the source path, as UTF-8 (the manifest is
+                          // written in code page 936)
 };
 
+// Raises rt::Error when the file name is not code page 936.
 ManifestEntry SplitManifestLine(std::string line);
 
 enum class LineClass {

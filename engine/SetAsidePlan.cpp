@@ -1,6 +1,7 @@
 #include "engine/SetAsidePlan.h"
 
 #include "runtime/FileSystem.h"
+#include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 
 #include <algorithm>
@@ -125,9 +126,10 @@ SetAsidePlan PlanSetAsides(const std::vector<std::string>& targets, const std::s
 std::size_t LongestPathIn(const SetAsidePlan& plan) {
     std::size_t longest = 0;
     for (const SetAsidePlan::Move& move : plan.moves) {
-        longest = std::max(longest, move.aside.size());
+        const std::size_t aside = os::WideLength(move.aside);
+        longest = std::max(longest, aside);
         for (const std::string& name : move.names)
-            longest = std::max(longest, move.aside.size() + 1 + name.size());
+            longest = std::max(longest, aside + 1 + os::WideLength(name));
     }
     return longest;
 }

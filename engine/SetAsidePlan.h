@@ -35,7 +35,7 @@ struct SetAsidePlan {
 // aside beside itself.
 SetAsidePlan PlanSetAsides(const std::vector<std::string>& targets, const std::string& keepFolder);
 
-// The longest path the plan makes or later deletes, in bytes.
+// The longest path the plan makes or later deletes, in UTF-16 units.
 std::size_t LongestPathIn(const SetAsidePlan& plan);
 
 } // namespace engine

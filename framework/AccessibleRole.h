@@ -12,7 +12,7 @@ namespace framework {
 
 // The answer to WM_GETOBJECT for window: the system's standard object for it, with role
 // (an MSAA ROLE_SYSTEM_* value) instead of its own and, when name is not empty, that
-// name (code page 936) instead of its window text; 0 for other objects than the
+// name (UTF-8) instead of its window text; 0 for other objects than the
 // client's, or where the system's accessibility library is missing.
 LRESULT AccessibleObjectWithRole(HWND window, WPARAM flags, LPARAM objectId, long role,
                                  const std::string& name = "");

@@ -10,7 +10,7 @@ namespace framework {
 
 namespace {
 
-const char* const kApplicationClass = "SetupApplication";
+const wchar_t* const kApplicationClass = L"SetupApplication";
 
 LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_CLOSE) {
@@ -20,7 +20,7 @@ LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARA
     LRESULT result = 0;
     if (App().AnswerSessionEnd(message, wParam, result))
         return result;
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 // The shut-down block reason calls exist from Windows Vista on; looked up, so that the
@@ -98,14 +98,14 @@ bool Application::AnswerSessionEnd(UINT message, WPARAM wParam, LRESULT& result)
 
 void Application::Initialize(HINSTANCE instance) {
     instance_ = instance;
-    WNDCLASSA application = {};
+    WNDCLASSW application = {};
     application.lpfnWndProc = ApplicationProc;
     application.hInstance = instance;
-    application.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    application.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     application.lpszClassName = kApplicationClass;
-    RegisterClassA(&application);
+    RegisterClassW(&application);
     // A visible popup of no size: it carries the task-bar entry and owns the pages.
-    window_ = CreateWindowExA(WS_EX_APPWINDOW, kApplicationClass, title_.c_str(),
+    window_ = CreateWindowExW(WS_EX_APPWINDOW, kApplicationClass, os::Widened(title_).c_str(),
                               WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX, GetSystemMetrics(SM_CXSCREEN) / 2,
                               GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0, nullptr, nullptr, instance, nullptr);
 }
@@ -113,14 +113,14 @@ void Application::Initialize(HINSTANCE instance) {
 void Application::SetTitle(const std::string& title) {
     title_ = title;
     if (window_)
-        SetWindowTextA(window_, title.c_str());
+        SetWindowTextW(window_, os::Widened(title).c_str());
 }
 
 void Application::Run(const std::function<void()>& showFirst) {
     ShowWindow(window_, SW_SHOWNOACTIVATE);
     showFirst();
     MSG message;
-    while (!terminated_ && GetMessageA(&message, nullptr, 0, 0) > 0)
+    while (!terminated_ && GetMessageW(&message, nullptr, 0, 0) > 0)
         HandleMessage(message);
     terminated_ = true;
 }
@@ -141,7 +141,7 @@ void Application::RequestClose() {
 
 void Application::ProcessMessages() {
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message != WM_QUIT) {
             HandleMessage(message);
         } else if (quitPosted_) {
@@ -157,7 +157,7 @@ void Application::HandleMessage(MSG& message) {
     if (IsDialogKey(message))
         return;
     TranslateMessage(&message);
-    DispatchMessageA(&message);
+    DispatchMessageW(&message);
 }
 
 bool Application::IsDialogKey(MSG& message) {
@@ -165,7 +165,7 @@ bool Application::IsDialogKey(MSG& message) {
         return false;
     HWND root = GetAncestor(message.hwnd, GA_ROOT);
     const bool ours = std::find(dialogWindows_.begin(), dialogWindows_.end(), root) != dialogWindows_.end();
-    return ours && IsDialogMessageA(root, &message);
+    return ours && IsDialogMessageW(root, &message);
 }
 
 void Application::RemoveDialogWindow(HWND window) {
@@ -188,8 +188,7 @@ void Application::Dispatch(const std::function<void()>& handler) {
 }
 
 void Application::ShowError(const std::string& message) {
-    RunModal(
-        [&] { MessageBoxA(window_, ErrorReportText(message).c_str(), title_.c_str(), MB_OK | MB_ICONSTOP); });
+    RunModal([&] { ShowMessageBox(window_, ErrorReportText(message), title_, MB_OK | MB_ICONSTOP); });
 }
 
 void Application::RunModal(const std::function<void()>& showModal) {
@@ -204,6 +203,10 @@ void Application::RunModal(const std::function<void()>& showModal) {
         SetActiveWindow(GetAncestor(focus, GA_ROOT));
         SetFocus(focus);
     }
+}
+
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style) {
+    return MessageBoxW(owner, os::Widened(text).c_str(), os::Widened(caption).c_str(), style);
 }
 
 } // namespace framework

@@ -80,4 +80,8 @@ class Application {
 // The one application object.
 Application& App();
 
+// A message box (MessageBox's owner, style and answer) showing the UTF-8 text and caption
+// as the same characters on every system, whatever its code page.
+int ShowMessageBox(HWND owner, const std::string& text, const std::string& caption, UINT style);
+
 } // namespace framework

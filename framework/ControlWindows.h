@@ -13,12 +13,12 @@ namespace controls {
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
 
 inline Control* ControlOf(HWND window) {
-    return reinterpret_cast<Control*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return reinterpret_cast<Control*>(GetWindowLongPtrW(window, GWLP_USERDATA));
 }
 
 // Custom controls tell their form of a click as a button would.
 inline void NotifyClick(HWND window) {
-    SendMessageA(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
+    SendMessageW(GetParent(window), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(window), BN_CLICKED),
                  reinterpret_cast<LPARAM>(window));
 }
 

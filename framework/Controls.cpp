@@ -4,15 +4,18 @@
 
 #include "framework/AccessibleRole.h"
 #include "framework/Dpi.h"
+#include "framework/Fonts.h"
 #include "framework/PackedBitmap.h"
 #include "framework/SystemLibraries.h"
 #include "runtime/Errors.h"
+#include "runtime/OsSeam.h"
 
 #include <commctrl.h>
 #include <oleacc.h>
 
 #include <iterator>
 #include <string>
+#include <vector>
 
 namespace framework {
 
@@ -23,7 +26,7 @@ using controls::NotifyClick;
 namespace {
 
 constexpr int kShellFileCopyClip = 160;
-constexpr const char* kSystemProcProperty = "SetupSystemProc"; // a text box's own window procedure
+constexpr const wchar_t* kSystemProcProperty = L"SetupSystemProc"; // a text box's own window procedure
 
 // Turns each CR that is not followed by LF into CR LF, as the system controls break
 // lines only there.
@@ -40,19 +43,19 @@ std::string WithLineBreaks(const std::string& text) {
 
 } // namespace
 
-void Control::CreateWindowOf(const char* windowClass, DWORD style, DWORD exStyle, HWND parent, int id,
+void Control::CreateWindowOf(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND parent, int id,
                              Bounds bounds) {
     id_ = id;
-    window_ = CreateWindowExA(exStyle, windowClass, DisplayText(text_).c_str(), style, bounds.left,
-                              bounds.top, bounds.width, bounds.height, parent,
-                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleA(nullptr),
+    window_ = CreateWindowExW(exStyle, windowClass, os::Widened(DisplayText(text_)).c_str(), style,
+                              bounds.left, bounds.top, bounds.width, bounds.height, parent,
+                              reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), GetModuleHandleW(nullptr),
                               nullptr);
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 }
 
 Control::~Control() {
     if (window_) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
 }
@@ -66,7 +69,7 @@ void Control::MoveTo(Bounds bounds) {
 void Control::SetText(const std::string& text) {
     text_ = text;
     if (window_)
-        SetWindowTextA(window_, DisplayText(text).c_str());
+        SetWindowTextW(window_, os::Widened(DisplayText(text)).c_str());
 }
 
 void Control::SetEnabled(bool enabled) {
@@ -93,7 +96,7 @@ void Control::SetBackground(COLORREF color) {
     background_.Reset(CreateSolidBrush(color));
 }
 
-void Control::SetFont(const char* face, int height, int weight, bool italic, BYTE charset) {
+void Control::SetFont(const wchar_t* face, int height, int weight, bool italic, BYTE charset) {
     fontSpec_ = {face, height, weight, italic, charset};
     font_.Reset(nullptr);
 }
@@ -101,16 +104,15 @@ void Control::SetFont(const char* face, int height, int weight, bool italic, BYT
 HFONT Control::OwnFont(int dpi) {
     if (fontSpec_.height == 0)
         return nullptr;
-    font_.Reset(CreateFontA(-Scaled(fontSpec_.height, dpi), 0, 0, 0, fontSpec_.weight, fontSpec_.italic,
-                            FALSE, FALSE, fontSpec_.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                            DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, fontSpec_.face.c_str()));
+    font_.Reset(FontForChinese(fontSpec_.face, -Scaled(fontSpec_.height, dpi), fontSpec_.weight,
+                               fontSpec_.italic, fontSpec_.charset));
     return font_.Get();
 }
 
 // Label
 
 void Label::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("STATIC", kChild | SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0, parent, id, bounds);
+    CreateWindowOf(L"STATIC", kChild | SS_LEFT | SS_NOTIFY | SS_NOPREFIX, 0, parent, id, bounds);
 }
 
 std::string Label::DisplayText(const std::string& text) const {
@@ -122,22 +124,22 @@ std::string Label::DisplayText(const std::string& text) const {
 // TextBox
 
 void TextBox::CreateTextBox(DWORD style, HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("EDIT", style, WS_EX_CLIENTEDGE, parent, id, bounds);
+    CreateWindowOf(L"EDIT", style, WS_EX_CLIENTEDGE, parent, id, bounds);
     // The system's procedure is kept with the window, so that it still gets every message
     // once the control has let go of its window.
-    SetPropA(window_, kSystemProcProperty,
+    SetPropW(window_, kSystemProcProperty,
              reinterpret_cast<HANDLE>(
-                 SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TextBox::WindowProc))));
+                 SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&TextBox::WindowProc))));
 }
 
 LRESULT CALLBACK TextBox::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    const auto systemProc = reinterpret_cast<WNDPROC>(GetPropA(window, kSystemProcProperty));
+    const auto systemProc = reinterpret_cast<WNDPROC>(GetPropW(window, kSystemProcProperty));
     const auto* box = static_cast<const TextBox*>(ControlOf(window));
     if (message == WM_GETOBJECT && box && !box->accessibleName_.empty())
         return AccessibleObjectWithRole(window, wParam, lParam, ROLE_SYSTEM_TEXT, box->accessibleName_);
     if (message == WM_NCDESTROY)
-        RemovePropA(window, kSystemProcProperty);
-    return CallWindowProcA(systemProc, window, message, wParam, lParam);
+        RemovePropW(window, kSystemProcProperty);
+    return CallWindowProcW(systemProc, window, message, wParam, lParam);
 }
 
 // Memo
@@ -159,48 +161,48 @@ void Edit::Create(HWND parent, int id, Bounds bounds) {
 }
 
 std::string Edit::CurrentText() const {
-    std::string text(static_cast<std::size_t>(GetWindowTextLengthA(window_)) + 1, '\0');
-    text.resize(static_cast<std::size_t>(GetWindowTextA(window_, &text[0], static_cast<int>(text.size()))));
-    return text;
+    std::vector<wchar_t> text(static_cast<std::size_t>(GetWindowTextLengthW(window_)) + 1);
+    const int length = GetWindowTextW(window_, text.data(), static_cast<int>(text.size()));
+    return os::Narrowed(text.data(), length);
 }
 
 // Button
 
 void Button::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("BUTTON", kChild | WS_TABSTOP | (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, parent,
+    CreateWindowOf(L"BUTTON", kChild | WS_TABSTOP | (default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON), 0, parent,
                    id, bounds);
 }
 
 // CheckBox
 
 void CheckBox::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, id, bounds);
+    CreateWindowOf(L"BUTTON", kChild | WS_TABSTOP | BS_AUTOCHECKBOX, 0, parent, id, bounds);
 }
 
 bool CheckBox::Checked() const {
-    return SendMessageA(window_, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    return SendMessageW(window_, BM_GETCHECK, 0, 0) == BST_CHECKED;
 }
 
 void CheckBox::SetChecked(bool checked) {
-    SendMessageA(window_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    SendMessageW(window_, BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
 }
 
 // ProgressBar
 
 void ProgressBar::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf(PROGRESS_CLASSA, kChild | PBS_SMOOTH, 0, parent, id, bounds);
+    CreateWindowOf(PROGRESS_CLASSW, kChild | PBS_SMOOTH, 0, parent, id, bounds);
 }
 
 void ProgressBar::SetRange(long minimum, long maximum) {
-    SendMessageA(window_, PBM_SETRANGE32, minimum, maximum);
+    SendMessageW(window_, PBM_SETRANGE32, minimum, maximum);
 }
 
 long ProgressBar::Position() const {
-    return static_cast<long>(SendMessageA(window_, PBM_GETPOS, 0, 0));
+    return static_cast<long>(SendMessageW(window_, PBM_GETPOS, 0, 0));
 }
 
 void ProgressBar::SetPosition(long position) {
-    SendMessageA(window_, PBM_SETPOS, position, 0);
+    SendMessageW(window_, PBM_SETPOS, position, 0);
 }
 
 // Animate
@@ -219,22 +221,22 @@ void Animate::MoveTo(Bounds bounds) {
 void Animate::Show() {
     if (window_)
         return SetVisible(true);
-    CreateWindowOf(ANIMATE_CLASSA, kChild | ACS_CENTER | ACS_TRANSPARENT, 0, parent_, id_, bounds_);
+    CreateWindowOf(ANIMATE_CLASSW, kChild | ACS_CENTER | ACS_TRANSPARENT, 0, parent_, id_, bounds_);
     SetWindowPos(window_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    opened_ = SendMessageA(window_, ACM_OPENA, reinterpret_cast<WPARAM>(GetModuleHandleA("shell32.dll")),
-                           reinterpret_cast<LPARAM>(MAKEINTRESOURCEA(kShellFileCopyClip))) != 0;
+    opened_ = SendMessageW(window_, ACM_OPENW, reinterpret_cast<WPARAM>(GetModuleHandleW(L"shell32.dll")),
+                           reinterpret_cast<LPARAM>(MAKEINTRESOURCEW(kShellFileCopyClip))) != 0;
 }
 
 void Animate::Play() {
     if (!opened_)
         throw rt::Error("Cannot open AVI");
-    SendMessageA(window_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
+    SendMessageW(window_, ACM_PLAY, static_cast<WPARAM>(-1), MAKELPARAM(0, 0xFFFF));
 }
 
 void Animate::StopAndHide() {
     if (!window_)
         return;
-    SendMessageA(window_, ACM_STOP, 0, 0);
+    SendMessageW(window_, ACM_STOP, 0, 0);
     SetVisible(false);
 }
 

@@ -41,7 +41,7 @@ class Control {
     void SetTextColor(COLORREF color) { textColor_ = color; }
     COLORREF TextColor() const { return textColor_; }
     // A font of the control's own instead of the form's; height in pixels at 96 DPI.
-    void SetFont(const char* face, int height, int weight, bool italic, BYTE charset);
+    void SetFont(const wchar_t* face, int height, int weight, bool italic, BYTE charset);
     // That font at dpi, or nullptr when the control has none of its own.
     HFONT OwnFont(int dpi);
     // The DPI the control is laid out for.
@@ -53,7 +53,7 @@ class Control {
     virtual void Create(HWND parent, int id, Bounds bounds) = 0;
     // Moves the control to bounds for another DPI (the window moved to another monitor).
     virtual void MoveTo(Bounds bounds);
-    void CreateWindowOf(const char* windowClass, DWORD style, DWORD exStyle, HWND parent, int id,
+    void CreateWindowOf(const wchar_t* windowClass, DWORD style, DWORD exStyle, HWND parent, int id,
                         Bounds bounds);
     // Text as the window shows it (labels turn a lone CR into a line break).
     virtual std::string DisplayText(const std::string& text) const { return text; }
@@ -68,7 +68,7 @@ class Control {
     COLORREF backgroundColor_ = CLR_INVALID;
     COLORREF textColor_ = CLR_INVALID;
     struct FontSpec {
-        std::string face;
+        const wchar_t* face = L"";
         int height = 0; // 0: none of its own
         int weight = FW_NORMAL;
         bool italic = false;

@@ -3,6 +3,8 @@
 #include "framework/Application.h"
 #include "framework/Controls.h"
 #include "framework/Dpi.h"
+#include "framework/Fonts.h"
+#include "runtime/OsSeam.h"
 
 #include <algorithm>
 #include <utility>
@@ -12,21 +14,21 @@ namespace framework {
 namespace {
 
 // The window class of every form.
-const char* const kFormClass = "SetupForm";
+const wchar_t* const kFormClass = L"SetupForm";
 constexpr DWORD kFormStyle = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int kFirstControlId = 100;
 // Sent from Windows 8.1 on when the window moves to a monitor of another DPI; the
 // headers name it only for that target.
 constexpr UINT kDpiChanged = 0x02E0; // WM_DPICHANGED
 
-void RegisterControlClass(HINSTANCE instance, const char* name, WNDPROC procedure, HBRUSH background) {
-    WNDCLASSA windowClass = {};
+void RegisterControlClass(HINSTANCE instance, const wchar_t* name, WNDPROC procedure, HBRUSH background) {
+    WNDCLASSW windowClass = {};
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
     windowClass.hCursor = LoadCursor(nullptr, IDC_ARROW);
     windowClass.hbrBackground = background;
     windowClass.lpszClassName = name;
-    RegisterClassA(&windowClass);
+    RegisterClassW(&windowClass);
 }
 
 } // namespace
@@ -36,16 +38,16 @@ void Form::RegisterWindowClasses(HINSTANCE instance) {
     if (registered)
         return;
     registered = true;
-    WNDCLASSA form = {};
+    WNDCLASSW form = {};
     form.lpfnWndProc = WindowProc;
     form.hInstance = instance;
-    form.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    form.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
     form.hCursor = LoadCursor(nullptr, IDC_ARROW);
     form.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     form.lpszClassName = kFormClass;
-    RegisterClassA(&form);
-    RegisterControlClass(instance, "SetupPainted", PaintedControl::WindowProc, nullptr);
-    RegisterControlClass(instance, "SetupSpeedButton", SpeedButton::WindowProc,
+    RegisterClassW(&form);
+    RegisterControlClass(instance, L"SetupPainted", PaintedControl::WindowProc, nullptr);
+    RegisterControlClass(instance, L"SetupSpeedButton", SpeedButton::WindowProc,
                          reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1));
 }
 
@@ -54,9 +56,9 @@ Form::Form(const std::string& caption, int clientWidth, int clientHeight) : dpi_
     MakeFont();
     RECT frame = {0, 0, Scaled(clientWidth, dpi_), Scaled(clientHeight, dpi_)};
     AdjustWindowRectEx(&frame, kFormStyle, FALSE, 0);
-    window_ = CreateWindowExA(0, kFormClass, caption.c_str(), kFormStyle, CW_USEDEFAULT, CW_USEDEFAULT,
-                              frame.right - frame.left, frame.bottom - frame.top, App().Handle(), nullptr,
-                              App().Instance(), this);
+    window_ = CreateWindowExW(0, kFormClass, os::Widened(caption).c_str(), kFormStyle, CW_USEDEFAULT,
+                              CW_USEDEFAULT, frame.right - frame.left, frame.bottom - frame.top,
+                              App().Handle(), nullptr, App().Instance(), this);
     TakeOwnDpi(clientWidth, clientHeight);
     App().AddDialogWindow(window_);
 }
@@ -76,15 +78,13 @@ void Form::TakeOwnDpi(int clientWidth, int clientHeight) {
 Form::~Form() {
     App().RemoveDialogWindow(window_);
     if (window_) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+        SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
 }
 
 void Form::MakeFont() {
-    font_.Reset(CreateFontA(-Scaled(11, dpi_), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET,
-                            OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                            DEFAULT_PITCH | FF_DONTCARE, "MS Sans Serif"));
+    font_.Reset(FontForChinese(L"MS Sans Serif", -Scaled(11, dpi_), FW_NORMAL, false, DEFAULT_CHARSET));
 }
 
 void Form::SetFontOf(Control& control) {
@@ -92,7 +92,7 @@ void Form::SetFontOf(Control& control) {
     if (!control.Handle())
         return;
     const HFONT own = control.OwnFont(dpi_);
-    SendMessageA(control.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(own ? own : font_.Get()), FALSE);
+    SendMessageW(control.Handle(), WM_SETFONT, reinterpret_cast<WPARAM>(own ? own : font_.Get()), FALSE);
 }
 
 void Form::Place(Control& control, Bounds bounds) {
@@ -164,12 +164,12 @@ LRESULT Form::ColorStatic(HDC dc, HWND window) {
 
 LRESULT CALLBACK Form::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+        auto* create = reinterpret_cast<CREATESTRUCTW*>(lParam);
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
-    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (!form || !form->window_)
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     return form->HandleMessage(message, wParam, lParam);
 }
 
@@ -204,7 +204,7 @@ LRESULT Form::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (App().AnswerSessionEnd(message, wParam, result)) // every window of the wizard answers alike
         return result;
-    return DefWindowProcA(window_, message, wParam, lParam);
+    return DefWindowProcW(window_, message, wParam, lParam);
 }
 
 } // namespace framework

@@ -7,6 +7,7 @@
 #include "framework/Dpi.h"
 #include "framework/GdiObjects.h"
 #include "framework/PackedBitmap.h"
+#include "runtime/OsSeam.h"
 
 #include <commctrl.h>
 #include <oleacc.h>
@@ -23,14 +24,14 @@ using controls::PaintScope;
 
 namespace {
 
-constexpr const char* kFontProperty = "SetupFont"; // the font a speed button draws with
+constexpr const wchar_t* kFontProperty = L"SetupFont"; // the font a speed button draws with
 
 } // namespace
 
 // PaintedControl, Panel, Image
 
 void PaintedControl::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("SetupPainted", kChild, 0, parent, id, bounds);
+    CreateWindowOf(L"SetupPainted", kChild, 0, parent, id, bounds);
 }
 
 LRESULT CALLBACK PaintedControl::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -54,7 +55,7 @@ LRESULT CALLBACK PaintedControl::WindowProc(HWND window, UINT message, WPARAM wP
         NotifyClick(window);
         return 0;
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 void Panel::Paint(HDC dc, const RECT& area) const {
@@ -91,7 +92,7 @@ void Image::LoadBitmapResource(const char* name) {
     bitmapName_ = name;
     bitmap_.Reset(LoadPackedBitmap(name));
     BITMAP info = {};
-    GetObjectA(bitmap_.Get(), sizeof info, &info);
+    GetObjectW(bitmap_.Get(), sizeof info, &info);
     designSize_ = {info.bmWidth, info.bmHeight};
     loadedFor_ = kDesignDpi;
 }
@@ -113,7 +114,7 @@ void Image::LoadDrawingsForDpi() const {
     if (iconId_) {
         const int size = IconSizeFor(Scaled(iconSize_, Dpi()));
         icon_.Reset(static_cast<HICON>(
-            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(iconId_), IMAGE_ICON, size, size, 0)));
+            LoadImageW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(iconId_), IMAGE_ICON, size, size, 0)));
     }
 }
 
@@ -133,7 +134,7 @@ void Image::PaintBitmap(HDC dc) const {
     MemoryDc source(dc);
     Selection selected(source.Get(), bitmap_.Get());
     BITMAP drawn;
-    GetObjectA(bitmap_.Get(), sizeof drawn, &drawn);
+    GetObjectW(bitmap_.Get(), sizeof drawn, &drawn);
     const int width = Scaled(designSize_.cx, Dpi()), height = Scaled(designSize_.cy, Dpi());
     if (drawn.bmWidth == width && drawn.bmHeight == height) {
         BitBlt(dc, 0, 0, width, height, source.Get(), 0, 0, SRCCOPY);
@@ -147,17 +148,18 @@ void Image::PaintBitmap(HDC dc) const {
 // SpeedButton
 
 void SpeedButton::Create(HWND parent, int id, Bounds bounds) {
-    CreateWindowOf("SetupSpeedButton", kChild, 0, parent, id, bounds);
-    HWND tip = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP,
+    CreateWindowOf(L"SetupSpeedButton", kChild, 0, parent, id, bounds);
+    HWND tip = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP,
                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, parent, nullptr,
-                               GetModuleHandleA(nullptr), nullptr);
-    TOOLINFOA tool = {};
-    tool.cbSize = TTTOOLINFOA_V1_SIZE;
+                               GetModuleHandleW(nullptr), nullptr);
+    os::WideText hint = os::Widened(hint_); // copied by the tooltip
+    TOOLINFOW tool = {};
+    tool.cbSize = TTTOOLINFOW_V1_SIZE;
     tool.uFlags = TTF_SUBCLASS | TTF_IDISHWND;
     tool.hwnd = parent;
     tool.uId = reinterpret_cast<UINT_PTR>(window_);
-    tool.lpszText = const_cast<char*>(hint_.c_str());
-    SendMessageA(tip, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    tool.lpszText = hint.chars.data();
+    SendMessageW(tip, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 LRESULT CALLBACK SpeedButton::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -169,22 +171,22 @@ LRESULT CALLBACK SpeedButton::WindowProc(HWND window, UINT message, WPARAM wPara
         const bool pressed = GetCapture() == window;
         FillRect(paint.Dc(), &area, GetSysColorBrush(COLOR_BTNFACE));
         DrawEdge(paint.Dc(), &area, pressed ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
-        char caption[64];
-        GetWindowTextA(window, caption, sizeof caption);
-        Selection font(paint.Dc(), GetPropA(window, kFontProperty));
+        wchar_t caption[64];
+        GetWindowTextW(window, caption, sizeof caption / sizeof caption[0]);
+        Selection font(paint.Dc(), GetPropW(window, kFontProperty));
         SetBkMode(paint.Dc(), TRANSPARENT);
         if (pressed)
             OffsetRect(&area, 1, 1);
-        DrawTextA(paint.Dc(), caption, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextW(paint.Dc(), caption, -1, &area, DT_CENTER | DT_VCENTER | DT_SINGLELINE | DT_NOPREFIX);
         return 0;
     }
     case WM_GETOBJECT:
         return AccessibleObjectWithRole(window, wParam, lParam, ROLE_SYSTEM_PUSHBUTTON);
     case WM_SETFONT:
-        SetPropA(window, kFontProperty, reinterpret_cast<HANDLE>(wParam));
+        SetPropW(window, kFontProperty, reinterpret_cast<HANDLE>(wParam));
         return 0;
     case WM_NCDESTROY:
-        RemovePropA(window, kFontProperty);
+        RemovePropW(window, kFontProperty);
         break;
     case WM_LBUTTONDOWN: // no focus taken: the button has no place in the tab order
         SetCapture(window);
@@ -203,7 +205,7 @@ LRESULT CALLBACK SpeedButton::WindowProc(HWND window, UINT message, WPARAM wPara
         return 0;
     }
     }
-    return DefWindowProcA(window, message, wParam, lParam);
+    return DefWindowProcW(window, message, wParam, lParam);
 }
 
 } // namespace framework

@@ -1,6 +1,6 @@
 #include "framework/SystemLibraries.h"
 
-#include <string>
+#include <initializer_list>
 
 namespace framework {
 
@@ -35,17 +35,21 @@ void PreloadLibrariesLoadedByName() {
 }
 
 HMODULE LoadSystemLibrary(const char* name) {
-    char folder[MAX_PATH];
-    const UINT length = GetSystemDirectoryA(folder, MAX_PATH);
+    // The system folder's path, wide whatever its characters; the name is ASCII.
+    wchar_t path[2 * MAX_PATH];
+    const UINT length = GetSystemDirectoryW(path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH)
         return nullptr;
-    const std::string path = std::string(folder, length) + "\\" + name;
+    wchar_t* end = path + length;
+    *end++ = L'\\';
+    while (*name && end < path + sizeof path / sizeof path[0] - 1)
+        *end++ = static_cast<wchar_t>(*name++);
+    *end = L'\0';
     // Without the search flags, a full path with LOAD_WITH_ALTERED_SEARCH_PATH puts the
     // DLL's own folder, the system folder, first in the search for its imports, ahead
     // of the program's folder.
-    return LoadLibraryExA(path.c_str(), nullptr,
-                          SearchFlagsOffered() ? LOAD_LIBRARY_SEARCH_SYSTEM32
-                                               : LOAD_WITH_ALTERED_SEARCH_PATH);
+    return LoadLibraryExW(
+        path, nullptr, SearchFlagsOffered() ? LOAD_LIBRARY_SEARCH_SYSTEM32 : LOAD_WITH_ALTERED_SEARCH_PATH);
 }
 
 } // namespace framework

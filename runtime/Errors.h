@@ -7,7 +7,7 @@
 
 namespace rt {
 
-// An error with a message text (bytes in the system code page).
+// An error with a message text (UTF-8).
 class Error : public std::exception {
   public:
     explicit Error(std::string message) : message_(std::move(message)) {}

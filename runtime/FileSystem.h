@@ -1,5 +1,5 @@
 // File and folder queries and operations. Those that report by result never raise;
-// the ones that raise say so. Paths are bytes in the system code page.
+// the ones that raise say so. Paths are UTF-8.
 #pragma once
 
 #include "runtime/FolderRights.h"

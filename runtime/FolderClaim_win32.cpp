@@ -124,7 +124,7 @@ unsigned TakeClaim(const std::string& name, ClaimHandle& claim) {
         return GetLastError();
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, access.get(), FALSE};
     SetLastError(0);
-    HANDLE mutex = CreateMutexA(&attributes, FALSE, path.c_str());
+    HANDLE mutex = CreateMutexW(&attributes, FALSE, Widened(path).c_str());
     if (!mutex)
         return GetLastError();
     if (GetLastError() == ERROR_ALREADY_EXISTS) {
@@ -141,22 +141,24 @@ void ReleaseClaim(ClaimHandle claim) {
 }
 
 unsigned FinalPath(const std::string& folder, std::string& finalPath) {
-    const auto final = Kernel32<DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD)>("GetFinalPathNameByHandleA");
+    const auto final = Kernel32<DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD)>("GetFinalPathNameByHandleW");
     if (!final)
         return ERROR_CALL_NOT_IMPLEMENTED;
-    if (!FitsMaxPath(folder))
-        return kErrorFilenameTooLong;
+    const win32::WidePath wide(folder);
+    if (wide.Code())
+        return wide.Code();
     // No access asked for, every sharing allowed; a folder opens only with backup semantics.
-    HANDLE handle = CreateFileA(folder.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
-    char buffer[2 * MAX_PATH];
-    const DWORD length = final(handle, buffer, sizeof buffer, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
-    const unsigned code = length == 0 ? GetLastError() : length >= sizeof buffer ? kErrorFilenameTooLong : 0;
+    wchar_t buffer[2 * MAX_PATH];
+    const DWORD capacity = sizeof buffer / sizeof buffer[0];
+    const DWORD length = final(handle, buffer, capacity, FILE_NAME_NORMALIZED | VOLUME_NAME_DOS);
+    const unsigned code = length == 0 ? GetLastError() : length >= capacity ? kErrorFilenameTooLong : 0;
     CloseHandle(handle);
     if (code == 0)
-        finalPath.assign(buffer, length);
+        finalPath = Narrowed(buffer, static_cast<int>(length));
     return code;
 }
 

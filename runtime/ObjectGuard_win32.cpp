@@ -57,11 +57,12 @@ bool ReadVolumeField(HANDLE file, int kind, std::size_t offset, ULONG& value) {
 
 unsigned OpenToInspect(const std::string& path, FileHandle& object) {
     object = kNoFile;
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
+    const win32::WidePath wide(path);
+    if (wide.Code())
+        return wide.Code();
     constexpr DWORD kLook = READ_CONTROL | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-    const auto open = [&path](DWORD access) {
-        return CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+    const auto open = [&wide](DWORD access) {
+        return CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     };
     HANDLE handle = open(kLook | WRITE_DAC | WRITE_OWNER);

@@ -1,8 +1,9 @@
 // The one seam between the primitives and the operating system. Two implementations:
-// OsSeam_win32.cpp (kernel32 ANSI calls, the product) and OsSeam_posix.cpp (host tests
+// OsSeam_win32.cpp (kernel32's wide calls, the product) and OsSeam_posix.cpp (host tests
 // and the host benchmark). The seam never raises: every call answers with 0 for
 // success or a Windows system error code, and the primitives above decide what that
-// means. Paths are bytes in the system code page with "\" separators.
+// means. Texts and paths are UTF-8 with "\" separators, whatever the system's code page
+// for programs that are not Unicode: the Win32 seam hands them to the wide calls.
 #pragma once
 
 #include <array>
@@ -34,14 +35,27 @@ constexpr unsigned kErrorFileExists = 80;
 constexpr unsigned kErrorDirNotEmpty = 145;
 constexpr unsigned kErrorAlreadyExists = 183;
 constexpr unsigned kErrorFilenameTooLong = 206;
+constexpr unsigned kErrorNoUnicodeTranslation = 1113;
 
-// The longest path the primitives hand to the system, in bytes without the final zero.
-constexpr std::size_t kMaxPathBytes = 259;
+// The longest path the primitives hand to the system, in UTF-16 units without the final
+// zero.
+constexpr std::size_t kMaxPathChars = 259;
+
+// The UTF-16 units the UTF-8 text takes: one for each character, two for one beyond the
+// basic plane (a four-byte sequence).
+inline std::size_t WideLength(const std::string& text) {
+    std::size_t units = 0;
+    for (const char byte : text) {
+        const unsigned char value = static_cast<unsigned char>(byte);
+        units += (value & 0xC0) == 0x80 ? 0 : value >= 0xF0 ? 2 : 1;
+    }
+    return units;
+}
 
 // Both implementations refuse a longer path with code 206, as Windows does, so that
-// no buffer of MAX_PATH bytes anywhere below can be overrun and no path is cut short.
+// no buffer of MAX_PATH characters anywhere below can be overrun and no path is cut short.
 inline bool FitsMaxPath(const std::string& path) {
-    return path.size() <= kMaxPathBytes;
+    return WideLength(path) <= kMaxPathChars;
 }
 
 using FileHandle = std::intptr_t;
@@ -154,16 +168,30 @@ unsigned Sha256(const void* data, std::size_t size, Sha256Digest& digest);
 // volume's allocation unit (every file takes whole units).
 unsigned FreeSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& unitBytes);
 
-// Text in the system's wide form, closed by a zero, for the calls that take only that
-// (COM, the shell block reason). A vector rather than a wide string, which would link
-// the library's whole wide-string code into the program for these few calls.
+// Text in the system's wide form (UTF-16 on Windows), closed by a zero, for the wide
+// calls. A vector rather than a wide string, which would link the library's whole
+// wide-string code into the program.
 struct WideText {
     std::vector<wchar_t> chars{L'\0'};
+    bool valid = true; // false when what it was made from was not UTF-8
     const wchar_t* c_str() const { return chars.data(); }
     bool empty() const { return chars.size() == 1; }
+    int length() const { return static_cast<int>(chars.size()) - 1; }
 };
-// The text (bytes in the system code page) in the system's wide form.
+// The UTF-8 text in the system's wide form. Text that is not UTF-8 gives an empty text
+// that is not valid: never replacement characters, which would name another file.
 WideText Widened(const std::string& text);
+// Wide text as UTF-8: length characters, or up to its zero when length is -1.
+std::string Narrowed(const wchar_t* text, int length = -1);
+
+// The UTF-8 text in the code page of the system's programs that are not Unicode, as
+// other programs read what is stored for them in it (the uninstall list); false when
+// that code page cannot hold every character (none is replaced or taken as a look-alike).
+// The host stands in for a system of code page 936.
+bool InSystemCodePage(const std::string& text, std::string& bytes);
+// Bytes in code page 936, the code page the product's manifest is written in, as UTF-8;
+// false when they are not code page 936.
+bool FromCodePage936(const std::string& bytes, std::string& text);
 
 // printf-style formatting: the text the format and arguments make. On Windows the system
 // C library's formatter (msvcrt's, which the program imports anyway), since the C++

@@ -8,7 +8,6 @@
 #include "runtime/OsSeam.h"
 #include "runtime/PosixSeam.h"
 #include "runtime/SeamChanges.h"
-#include "runtime/Text.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -31,12 +30,9 @@ std::string ToUnix(const std::string& path) {
     std::string unix = path;
     if (unix.size() >= 2 && unix[1] == ':')
         unix.erase(0, 2);
-    for (std::size_t i = 0; i < unix.size(); ++i) {
-        if (rt::IsLeadByte(static_cast<unsigned char>(unix[i])) && i + 1 < unix.size())
-            ++i; // a trail byte 0x5C is part of its character, not a separator
-        else if (unix[i] == '\\')
-            unix[i] = '/';
-    }
+    for (char& c : unix)
+        if (c == '\\')
+            c = '/';
     return unix;
 }
 

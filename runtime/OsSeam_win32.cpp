@@ -1,4 +1,4 @@
-// The OS seam over kernel32's ANSI calls: files and folders, the product's
+// The OS seam over kernel32's wide calls: files and folders, the product's
 // implementation. What an object's owner and access list allow is in
 // ObjectGuard_win32.cpp, the folder claim in FolderClaim_win32.cpp, texts, messages and
 // the hash in SystemServices_win32.cpp.
@@ -18,6 +18,7 @@ using win32::AsHandle;
 using win32::DescriptorFrom;
 using win32::OwnedDescriptor;
 using win32::Result;
+using win32::WidePath;
 
 namespace win32 {
 
@@ -36,18 +37,19 @@ namespace {
 
 unsigned OpenFile(const std::string& path, DWORD access, DWORD share, DWORD disposition, FileHandle& file) {
     file = kNoFile;
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
+    const WidePath wide(path);
+    if (wide.Code())
+        return wide.Code();
     HANDLE handle =
-        CreateFileA(path.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+        CreateFileW(wide.c_str(), access, share, nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
     file = reinterpret_cast<FileHandle>(handle);
     return 0;
 }
 
-void Fill(const WIN32_FIND_DATAA& data, FoundEntry& entry) {
-    entry.name = data.cFileName;
+void Fill(const WIN32_FIND_DATAW& data, FoundEntry& entry) {
+    entry.name = Narrowed(data.cFileName);
     entry.attributes = data.dwFileAttributes;
     FILETIME local;
     WORD dosDate, dosTime;
@@ -102,13 +104,16 @@ void Close(FileHandle file) {
 // FlushFileBuffers on the volume itself ("\\.\C:") writes out every file the cache
 // holds for it; opening the volume for writing takes an administrator.
 unsigned FlushVolume(const std::string& folder) {
-    char root[MAX_PATH];
-    if (!FitsMaxPath(folder) || !GetVolumePathNameA(folder.c_str(), root, MAX_PATH))
-        return FitsMaxPath(folder) ? GetLastError() : kErrorFilenameTooLong;
-    std::string volume = std::string("\\\\.\\") + root;
+    const WidePath wide(folder);
+    if (wide.Code())
+        return wide.Code();
+    wchar_t root[MAX_PATH];
+    if (!GetVolumePathNameW(wide.c_str(), root, MAX_PATH))
+        return GetLastError();
+    std::string volume = "\\\\.\\" + Narrowed(root);
     if (rt::EndsWithSeparator(volume))
         volume.pop_back();
-    HANDLE handle = CreateFileA(volume.c_str(), GENERIC_READ | GENERIC_WRITE,
+    HANDLE handle = CreateFileW(Widened(volume).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
@@ -118,9 +123,10 @@ unsigned FlushVolume(const std::string& folder) {
 }
 
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    const DWORD value = GetFileAttributesA(path.c_str());
+    const WidePath wide(path);
+    if (wide.Code())
+        return wide.Code();
+    const DWORD value = GetFileAttributesW(wide.c_str());
     if (value == INVALID_FILE_ATTRIBUTES)
         return GetLastError();
     attributes = value;
@@ -128,36 +134,37 @@ unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {
 }
 
 unsigned WriteAttributes(const std::string& path, std::uint32_t attributes) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    return Result(SetFileAttributesA(path.c_str(), attributes));
+    const WidePath wide(path);
+    return wide.Code() ? wide.Code() : Result(SetFileAttributesW(wide.c_str(), attributes));
 }
 
 // Whether the volume that path is (or will be) on keeps access lists.
-bool KeepsAccessLists(const std::string& path) {
-    char volume[MAX_PATH];
+bool KeepsAccessLists(const WidePath& path) {
+    wchar_t volume[MAX_PATH];
     DWORD flags = 0;
-    return GetVolumePathNameA(path.c_str(), volume, MAX_PATH) &&
-           GetVolumeInformationA(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
+    return GetVolumePathNameW(path.c_str(), volume, MAX_PATH) &&
+           GetVolumeInformationW(volume, nullptr, 0, nullptr, nullptr, &flags, nullptr, 0) &&
            (flags & FS_PERSISTENT_ACLS);
 }
 
 unsigned MakeFolder(const std::string& path, const std::string& securityDescriptor) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    if (securityDescriptor.empty() || !KeepsAccessLists(path))
-        return Result(CreateDirectoryA(path.c_str(), nullptr));
+    const WidePath wide(path);
+    if (wide.Code())
+        return wide.Code();
+    if (securityDescriptor.empty() || !KeepsAccessLists(wide))
+        return Result(CreateDirectoryW(wide.c_str(), nullptr));
     const OwnedDescriptor descriptor = DescriptorFrom(securityDescriptor.c_str());
     if (!descriptor)
         return GetLastError();
     SECURITY_ATTRIBUTES attributes = {sizeof attributes, descriptor.get(), FALSE};
-    return Result(CreateDirectoryA(path.c_str(), &attributes));
+    return Result(CreateDirectoryW(wide.c_str(), &attributes));
 }
 
 unsigned MoveEntry(const std::string& from, const std::string& to) {
-    if (!FitsMaxPath(from) || !FitsMaxPath(to))
-        return kErrorFilenameTooLong;
-    return Result(MoveFileExA(from.c_str(), to.c_str(), 0));
+    const WidePath wideFrom(from), wideTo(to);
+    if (wideFrom.Code() || wideTo.Code())
+        return wideFrom.Code() ? wideFrom.Code() : wideTo.Code();
+    return Result(MoveFileExW(wideFrom.c_str(), wideTo.c_str(), 0));
 }
 
 namespace {
@@ -181,7 +188,7 @@ std::uint64_t VolumeOfRoot(const std::string& path) {
     if (known != volumes.end())
         return known->second;
     DWORD serial = 0;
-    GetVolumeInformationA(root.c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0);
+    GetVolumeInformationW(Widened(root).c_str(), nullptr, 0, &serial, nullptr, nullptr, nullptr, 0);
     return volumes[root] = serial;
 }
 
@@ -208,13 +215,14 @@ unsigned ReadIdentity(FileHandle file, const std::string& path, Identity& identi
 }
 
 unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& identity) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
+    const WidePath wide(path);
+    if (wide.Code())
+        return wide.Code();
     // No access asked for, every sharing allowed: reading an identity never gets in
     // anyone's way. Folders open only with backup semantics.
     const DWORD flags =
         FILE_FLAG_BACKUP_SEMANTICS | (finalLink == FinalLink::NotFollowed ? FILE_FLAG_OPEN_REPARSE_POINT : 0);
-    HANDLE handle = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+    HANDLE handle = CreateFileW(wide.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                                 nullptr, OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
@@ -224,29 +232,28 @@ unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& id
 }
 
 unsigned RemoveFolder(const std::string& path) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    return Result(RemoveDirectoryA(path.c_str()));
+    const WidePath wide(path);
+    return wide.Code() ? wide.Code() : Result(RemoveDirectoryW(wide.c_str()));
 }
 
 unsigned RemoveFile(const std::string& path) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    return Result(DeleteFileA(path.c_str()));
+    const WidePath wide(path);
+    return wide.Code() ? wide.Code() : Result(DeleteFileW(wide.c_str()));
 }
 
 unsigned DeleteAtRestart(const std::string& path) {
-    if (!FitsMaxPath(path))
-        return kErrorFilenameTooLong;
-    return Result(MoveFileExA(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
+    const WidePath wide(path);
+    return wide.Code() ? wide.Code()
+                       : Result(MoveFileExW(wide.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT));
 }
 
 unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry& entry) {
     search = kNoSearch;
-    if (!FitsMaxPath(pattern))
-        return kErrorFilenameTooLong;
-    WIN32_FIND_DATAA data;
-    HANDLE handle = FindFirstFileA(pattern.c_str(), &data);
+    const WidePath wide(pattern);
+    if (wide.Code())
+        return wide.Code();
+    WIN32_FIND_DATAW data;
+    HANDLE handle = FindFirstFileW(wide.c_str(), &data);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
     search = reinterpret_cast<SearchHandle>(handle);
@@ -255,8 +262,8 @@ unsigned FindFirst(const std::string& pattern, SearchHandle& search, FoundEntry&
 }
 
 unsigned FindNext(SearchHandle search, FoundEntry& entry) {
-    WIN32_FIND_DATAA data;
-    if (!FindNextFileA(reinterpret_cast<HANDLE>(search), &data))
+    WIN32_FIND_DATAW data;
+    if (!FindNextFileW(reinterpret_cast<HANDLE>(search), &data))
         return GetLastError();
     Fill(data, entry);
     return 0;
@@ -268,13 +275,13 @@ void FindClose(SearchHandle search) {
 }
 
 unsigned FreeSpace(const std::string& folder, std::uint64_t& freeBytes, std::uint64_t& unitBytes) {
-    if (!FitsMaxPath(folder + "\\"))
-        return kErrorFilenameTooLong;
-    const std::string withSeparator = rt::EndsWithSeparator(folder) ? folder : folder + "\\";
+    const WidePath withSeparator(rt::EndsWithSeparator(folder) ? folder : folder + "\\");
+    if (withSeparator.Code())
+        return withSeparator.Code();
     ULARGE_INTEGER available;
     DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, clusters = 0;
-    if (!GetDiskFreeSpaceExA(withSeparator.c_str(), &available, nullptr, nullptr) ||
-        !GetDiskFreeSpaceA(withSeparator.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
+    if (!GetDiskFreeSpaceExW(withSeparator.c_str(), &available, nullptr, nullptr) ||
+        !GetDiskFreeSpaceW(withSeparator.c_str(), &sectorsPerCluster, &bytesPerSector, &freeClusters,
                            &clusters))
         return GetLastError();
     freeBytes = available.QuadPart;

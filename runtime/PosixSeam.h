@@ -11,7 +11,7 @@
 namespace os {
 namespace posix {
 
-// "\" becomes "/" (a two-byte character's trail byte stays), a drive prefix the root.
+// "\" becomes "/", a drive prefix the root.
 std::string ToUnix(const std::string& path);
 // The Windows code the primitives report for an errno value met on unixPath.
 unsigned FromErrno(int error, const std::string& unixPath);

@@ -1,19 +1,64 @@
-// Texts, messages and the hash over the POSIX seam, for the host's tests: each byte
-// stands for itself, messages are the system's English ones, SHA-256 is OpenSSL's.
+// Texts, messages and the hash over the POSIX seam, for the host's tests: code pages by
+// iconv, with code page 936 standing for the system's, messages are the system's English
+// ones, SHA-256 is OpenSSL's.
 #include "runtime/OsSeam.h"
 
 #include <openssl/sha.h>
 
 #include <cstdio>
+#include <cwchar>
+#include <iconv.h>
 #include <unistd.h>
 
 namespace os {
 
-// The host's tests use ASCII texts only: each byte stands for itself.
+namespace {
+
+// The bytes converted from one encoding to another; false when some cannot be.
+bool Converted(const char* from, const char* to, const std::string& bytes, std::string& converted) {
+    converted.clear();
+    iconv_t conversion = iconv_open(to, from);
+    if (conversion == reinterpret_cast<iconv_t>(-1))
+        return false;
+    std::string in = bytes;
+    std::string out(bytes.size() * 4 + 4, '\0');
+    char* inNext = &in[0];
+    char* outNext = &out[0];
+    std::size_t inLeft = in.size(), outLeft = out.size();
+    const bool whole =
+        iconv(conversion, &inNext, &inLeft, &outNext, &outLeft) != static_cast<std::size_t>(-1);
+    iconv_close(conversion);
+    if (whole)
+        converted.assign(&out[0], out.size() - outLeft);
+    return whole;
+}
+
+} // namespace
+
 WideText Widened(const std::string& text) {
     WideText wide;
-    wide.chars.insert(wide.chars.begin(), text.begin(), text.end());
+    std::string units;
+    wide.valid = Converted("UTF-8", "WCHAR_T", text, units);
+    if (wide.valid)
+        wide.chars.insert(wide.chars.begin(), reinterpret_cast<const wchar_t*>(units.data()),
+                          reinterpret_cast<const wchar_t*>(units.data() + units.size()));
     return wide;
+}
+
+std::string Narrowed(const wchar_t* text, int length) {
+    const std::size_t count = length < 0 ? std::wcslen(text) : static_cast<std::size_t>(length);
+    std::string narrow;
+    Converted("WCHAR_T", "UTF-8", std::string(reinterpret_cast<const char*>(text), count * sizeof(wchar_t)),
+              narrow);
+    return narrow;
+}
+
+bool InSystemCodePage(const std::string& text, std::string& bytes) {
+    return Converted("UTF-8", "CP936", text, bytes);
+}
+
+bool FromCodePage936(const std::string& bytes, std::string& text) {
+    return Converted("CP936", "UTF-8", bytes, text);
 }
 
 std::string FormattedV(const char* format, std::va_list args) {

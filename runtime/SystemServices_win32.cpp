@@ -1,9 +1,11 @@
-// Texts, messages and the hash over the Win32 seam: wide texts for the calls that take
-// only those, full paths, formatting, the system's error descriptions, and SHA-256 by
-// the system's own provider (advapi32).
+// Texts, messages and the hash over the Win32 seam: UTF-8 to and from the wide form and
+// the code pages, full paths, formatting, the system's error descriptions, and SHA-256
+// by the system's own provider (advapi32).
 #include "runtime/OsSeam.h"
 
 #include <windows.h>
+
+#include <algorithm>
 
 #include <wincrypt.h> // after windows.h, which it needs
 
@@ -14,25 +16,83 @@
 
 namespace os {
 
-WideText Widened(const std::string& text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+namespace {
+
+// The bytes in codePage as wide text; not valid when they are not text of that code page.
+WideText WidenedFrom(UINT codePage, const std::string& bytes) {
     WideText wide;
-    if (length > 0) {
+    if (bytes.empty())
+        return wide;
+    const int size = static_cast<int>(bytes.size());
+    const int length = MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+    wide.valid = length > 0;
+    if (wide.valid) {
         wide.chars.resize(static_cast<std::size_t>(length) + 1);
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.chars.data(), length);
+        MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.chars.data(), length);
     }
     return wide;
 }
 
+} // namespace
+
+WideText Widened(const std::string& text) {
+    return WidenedFrom(CP_UTF8, text);
+}
+
+std::string Narrowed(const wchar_t* text, int length) {
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    if (size <= 0)
+        return "";
+    std::string narrow(static_cast<std::size_t>(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, text, length, &narrow[0], size, nullptr, nullptr);
+    if (length < 0)
+        narrow.pop_back(); // the zero the call converted too
+    return narrow;
+}
+
+bool InSystemCodePage(const std::string& text, std::string& bytes) {
+    bytes.clear();
+    const WideText wide = Widened(text);
+    if (!wide.valid)
+        return false;
+    if (GetACP() == CP_UTF8) { // a system set to use UTF-8 for every program
+        bytes = text;
+        return true;
+    }
+    // No look-alike for a character the code page lacks, and no default character:
+    // either marks a text the code page cannot hold.
+    BOOL defaulted = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), wide.length(), nullptr,
+                                         0, nullptr, &defaulted);
+    if (defaulted || (size <= 0 && !wide.empty()))
+        return false;
+    bytes.resize(static_cast<std::size_t>(size));
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.c_str(), wide.length(), &bytes[0], size, nullptr,
+                        &defaulted);
+    return !defaulted;
+}
+
+bool FromCodePage936(const std::string& bytes, std::string& text) {
+    // ASCII is the same in both, and needs no table for code page 936 on the system.
+    if (std::all_of(bytes.begin(), bytes.end(), [](char byte) { return byte >= 0; })) {
+        text = bytes;
+        return true;
+    }
+    const WideText wide = WidenedFrom(936, bytes);
+    text = wide.valid ? Narrowed(wide.c_str(), wide.length()) : "";
+    return wide.valid;
+}
+
 std::string FullPathName(const std::string& path) {
-    char buffer[MAX_PATH];
-    char* filePart = nullptr;
-    const DWORD length = GetFullPathNameA(path.c_str(), sizeof buffer, buffer, &filePart);
+    const WideText wide = Widened(path);
+    wchar_t buffer[MAX_PATH];
+    wchar_t* filePart = nullptr;
+    const DWORD length = wide.valid ? GetFullPathNameW(wide.c_str(), MAX_PATH, buffer, &filePart) : 0;
     // A result that does not fit (or a failure) leaves the path as it was given:
     // the message that quotes it must not be cut short.
-    if (length == 0 || length >= sizeof buffer)
+    if (length == 0 || length >= MAX_PATH)
         return path;
-    return std::string(buffer, length);
+    return Narrowed(buffer, static_cast<int>(length));
 }
 
 std::string FormattedV(const char* format, std::va_list args) {
@@ -47,11 +107,11 @@ std::string FormattedV(const char* format, std::va_list args) {
 }
 
 std::string SystemMessage(unsigned code) {
-    char buffer[256];
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
+    wchar_t buffer[256];
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS |
                                             FORMAT_MESSAGE_ARGUMENT_ARRAY,
-                                        nullptr, code, 0, buffer, sizeof buffer, nullptr);
-    return std::string(buffer, length);
+                                        nullptr, code, 0, buffer, sizeof buffer / sizeof buffer[0], nullptr);
+    return length ? Narrowed(buffer, static_cast<int>(length)) : "";
 }
 
 namespace {

@@ -15,30 +15,18 @@ bool IsBlank(char c) {
 }
 
 // Index of the byte just after the last path separator, or 0 when there is none.
-// The scan runs from the start so that trail bytes are told from separators.
 std::size_t EndOfFolderPart(const std::string& path) {
-    std::size_t end = 0;
-    for (std::size_t i = 0; i < path.size(); ++i) {
-        const auto c = static_cast<unsigned char>(path[i]);
-        if (IsLeadByte(c) && i + 1 < path.size())
-            ++i; // skip the trail byte, which may be 0x5C
-        else if (c == '\\' || c == ':')
-            end = i + 1;
-    }
-    return end;
+    const std::size_t last = path.find_last_of("\\:");
+    return last == std::string::npos ? 0 : last + 1;
 }
 
 } // namespace
 
 std::string FoldCase(const std::string& text) {
     std::string folded = text;
-    for (std::size_t i = 0; i < folded.size(); ++i) {
-        const unsigned char byte = static_cast<unsigned char>(folded[i]);
-        if (byte >= 0x81 && byte <= 0xFE)
-            ++i; // a lead byte: its trail byte may look like a letter
-        else if (byte >= 'A' && byte <= 'Z')
-            folded[i] = static_cast<char>(byte - 'A' + 'a');
-    }
+    for (char& byte : folded)
+        if (byte >= 'A' && byte <= 'Z')
+            byte = static_cast<char>(byte - 'A' + 'a');
     return folded;
 }
 
@@ -68,7 +56,7 @@ std::string FileNamePart(const std::string& path) {
 }
 
 bool EndsWithSeparator(const std::string& path) {
-    return !path.empty() && path.back() == '\\' && EndOfFolderPart(path) == path.size();
+    return !path.empty() && path.back() == '\\';
 }
 
 bool IsRootedPath(const std::string& path) {
@@ -84,8 +72,6 @@ bool IsRootedPath(const std::string& path) {
             length = 0;
             continue;
         }
-        if (IsLeadByte(static_cast<unsigned char>(path[i])) && i + 1 < path.size())
-            ++i;
         ++length;
     }
     return names + (length > 0) >= 2;

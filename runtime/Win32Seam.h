@@ -1,5 +1,6 @@
 // What the files of the Win32 seam share: a seam handle as the system's, a call's result
-// as the seam's code, a security descriptor from its text form. For those files only.
+// as the seam's code, a path as the wide calls take it, a security descriptor from its
+// text form. For those files only.
 #pragma once
 
 #include "runtime/OsSeam.h"
@@ -19,6 +20,23 @@ inline HANDLE AsHandle(FileHandle file) {
 inline unsigned Result(BOOL ok) {
     return ok ? 0 : GetLastError();
 }
+
+// A path as the wide calls take it. Code() is 0, or what the seam answers for a path no
+// call may be given: 206 when it is longer than MAX_PATH characters, 1113 when it is not
+// UTF-8.
+class WidePath {
+  public:
+    explicit WidePath(const std::string& path)
+        : text_(Widened(path)), code_(!FitsMaxPath(path) ? kErrorFilenameTooLong
+                                      : text_.valid      ? 0
+                                                         : kErrorNoUnicodeTranslation) {}
+    unsigned Code() const { return code_; }
+    const wchar_t* c_str() const { return text_.c_str(); }
+
+  private:
+    WideText text_;
+    unsigned code_;
+};
 
 // The security descriptor a text (SDDL) describes, freed at the end; null when the text
 // was refused.

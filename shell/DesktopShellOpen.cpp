@@ -11,7 +11,7 @@ namespace shell {
 
 namespace {
 
-// A text for COM, from the ANSI code page; freed on every way out.
+// A text for COM, from UTF-8; freed on every way out.
 class ComText {
   public:
     explicit ComText(const std::string& text) : text_(SysAllocString(os::Widened(text).c_str())) {}

@@ -1,6 +1,7 @@
 #include "shell/ShellServices.h"
 
 #include "payload/ProductInfo.h"
+#include "runtime/OsSeam.h"
 #include "shell/ComPtr.h"
 
 namespace shell {
@@ -10,20 +11,20 @@ namespace {
 constexpr int kPathBufferSize = MAX_PATH + 1; // 260 characters and the final zero
 
 std::string PathOf(LPCITEMIDLIST list) {
-    char buffer[kPathBufferSize] = {};
+    wchar_t buffer[kPathBufferSize] = {};
     if (list)
-        SHGetPathFromIDListA(list, buffer);
-    return buffer;
+        SHGetPathFromIDListW(list, buffer);
+    return os::Narrowed(buffer);
 }
 
 } // namespace
 
 std::string SystemDriveLetter() {
-    char buffer[256] = {};
-    const UINT length = GetSystemDirectoryA(buffer, 255);
-    if (length == 0 || length > 255 || buffer[0] == '\0')
+    wchar_t buffer[256] = {};
+    const UINT length = GetSystemDirectoryW(buffer, 255);
+    if (length == 0 || length > 255 || buffer[0] >= 0x80 || buffer[0] == L'\0')
         return "C";
-    return std::string(1, buffer[0]);
+    return std::string(1, static_cast<char>(buffer[0]));
 }
 
 std::string DefaultInstallFolder(const std::string& driveLetter) {
@@ -31,16 +32,17 @@ std::string DefaultInstallFolder(const std::string& driveLetter) {
 }
 
 std::string BrowseForFolder(HWND owner) {
-    BROWSEINFOA request = {};
+    const os::WideText title = os::Widened("请选择目录");
+    BROWSEINFOW request = {};
     request.hwndOwner = owner;
     request.pidlRoot = nullptr;
     request.pszDisplayName = nullptr;
-    request.lpszTitle = "请选择目录";
+    request.lpszTitle = title.c_str();
     request.ulFlags = 0;
     request.lpfn = nullptr;
     request.lParam = 0;
     request.iImage = 0;
-    const IdList chosen(SHBrowseForFolderA(&request));
+    const IdList chosen(SHBrowseForFolderW(&request));
     return PathOf(chosen.Get());
 }
 

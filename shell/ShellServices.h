@@ -8,8 +8,9 @@
 
 namespace shell {
 
-// Exactly one character: the first byte of the system directory's path ("C" when the
-// system cannot name its directory, so that the default folder is always sound).
+// Exactly one character: the first of the system directory's path ("C" when the system
+// cannot name its directory or its path begins with no ASCII character, so that the
+// default folder is always sound).
 std::string SystemDriveLetter();
 
 // The drive letter followed by the product's default folder (":\Program Files\Quenvale").

@@ -30,14 +30,14 @@ class LinkObject {
                              IID_IUnknown, object_.ReceiveVoid());
         if (FAILED(created))
             throw rt::Error(OleErrorMessage(created));
-        if (FAILED(object_->QueryInterface(IID_IShellLinkA, link_.ReceiveVoid())) ||
+        if (FAILED(object_->QueryInterface(IID_IShellLinkW, link_.ReceiveVoid())) ||
             FAILED(object_->QueryInterface(IID_IPersistFile, file_.ReceiveVoid())))
             throw rt::Error("Interface not supported");
-        link_->SetPath(target.c_str());
-        link_->SetWorkingDirectory(rt::FolderPart(target).c_str());
+        link_->SetPath(os::Widened(target).c_str());
+        link_->SetWorkingDirectory(os::Widened(rt::FolderPart(target)).c_str());
     }
 
-    // Saves the link under a path in the ANSI code page, recorded. A file there is set
+    // Saves the link under its path, recorded. A file there is set
     // aside first; where that cannot be done nothing is saved, as if the save had failed
     // (its result is not looked at).
     void SaveAs(const std::string& path, rt::UndoableCreation& creation) {
@@ -50,7 +50,7 @@ class LinkObject {
   private:
     // Released in reverse order: the persist-file and link interfaces, then the object.
     ComPtr<IUnknown> object_;
-    ComPtr<IShellLinkA> link_;
+    ComPtr<IShellLinkW> link_;
     ComPtr<IPersistFile> file_;
 };
 
@@ -64,7 +64,7 @@ void CreateDesktopShortcut(const std::string& target, const std::string& linkNam
     const std::string desktop = SpecialFolderPath(CSIDL_DESKTOPDIRECTORY);
     // Without a desktop folder the link would land in the current drive's root.
     if (!desktop.empty())
-        link.SaveAs(desktop + linkName + ".lnk", creation);
+        link.SaveAs(desktop + "\\" + linkName + ".lnk", creation);
 }
 
 void CreateProgramsShortcut(const std::string& target, const std::string& linkName,

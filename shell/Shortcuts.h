@@ -11,7 +11,7 @@
 
 namespace shell {
 
-// Desktop folder + linkName + ".lnk": linkName brings its own leading "\". Nothing is
+// Desktop folder + "\" + linkName + ".lnk", the same bare name as in the Programs menu. Nothing is
 // written when the target is missing or the shell cannot name the desktop.
 void CreateDesktopShortcut(const std::string& target, const std::string& linkName,
                            rt::UndoableCreation& creation);

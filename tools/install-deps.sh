@@ -27,9 +27,17 @@ if ((${#missing[@]})); then
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
 
-# Wine needs the Unix locale to exist, not only to be named, to use code page 936.
-if ! locale -a 2>/dev/null | grep -qi '^zh_CN\.utf-\?8$'; then
-  sed -i 's/^# *\(zh_CN.UTF-8 UTF-8\)/\1/' /etc/locale.gen
-  grep -q '^zh_CN.UTF-8 UTF-8' /etc/locale.gen || echo 'zh_CN.UTF-8 UTF-8' >>/etc/locale.gen
+# Wine needs the Unix locale to exist, not only to be named, to use its code page for
+# file names: zh_CN for code page 936, and the English (1252) and Japanese (932)
+# settings the tests also run at.
+generated=0
+for name in zh_CN en_US ja_JP; do
+  if ! locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8$"; then
+    sed -i "s/^# *\($name.UTF-8 UTF-8\)/\1/" /etc/locale.gen
+    grep -q "^$name.UTF-8 UTF-8" /etc/locale.gen || echo "$name.UTF-8 UTF-8" >>/etc/locale.gen
+    generated=1
+  fi
+done
+if ((generated)); then
   locale-gen >/dev/null
 fi

@@ -1,7 +1,7 @@
 #!/usr/bin/env python3
 """Turns a UTF-8 text file into a C++ string literal (one line of the file per source
-line, each ending in CR LF), written to an include file. The compiler stores the
-literal in the program's code page."""
+line, each ending in CR LF), written to an include file; the literal is UTF-8, as
+every text of the program is."""
 import sys
 
 source, target = sys.argv[1], sys.argv[2]

@@ -2,6 +2,7 @@
 
 #include "framework/Application.h"
 #include "payload/ProductInfo.h"
+#include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 #include "shell/ShellServices.h"
 
@@ -10,6 +11,10 @@ namespace wizard {
 namespace {
 
 const char* const kErrorCaption = "错误提示";
+// The uninstall list names every installed file in the system's code page, which the
+// uninstaller reads it in: a folder that code page cannot name could not be uninstalled.
+const char* const kFolderNotNameable = "安装目录的名称中有本计算机的语言设置（非 Unicode 程序的语言）"
+                                       "无法表示的字符，卸载程序将无法找到安装的文件。\n\n请选择其他目录。";
 
 } // namespace
 
@@ -39,13 +44,20 @@ void DirectoryPage::ChooseFolder() {
     if (!chosen.empty())
         folderField_.SetText(chosen);
     else
-        MessageBoxA(Handle(), "您将采用默认目录安装程序", kErrorCaption, MB_OK | MB_ICONINFORMATION);
+        framework::ShowMessageBox(Handle(), "您将采用默认目录安装程序", kErrorCaption,
+                                  MB_OK | MB_ICONINFORMATION);
 }
 
 void DirectoryPage::CommitFolderAndGoOn() {
     const std::string typed = folderField_.CurrentText();
     if (rt::StripBlanks(typed).empty()) {
-        MessageBoxA(Handle(), "请选择安装目录", kErrorCaption, MB_OK | MB_ICONINFORMATION);
+        framework::ShowMessageBox(Handle(), "请选择安装目录", kErrorCaption, MB_OK | MB_ICONINFORMATION);
+        folderField_.SetFocus();
+        return;
+    }
+    std::string listed;
+    if (!os::InSystemCodePage(typed, listed)) {
+        framework::ShowMessageBox(Handle(), kFolderNotNameable, SETUP_TITLE, MB_OK | MB_ICONEXCLAMATION);
         folderField_.SetFocus();
         return;
     }

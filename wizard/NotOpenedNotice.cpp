@@ -1,5 +1,6 @@
 #include "wizard/NotOpenedNotice.h"
 
+#include "framework/Application.h"
 #include "payload/ProductInfo.h"
 
 namespace wizard {
@@ -15,7 +16,7 @@ void TellWhatWasNotOpened(HWND owner, const NotOpened& failed, const std::string
         text += "\n\n说明文件：请打开安装目录 " + installDir + " 中的 readme.txt 阅读。";
     if (failed.site)
         text += "\n\n软件官方网站：请在浏览器中访问 " PRODUCT_URL " 。";
-    MessageBoxA(owner, text.c_str(), SETUP_TITLE, MB_OK | MB_ICONINFORMATION);
+    framework::ShowMessageBox(owner, text, SETUP_TITLE, MB_OK | MB_ICONINFORMATION);
 }
 
 } // namespace wizard

@@ -29,7 +29,7 @@ PageFrame::PageFrame(int introductionHeight) : Form(SETUP_TITLE, kClientWidth, k
     setupPicture_.SetBackground(framework::kWhite);
     Place(setupPicture_, {422, 1, 66, 63});
     versionLabel_.SetText("版本 V2.X");
-    versionLabel_.SetFont("隶书", 29, FW_BOLD, true, GB2312_CHARSET);
+    versionLabel_.SetFont(L"隶书", 29, FW_BOLD, true, GB2312_CHARSET);
     versionLabel_.SetTextColor(framework::kBlue);
     versionLabel_.SetBackground(framework::kWhite);
     Place(versionLabel_, {220, 15, 185, 33});

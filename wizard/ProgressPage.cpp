@@ -88,18 +88,20 @@ void ProgressPage::RunAndFollowItsOutcome() {
         EnterStoppedState(); // first, so that "取消" has its way out while the box is up
         // Owned by the window with the keyboard focus, or by the page when a click
         // left none (the focused button was disabled).
-        MessageBoxA(GetFocus() ? GetFocus() : Handle(), kFolderFailure, kFolderFailureCaption, MB_OK);
+        framework::ShowMessageBox(GetFocus() ? GetFocus() : Handle(), kFolderFailure, kFolderFailureCaption,
+                                  MB_OK);
         return;
     }
     switch (result.outcome) {
     case engine::RunOutcome::PayloadDamaged:
         stage_ = Stage::Ended;
-        MessageBoxA(Handle(), kPayloadDamaged, SETUP_TITLE, MB_OK | MB_ICONSTOP);
+        framework::ShowMessageBox(Handle(), kPayloadDamaged, SETUP_TITLE, MB_OK | MB_ICONSTOP);
         onQuit(); // nothing was written, and nothing can be installed from this program
         break;
     case engine::RunOutcome::NotEnoughRoom:
         ReturnToReady();
-        MessageBoxA(Handle(), RoomMessage(result.room).c_str(), SETUP_TITLE, MB_OK | MB_ICONEXCLAMATION);
+        framework::ShowMessageBox(Handle(), RoomMessage(result.room), SETUP_TITLE,
+                                  MB_OK | MB_ICONEXCLAMATION);
         break;
     case engine::RunOutcome::RecoveryNotFinished:
         ReturnToReady();
@@ -139,7 +141,7 @@ void ProgressPage::TellWhatTheUndoLeft(const engine::LeftBehind& left) {
 
 void ProgressPage::Tell(const std::string& text, UINT icon) {
     ShowAgainIfHidden();
-    MessageBoxA(Handle(), text.c_str(), SETUP_TITLE, MB_OK | icon);
+    framework::ShowMessageBox(Handle(), text, SETUP_TITLE, MB_OK | icon);
 }
 
 void ProgressPage::InterruptedRunRecovered(const engine::Recovery& recovery) {
@@ -148,8 +150,8 @@ void ProgressPage::InterruptedRunRecovered(const engine::Recovery& recovery) {
 
 bool ProgressPage::MayInstallIntoFoldersOthersCanChange(const std::vector<std::string>& folders) {
     ShowAgainIfHidden();
-    return MessageBoxA(Handle(), FoldersOpenToOthersQuestion(folders).c_str(), SETUP_TITLE,
-                       MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
+    return framework::ShowMessageBox(Handle(), FoldersOpenToOthersQuestion(folders), SETUP_TITLE,
+                                     MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2) == IDYES;
 }
 
 void ProgressPage::ReturnToReady() {
@@ -221,7 +223,8 @@ void ProgressPage::AbandonStoppedRun() {
 
 bool ProgressPage::UserConfirmsCancel() {
     ShowAgainIfHidden(); // a question about the run is asked on its page
-    return MessageBoxA(Handle(), kCancelQuestion, kCancelCaption, MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
+    return framework::ShowMessageBox(Handle(), kCancelQuestion, kCancelCaption,
+                                     MB_OKCANCEL | MB_ICONINFORMATION) == IDOK;
 }
 
 void ProgressPage::RangeKnown(long maximum) {

@@ -77,9 +77,11 @@ void CloseAndWait(const e2e::SetupProcess& program, HWND window) {
 
 // A minimal one-window program (the sample's main program: one class, one window, one
 // message loop) from process start to its window shown: the floor for the first page.
-double StartToOneWindow() {
+// The second floor is the same window after the start-up the installer must do before
+// its first form (COM, the common controls from the system folder).
+double StartToOneWindow(const char* executable = ONE_WINDOW_EXE) {
     const auto start = Clock::now();
-    e2e::SetupProcess program(ONE_WINDOW_EXE, "");
+    e2e::SetupProcess program(executable, "");
     std::pair<DWORD, HWND> found{program.Id(), nullptr};
     MillisecondsUntil(
         [&] {
@@ -104,18 +106,22 @@ double StartToFirstPage() {
     return shown;
 }
 
-// Both start-up figures, the rounds interleaved, and their difference.
+// The start-up figures, the rounds interleaved: the first page against both floors, so
+// that what start-up costs beyond the required work is the last difference.
 void PrintStartUp(int rounds) {
-    std::vector<double> firstPage, oneWindow;
+    std::vector<double> firstPage, oneWindow, requiredStartUp;
     for (int round = 0; round < rounds; ++round) {
         firstPage.push_back(StartToFirstPage());
         oneWindow.push_back(StartToOneWindow());
+        requiredStartUp.push_back(StartToOneWindow(REQUIRED_START_UP_EXE));
     }
-    const double setup = bench::Median(firstPage), floor = bench::Median(oneWindow);
-    std::printf(
-        "  process start to the first page:          %8.1f ms (%+.1f ms beside a one-window program's "
-        "%.1f ms; target at most +50; median of %d)\n",
-        setup, setup - floor, floor, rounds);
+    const double setup = bench::Median(firstPage), floor = bench::Median(oneWindow),
+                 required = bench::Median(requiredStartUp);
+    std::printf("  process start to the first page:          %8.1f ms (median of %d)\n", setup, rounds);
+    std::printf("    beside a one-window program's           %8.1f ms: %+.1f ms (target at most +50)\n",
+                floor, setup - floor);
+    std::printf("    beside it after COM and common controls %8.1f ms: %+.1f ms beyond the required work\n",
+                required, setup - required);
 }
 
 double InstallToFinish(const std::string& target) {

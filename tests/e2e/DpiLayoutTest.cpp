@@ -3,6 +3,7 @@
 // 96 DPI to record the layout (SETUP_LAYOUT_MODE=record), then, with the display's DPI
 // changed, to compare (SETUP_LAYOUT_MODE=compare); tests/e2e/at-dpi.sh changes it.
 #include "framework/Dpi.h"
+#include "runtime/OsSeam.h"
 #include "tests/e2e/Driver.h"
 #include "tests/support/TempFolder.h"
 
@@ -50,7 +51,7 @@ int WrappedLines(HWND page, const ControlSeen& control) {
     TEXTMETRICA metrics;
     GetTextMetricsA(dc, &metrics);
     RECT needed = {0, 0, control.rect.right - control.rect.left, 0};
-    DrawTextA(dc, control.text.c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
+    DrawTextW(dc, os::Widened(control.text).c_str(), -1, &needed, DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     SelectObject(dc, previous);
     ReleaseDC(window, dc);
     return needed.bottom / metrics.tmHeight;
@@ -103,7 +104,7 @@ void ExpectCaptionsFit(HWND page) {
         const HGDIOBJ previous =
             SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(window, WM_GETFONT, 0, 0)));
         RECT needed = {0, 0, 0, 0};
-        DrawTextA(dc, control.text.c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);
+        DrawTextW(dc, os::Widened(control.text).c_str(), -1, &needed, DT_CALCRECT | DT_SINGLELINE);
         SelectObject(dc, previous);
         ReleaseDC(window, dc);
         const LONG type = GetWindowLongA(window, GWL_STYLE) & BS_TYPEMASK;

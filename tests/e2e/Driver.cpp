@@ -1,5 +1,7 @@
 #include "tests/e2e/Driver.h"
 
+#include "runtime/OsSeam.h"
+
 #include <commctrl.h>
 #include <tlhelp32.h>
 #include <winternl.h>
@@ -56,11 +58,11 @@ std::vector<HWND> Children(HWND parent) {
 SetupProcess::SetupProcess() : SetupProcess(SETUP_EXE, "") {}
 
 SetupProcess::SetupProcess(const std::string& program, const std::string& currentFolder) {
-    STARTUPINFOA startup = {};
+    STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
-    std::string command = "\"" + program + "\"";
-    CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr,
-                   currentFolder.empty() ? nullptr : currentFolder.c_str(), &startup, &info_);
+    os::WideText command = os::Widened("\"" + program + "\"");
+    CreateProcessW(nullptr, command.chars.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                   currentFolder.empty() ? nullptr : os::Widened(currentFolder).c_str(), &startup, &info_);
 }
 
 SetupProcess::~SetupProcess() {
@@ -84,10 +86,11 @@ bool SetupProcess::WaitForExit(DWORD milliseconds) const {
 }
 
 std::string TextOf(HWND window) {
-    char text[4096] = {};
-    SendMessageTimeoutA(window, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG,
-                        5000, nullptr);
-    return text;
+    // Read wide, as the program shows it: the same characters on every system code page.
+    wchar_t text[4096] = {};
+    SendMessageTimeoutW(window, WM_GETTEXT, sizeof text / sizeof text[0], reinterpret_cast<LPARAM>(text),
+                        SMTO_ABORTIFHUNG, 5000, nullptr);
+    return os::Narrowed(text);
 }
 
 HWND ChildWithText(HWND page, const std::string& text) {
@@ -152,7 +155,7 @@ void Click(HWND control) {
 }
 
 void Type(HWND edit, const std::string& text) {
-    SendMessageA(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(os::Widened(text).c_str()));
 }
 
 void SetChecked(HWND checkBox, bool checked) {
@@ -178,9 +181,7 @@ MessageBoxSeen WaitForMessageBox(DWORD processId, DWORD milliseconds) {
     if (!seen.window)
         return seen;
     Sleep(100); // let the box finish laying itself out
-    char caption[256] = {};
-    GetWindowTextA(seen.window, caption, sizeof caption);
-    seen.caption = caption;
+    seen.caption = TextOf(seen.window);
     seen.text = TextOf(GetDlgItem(seen.window, 0xFFFF));
     seen.owner = GetWindow(seen.window, GW_OWNER);
     for (int iconId : {0x14, 0x440}) { // Windows's and Wine's id of the box's icon
@@ -240,7 +241,9 @@ void Screenshot(const std::string& name) {
     file.bfType = 0x4D42;
     file.bfOffBits = sizeof file + sizeof header;
     file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
-    const std::string path = std::string(ARTIFACTS_DIR) + "\\" + name + ".bmp";
+    // Screenshots taken at another code page than 936 are kept beside those, not over them.
+    const std::string codePage = GetACP() == 936 ? "" : "-cp" + std::to_string(GetACP());
+    const std::string path = std::string(ARTIFACTS_DIR) + "\\" + name + codePage + ".bmp";
     HANDLE out = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written;
     WriteFile(out, &file, sizeof file, &written, nullptr);
@@ -254,7 +257,10 @@ void Screenshot(const std::string& name) {
 
 HWND WaitForWindow(const char* windowClass, const char* title, DWORD milliseconds) {
     HWND window = nullptr;
-    WaitUntil(milliseconds, [&] { return (window = FindWindowA(windowClass, title)) != nullptr; });
+    const os::WideText wideClass = os::Widened(windowClass), wideTitle = os::Widened(title ? title : "");
+    WaitUntil(milliseconds, [&] {
+        return (window = FindWindowW(wideClass.c_str(), title ? wideTitle.c_str() : nullptr)) != nullptr;
+    });
     return window;
 }
 
@@ -347,10 +353,7 @@ std::string CurrentFolderOf(HWND window) {
             folder.clear();
     }
     CloseHandle(process);
-    char bytes[MAX_PATH * 2] = {};
-    WideCharToMultiByte(CP_ACP, 0, folder.c_str(), static_cast<int>(folder.size()), bytes, sizeof bytes - 1,
-                        nullptr, nullptr);
-    return bytes;
+    return os::Narrowed(folder.c_str(), static_cast<int>(folder.size()));
 }
 
 } // namespace e2e

@@ -77,7 +77,8 @@ long WaitForBarPosition(HWND page, long position, DWORD milliseconds = 60000);
 // How many message boxes of the process are up.
 int MessageBoxCount(DWORD processId);
 
-// Saves the whole screen as name.bmp in the artefacts folder.
+// Saves the whole screen as name.bmp in the artefacts folder (name-cp1252.bmp and the like
+// at a code page other than 936).
 void Screenshot(const std::string& name);
 
 // Waits for a top-level window of a class and title (any process).

@@ -4,6 +4,7 @@
 #include "engine/TargetPaths.h"
 #include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
+#include "runtime/OsSeam.h"
 #include "runtime/TextFile.h"
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
@@ -42,6 +43,17 @@ void RemoveShortcuts() {
     rt::RemoveFile(DesktopLink());
 }
 
+namespace {
+
+// A path as the uninstall list holds it: in the system's code page.
+std::string Listed(const std::string& path) {
+    std::string bytes;
+    EXPECT_TRUE(os::InSystemCodePage(path, bytes)) << path;
+    return bytes;
+}
+
+} // namespace
+
 void ExpectCompleteInstallation(const std::string& target) {
     const testing_support::FolderStore payload(PAYLOAD_DIR);
     rt::TextFile manifest(std::string(PAYLOAD_DIR) + "\\Count.dat");
@@ -55,7 +67,7 @@ void ExpectCompleteInstallation(const std::string& target) {
         const std::string installed = testing_support::FileContent(path);
         ASSERT_EQ(installed.size(), blob.Size()) << path;
         ASSERT_EQ(std::memcmp(installed.data(), blob.Data(), blob.Size()), 0) << path;
-        expected.push_back(path);
+        expected.push_back(Listed(path));
     }
     manifest.Close();
     EXPECT_EQ(testing_support::FileLines(target + "\\Unini.dat"), expected);
@@ -71,10 +83,11 @@ void PlantEarlierInstallation(const std::string& target) {
     for (long line = 2; !manifest.Eof(); ++line) {
         const std::string name = engine::SplitManifestLine(manifest.ReadLn()).fileName;
         const engine::LineClass lineClass = engine::ClassOfLine(line);
-        installed.push_back(engine::EntryPath(target, lineClass, name));
+        const std::string path = engine::EntryPath(target, lineClass, name);
+        installed.push_back(Listed(path));
         // The payload folder is laid out as an installation is.
         const std::string from = engine::EntryPath(PAYLOAD_DIR, lineClass, name);
-        CopyFileA(from.c_str(), installed.back().c_str(), FALSE);
+        CopyFileW(os::Widened(from).c_str(), os::Widened(path).c_str(), FALSE);
     }
     manifest.Close();
     testing_support::PutFile(engine::UninstallListPath(target), rt::JoinLines(installed));
@@ -88,8 +101,8 @@ void PlantEarlierInstallation(const std::string& target) {
 
 std::string AccessListOf(const std::string& path) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                              nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+    if (GetNamedSecurityInfoW(os::Widened(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
         return "unreadable";
     char* text = nullptr;
     ConvertSecurityDescriptorToStringSecurityDescriptorA(descriptor, SDDL_REVISION_1,
@@ -101,10 +114,7 @@ std::string AccessListOf(const std::string& path) {
 }
 
 std::string SystemMessage(DWORD code) {
-    char text[512] = {};
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                                        code, 0, text, sizeof text, nullptr);
-    std::string message(text, length);
+    std::string message = os::SystemMessage(code);
     while (!message.empty() && (static_cast<unsigned char>(message.back()) <= ' ' || message.back() == '.'))
         message.pop_back();
     return message;

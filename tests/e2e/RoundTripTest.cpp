@@ -3,6 +3,7 @@
 // entry for entry, once the uninstaller and the copy it leaves behind have ended.
 #include "engine/RunChanges.h"
 #include "runtime/FileSystem.h"
+#include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 #include "shell/Shortcuts.h"
 #include "tests/e2e/Driver.h"
@@ -127,8 +128,8 @@ class RoundTrip : public CleanDesktopTest {
     // a no). installed is the folder the link leads into.
     std::string Uninstall(int answer) { return UninstallFrom(target, answer); }
     std::string UninstallFrom(const std::string& installed, int answer, bool startsACopy = true) {
-        ShellExecuteA(nullptr, "open", (ProductFolder() + "\\Marluxa卸载.lnk").c_str(), nullptr, nullptr,
-                      SW_SHOWNORMAL);
+        ShellExecuteW(nullptr, L"open", os::Widened(ProductFolder() + "\\Marluxa卸载.lnk").c_str(), nullptr,
+                      nullptr, SW_SHOWNORMAL);
         DWORD uninstaller = 0;
         GetWindowThreadProcessId(WaitForWindow("#32770", kCaption, 20000), &uninstaller);
         const MessageBoxSeen question = WaitForMessageBox(uninstaller);
@@ -241,7 +242,7 @@ TEST_F(RoundTrip, WhatTheUserAddedSurvivesWithTheFoldersHoldingIt) {
     rt::RemoveFile(DesktopLink());
     engine::RunJournal journal;
     engine::RunChanges changes(journal);
-    shell::CreateDesktopShortcut(dir / "elsewhere.exe", "\\Marluxa", changes);
+    shell::CreateDesktopShortcut(dir / "elsewhere.exe", "Marluxa", changes);
     const Snapshot withTheUsers = Everything();
 
     Snapshot expected = before;

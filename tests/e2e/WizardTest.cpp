@@ -1,5 +1,6 @@
 // End-to-end tests: Setup.exe used as a person would, then the disk checked.
 #include "runtime/FileSystem.h"
+#include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 #include "shell/ComPtr.h"
 #include "shell/ShellServices.h"
@@ -38,9 +39,7 @@ TEST_F(Wizard, TheWholeRoadWithTheDefaultChoices) {
     const std::string target = dir / "Quenvale";
     HWND agreement = WaitForPage(setup.Id(), Page::Agreement);
     ASSERT_NE(agreement, nullptr);
-    char caption[128] = {};
-    GetWindowTextA(agreement, caption, sizeof caption);
-    EXPECT_STREQ(caption, kTitle);
+    EXPECT_EQ(TextOf(agreement), kTitle);
     RECT frame, client;
     GetWindowRect(agreement, &frame);
     GetClientRect(agreement, &client);
@@ -138,9 +137,30 @@ TEST_F(Wizard, ABlankFolderIsRefusedAndBackAndForthKeepsWhatWasTyped) {
     EXPECT_TRUE(setup.WaitForExit(10000));
 }
 
-TEST_F(Wizard, AFolderNameEndingInTrailByte5CIsTheOneInstalledInto) {
-    const std::string parent = dir / "\xC8\xED\xBC\xFE"; // "软件"
-    const std::string target = parent + "\\\x9C\x5C";    // "淺", whose second byte is "\"
+// The uninstall list names the files in the system's code page; Korean letters are in
+// none of the code pages the tests run at (936, 1252, 932).
+TEST_F(Wizard, AFolderTheSystemCodePageCannotNameIsRefusedBeforeAnythingIsWritten) {
+    HWND directory = GoToDirectoryPage(setup);
+    ASSERT_NE(directory, nullptr);
+    const std::string target = dir / "한글\\Quenvale";
+    Type(ChildOfClass(directory, "Edit"), target);
+    Click(ChildWithText(directory, "下一步  >"));
+    const MessageBoxSeen refused = WaitForMessageBox(setup.Id());
+    ASSERT_NE(refused.window, nullptr);
+    EXPECT_EQ(refused.caption, kTitle);
+    EXPECT_EQ(refused.text, "安装目录的名称中有本计算机的语言设置（非 Unicode 程序的语言）无法表示的字符，"
+                            "卸载程序将无法找到安装的文件。\n\n请选择其他目录。");
+    Screenshot("folder-not-in-code-page");
+    Answer(refused, IDOK);
+    EXPECT_EQ(WaitForPage(setup.Id(), Page::Directory), directory);
+    EXPECT_EQ(TextOf(ChildOfClass(directory, "Edit")), target); // as typed, to be mended
+    EXPECT_FALSE(rt::DirectoryExists(dir / "한글"));
+}
+
+// In code page 936 the second byte of "淺" is "\", which no path may split at.
+TEST_F(Wizard, AChineseFolderNameIsTheOneInstalledInto) {
+    const std::string parent = dir / "软件";
+    const std::string target = parent + "\\淺";
     HWND progress = GoToProgressPage(target);
     ASSERT_NE(progress, nullptr);
     Click(ChildWithText(progress, "安装"));
@@ -148,7 +168,7 @@ TEST_F(Wizard, AFolderNameEndingInTrailByte5CIsTheOneInstalledInto) {
     ExpectCompleteInstallation(target);
     const auto entries = testing_support::ListFolder(parent); // and no folder beside it
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].name, "\x9C\x5C");
+    EXPECT_EQ(entries[0].name, "淺");
     EXPECT_EQ(ReadLink(DesktopLink()).path, target + "\\Quenvale.exe");
 }
 
@@ -373,11 +393,8 @@ std::string AccessibleNameOf(HWND control) {
     self.lVal = CHILDID_SELF;
     BSTR name = nullptr;
     std::string text;
-    if (accessible->get_accName(self, &name) == S_OK && name) {
-        char buffer[1024] = {};
-        WideCharToMultiByte(CP_ACP, 0, name, -1, buffer, sizeof buffer - 1, nullptr, nullptr);
-        text = buffer;
-    }
+    if (accessible->get_accName(self, &name) == S_OK && name)
+        text = os::Narrowed(name);
     SysFreeString(name);
     accessible->Release();
     return text;

@@ -73,7 +73,7 @@ class FakeShortcuts : public engine::ShortcutMaker {
                                rt::UndoableCreation& creation) override {
         calls.push_back("desktop " + target + " " + name);
         if (!linkFolder.empty())
-            WriteLink(linkFolder + name + ".lnk", target, creation);
+            WriteLink(linkFolder + "\\" + name + ".lnk", target, creation);
         if (failDesktop)
             throw rt::Error("the shell failed");
     }

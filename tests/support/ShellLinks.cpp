@@ -1,27 +1,24 @@
 #include "tests/support/ShellLinks.h"
 
+#include "runtime/OsSeam.h"
 #include "shell/ComPtr.h"
-
-#include <vector>
 
 namespace testing_support {
 
 LinkContent ReadLink(const std::string& linkPath) {
-    shell::ComPtr<IShellLinkA> link;
+    shell::ComPtr<IShellLinkW> link;
     shell::ComPtr<IPersistFile> file;
-    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+    if (FAILED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkW,
                                 link.ReceiveVoid())) ||
         FAILED(link->QueryInterface(IID_IPersistFile, file.ReceiveVoid())))
         return {"<no shell link class>", ""};
-    std::vector<wchar_t> wide(linkPath.size() + 1);
-    MultiByteToWideChar(CP_ACP, 0, linkPath.c_str(), -1, wide.data(), static_cast<int>(wide.size()));
-    if (FAILED(file->Load(wide.data(), STGM_READ)))
+    if (FAILED(file->Load(os::Widened(linkPath).c_str(), STGM_READ)))
         return {"<no link>", ""};
-    char path[MAX_PATH + 1] = {};
-    char directory[MAX_PATH + 1] = {};
-    link->GetPath(path, sizeof path, nullptr, SLGP_RAWPATH);
-    link->GetWorkingDirectory(directory, sizeof directory);
-    return {path, directory};
+    wchar_t path[MAX_PATH + 1] = {};
+    wchar_t directory[MAX_PATH + 1] = {};
+    link->GetPath(path, MAX_PATH + 1, nullptr, SLGP_RAWPATH);
+    link->GetWorkingDirectory(directory, MAX_PATH + 1);
+    return {os::Narrowed(path), os::Narrowed(directory)};
 }
 
 } // namespace testing_support

@@ -23,9 +23,9 @@ namespace {
 
 std::string TempRoot() {
 #ifdef _WIN32
-    char buffer[MAX_PATH];
-    const DWORD length = GetTempPathA(sizeof buffer, buffer);
-    std::string root(buffer, length);
+    wchar_t buffer[MAX_PATH];
+    const DWORD length = GetTempPathW(MAX_PATH, buffer);
+    std::string root = os::Narrowed(buffer, static_cast<int>(length));
     if (!root.empty() && root.back() == '\\')
         root.pop_back();
     return root;
@@ -115,8 +115,8 @@ void PutFile(const std::string& path, const std::string& bytes) {
 unsigned OpenToOverwrite(const std::string& path, os::FileHandle& file) {
     file = os::kNoFile;
 #ifdef _WIN32
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE handle = CreateFileW(os::Widened(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
     file = reinterpret_cast<os::FileHandle>(handle);
@@ -149,8 +149,8 @@ void SetLastWriteYear(const std::string& path, int year) {
     FILETIME local, utc;
     SystemTimeToFileTime(&when, &local);
     LocalFileTimeToFileTime(&local, &utc);
-    HANDLE file =
-        CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file = CreateFileW(os::Widened(path).c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     SetFileTime(file, nullptr, nullptr, &utc);
     CloseHandle(file);
 #else
@@ -167,7 +167,7 @@ void SetLastWriteYear(const std::string& path, int year) {
 long long LastWriteTime(const std::string& path) {
 #ifdef _WIN32
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+    if (!GetFileAttributesExW(os::Widened(path).c_str(), GetFileExInfoStandard, &data))
         return 0;
     return (static_cast<long long>(data.ftLastWriteTime.dwHighDateTime) << 32) |
            data.ftLastWriteTime.dwLowDateTime;

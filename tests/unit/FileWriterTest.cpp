@@ -52,14 +52,14 @@ TEST(CannotCreateFile, NamesTheFullPathAndTheSystemsTrimmedReason) {
 
 #ifdef _WIN32
 TEST(CannotCreateFile, SystemMessagesComeInTheSystemsLanguage) {
-    // Run under code page 936 the system words its messages in Chinese.
+    // Run in a Chinese locale the system words its messages in Chinese, read as UTF-8.
     const std::string reason = TrimSystemMessage(os::SystemMessage(3));
-    EXPECT_TRUE(std::any_of(reason.begin(), reason.end(), [](char c) { return rt::IsLeadByte(c); }))
-        << reason;
+    EXPECT_TRUE(std::any_of(reason.begin(), reason.end(), [](char c) { return c & 0x80; })) << reason;
+    EXPECT_TRUE(os::Widened(reason).valid) << reason;
 }
 #endif
 
 TEST(JoinLines, EveryTextEndsInCrLf) {
-    EXPECT_EQ(JoinLines({"text1", "\xD6\xD0\xCE\xC4"}), "text1\r\n\xD6\xD0\xCE\xC4\r\n");
+    EXPECT_EQ(JoinLines({"text1", "中文"}), "text1\r\n中文\r\n");
     EXPECT_EQ(JoinLines({}), "");
 }

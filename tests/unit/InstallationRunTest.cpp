@@ -74,7 +74,7 @@ TEST(InstallationRun, SamplePayloadFillsTheFolderAndSucceeds) {
     EXPECT_EQ(
         r.shortcuts.calls,
         (Lines{"programs " + q + "\\readme.txt 软件说明文件", "programs " + q + "\\UnInstall.exe Marluxa卸载",
-               "programs " + q + "\\Quenvale.exe Marluxa", "desktop " + q + "\\Quenvale.exe \\Marluxa"}));
+               "programs " + q + "\\Quenvale.exe Marluxa", "desktop " + q + "\\Quenvale.exe Marluxa"}));
     EXPECT_EQ(r.observer.desktopChoiceReads, 1);
 }
 

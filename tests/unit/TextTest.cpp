@@ -1,5 +1,6 @@
 #include "runtime/Text.h"
 #include "runtime/Errors.h"
+#include "runtime/OsSeam.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +10,7 @@ TEST(StripBlanks, RemovesControlBytesAndSpacesAtBothEndsOnly) {
     EXPECT_EQ(StripBlanks("\t C:\\X \r\n"), "C:\\X");
     EXPECT_EQ(StripBlanks(std::string("\0 a b \0", 7)), "a b");
     EXPECT_EQ(StripBlanks(" \t\r\n"), "");
-    EXPECT_EQ(StripBlanks("\xA1\xA1x\xA1\xA1"), "\xA1\xA1x\xA1\xA1"); // full-width spaces stay
+    EXPECT_EQ(StripBlanks("　x　"), "　x　"); // full-width spaces stay
 }
 
 TEST(PathParts, SplitAtTheLastBackslashOrColon) {
@@ -24,17 +25,14 @@ TEST(PathParts, SplitAtTheLastBackslashOrColon) {
     EXPECT_EQ(FileNamePart("a/b"), "a/b"); // "/" is no separator
 }
 
-TEST(PathParts, TrailByte5CIsNoSeparator) {
-    // "表" is B1 ED, "\x95\x5C" is a character whose trail byte is a backslash.
-    const std::string folder = "C:\\\x95\x5C\xB1\xED";
+TEST(PathParts, CharactersBeyondAsciiAreNamesNotSeparators) {
+    const std::string folder = "C:\\软件\\淺表"; // UTF-8: every byte of these is 0x80 or above
     EXPECT_EQ(FolderPart(folder + "\\x.exe"), folder + "\\");
-    EXPECT_EQ(FileNamePart(folder), "\x95\x5C\xB1\xED");
-    EXPECT_EQ(FolderPart("\x95\x5C"), "");
-    // A lone lead byte at the end has no trail byte to hide a separator.
-    EXPECT_EQ(FolderPart("a\\\x95"), "a\\");
-    EXPECT_FALSE(EndsWithSeparator(folder + "\\\x9C\x5C")); // "淺"
-    EXPECT_TRUE(EndsWithSeparator(folder + "\\\x9C\x5C\\"));
-    EXPECT_FALSE(EndsWithSeparator(""));
+    EXPECT_EQ(FileNamePart(folder), "淺表");
+    EXPECT_EQ(ContainingFolder(folder + "\\说明.txt"), folder);
+    EXPECT_FALSE(EndsWithSeparator(folder));
+    EXPECT_TRUE(EndsWithSeparator(folder + "\\"));
+    EXPECT_EQ(FoldCase("C:\\Ä软件Q"), "c:\\Ä软件q"); // only ASCII letters fold
 }
 
 TEST(PathParts, OnlyADriveRootOrAUncNameIsRooted) {
@@ -46,29 +44,29 @@ TEST(PathParts, OnlyADriveRootOrAUncNameIsRooted) {
         EXPECT_FALSE(IsRootedPath(relative)) << relative;
 }
 
-// The uninstaller's test of "the same path" and "inside the folder": ordinal, ASCII
-// letters folded, a trail byte never folded nor taken for the end of a lead byte's pair.
-TEST(SameNameBytes, FoldsAsciiLettersOnlyAndStopsAtEitherEnd) {
-    const struct {
-        const char* a;
-        const char* b;
-        std::size_t length;
-        bool same;
-    } cases[] = {
-        {"C:\\Program Files\\Q", "c:\\PROGRAM FILES\\q", 64, true},
-        {"C:\\Q\\x", "C:\\Q\\", 5, true}, // a prefix: the folder and its separator
-        {"C:\\Q", "C:\\Q\\x", 64, false}, // one ends sooner
-        {"C:\\Qa\\x", "C:\\Q\\", 5, false},
-        {"\x95\x41", "\x95\x61", 64, false}, // trail bytes "A" and "a" are other characters
-        {"\x95\x5C", "\x95\x5C", 64, true},
-        {"\xC4\xE3", "\xC4\xC3", 64, false},
-        {"\x95", "\x95", 64, true},         // a lone lead byte at the end
-        {"\x95\x5C", "\x95\x5Cx", 1, true}, // the length cuts between lead and trail byte
-        {"", "", 64, true},
-        {"a", "", 64, false},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(SameNameBytes(c.a, c.b, c.length), c.same) << c.a << " | " << c.b << " | " << c.length;
+// What the Win32 seam hands the wide calls and what the uninstall list stores: the host
+// stands in for a system of code page 936.
+TEST(CodePages, ConvertExactlyOrNotAtAll) {
+    std::string bytes;
+    EXPECT_TRUE(os::InSystemCodePage("C:\\软件 A", bytes));
+    EXPECT_EQ(bytes, "C:\\\xC8\xED\xBC\xFE A");
+    std::string text;
+    EXPECT_TRUE(os::FromCodePage936(bytes, text));
+    EXPECT_EQ(text, "C:\\软件 A");
+    for (const char* foreign : {"C:\\😀", "C:\\한글", "\xFF\xFE"}) // not in the code page, not UTF-8
+        EXPECT_FALSE(os::InSystemCodePage(foreign, bytes)) << foreign;
+    EXPECT_FALSE(os::FromCodePage936("\x81", text)); // a lead byte without its trail byte
+    EXPECT_FALSE(os::Widened("a\xE8\xBD").valid);    // a character cut short
+    EXPECT_EQ(os::Narrowed(os::Widened("安装😀").c_str()), "安装😀");
+}
+
+TEST(CodePages, PathsAreMeasuredInWideCharacters) {
+    EXPECT_EQ(os::WideLength("C:\\软件😀"), 7u); // the face beyond the basic plane takes two
+    std::string chinese = "C:\\";
+    for (int i = 0; i < 256; ++i)
+        chinese += "安"; // three bytes, one character
+    EXPECT_TRUE(os::FitsMaxPath(chinese)) << chinese.size() << " bytes";
+    EXPECT_FALSE(os::FitsMaxPath(chinese + "x"));
 }
 
 TEST(SplitLines, EndAtLfOrCrLfAndAtEndOfText) {
@@ -95,7 +93,7 @@ TEST(IoErrors, MessagesFollowTheTable) {
 TEST(IoErrors, SystemMessagesLoseTrailingBlanksAndFullStops) {
     EXPECT_EQ(TrimSystemMessage("Access is denied.\r\n"), "Access is denied");
     EXPECT_EQ(TrimSystemMessage("x. . \r\n"), "x");
-    EXPECT_EQ(TrimSystemMessage("\xC3\xBB\xD3\xD0\xA1\xA3\r\n"), "\xC3\xBB\xD3\xD0\xA1\xA3"); // "。" stays
+    EXPECT_EQ(TrimSystemMessage("没有。\r\n"), "没有。"); // "。" stays
     EXPECT_EQ(TrimSystemMessage(""), "");
 }
 

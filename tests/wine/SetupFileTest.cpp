@@ -1,6 +1,7 @@
 // The built Setup.exe as a file: a 32-bit GUI program that imports only system DLLs
 // and carries its application manifest and version record.
 #include "ProductInfo.h"
+#include "runtime/OsSeam.h"
 
 #include <gtest/gtest.h>
 
@@ -29,12 +30,13 @@ std::vector<char> ReadSetupExe() {
 }
 
 std::string VersionString(const std::vector<char>& record, const char* name) {
-    char* value = nullptr;
+    wchar_t* value = nullptr;
     UINT length = 0;
     const std::string key = std::string("\\StringFileInfo\\080403a8\\") + name;
-    if (!VerQueryValueA(record.data(), key.c_str(), reinterpret_cast<void**>(&value), &length) || !value)
+    if (!VerQueryValueW(record.data(), os::Widened(key).c_str(), reinterpret_cast<void**>(&value), &length) ||
+        !value)
         return "<missing>";
-    return std::string(value);
+    return os::Narrowed(value);
 }
 
 // The elements of an XML text, each as its name followed by " name=value" for every
@@ -119,10 +121,10 @@ TEST(SetupFile, IsA32BitGuiProgramImportingOnlySystemDlls) {
 }
 
 TEST(SetupFile, CarriesItsVersionRecord) {
-    const DWORD size = GetFileVersionInfoSizeA(SETUP_EXE, nullptr);
+    const DWORD size = GetFileVersionInfoSizeW(L"" SETUP_EXE, nullptr);
     ASSERT_GT(size, 0u);
     std::vector<char> record(size);
-    ASSERT_TRUE(GetFileVersionInfoA(SETUP_EXE, 0, size, record.data()));
+    ASSERT_TRUE(GetFileVersionInfoW(L"" SETUP_EXE, 0, size, record.data()));
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
     ASSERT_TRUE(VerQueryValueA(record.data(), "\\", reinterpret_cast<void**>(&fixed), &length));
@@ -131,8 +133,7 @@ TEST(SetupFile, CarriesItsVersionRecord) {
     EXPECT_EQ(fixed->dwProductVersionMS, 0x00020002u);
     for (const char* name : {"FileDescription", "InternalName", "OriginalFilename", "ProductName",
                              "LegalCopyright", "LegalTrademarks"})
-        EXPECT_EQ(VersionString(record, name), "Marluxa\xB0\xB2\xD7\xB0")
-            << name; // "Marluxa安装" in code page 936
+        EXPECT_EQ(VersionString(record, name), "Marluxa安装") << name;
     EXPECT_EQ(VersionString(record, "CompanyName"), AUTHOR_LINE);
     EXPECT_EQ(VersionString(record, "Comments"), AUTHOR_LINE);
     EXPECT_EQ(VersionString(record, "FileVersion"), "2.2.0.0");

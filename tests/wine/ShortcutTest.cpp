@@ -62,7 +62,7 @@ TEST_F(Shortcuts, ANormalInstallationsLinksReadBackThroughTheShell) {
     shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", changes);
     shell::CreateProgramsShortcut(q + "\\UnInstall.exe", "Marluxa卸载", changes);
     shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", changes);
-    shell::CreateDesktopShortcut(q + "\\Quenvale.exe", "\\Marluxa", changes);
+    shell::CreateDesktopShortcut(q + "\\Quenvale.exe", "Marluxa", changes);
     const LinkContent readme = ReadLink(ProductFolder() + "\\软件说明文件.lnk");
     EXPECT_EQ(readme.path, q + "\\readme.txt");
     EXPECT_EQ(readme.workingDirectory, q + "\\");
@@ -77,7 +77,7 @@ TEST_F(Shortcuts, AMissingTargetOrAFolderMakesNothing) {
     const std::string q = Installed("Quenvale");
     shell::CreateProgramsShortcut(q + "\\missing.exe", "Marluxa", changes);
     shell::CreateProgramsShortcut(q, "Marluxa", changes);
-    shell::CreateDesktopShortcut(q + "\\missing.exe", "\\Marluxa", changes);
+    shell::CreateDesktopShortcut(q + "\\missing.exe", "Marluxa", changes);
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
     EXPECT_FALSE(rt::FileExists(Desktop() + "\\Marluxa.lnk"));
 }
@@ -108,7 +108,7 @@ TEST_F(Shortcuts, AFileNamedLikeTheProductFolderIsIoError183) {
 TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     const std::string q = Installed("Quenvale");
     shell::CreateProgramsShortcut(q + "\\readme.txt", "软件说明文件", changes);
-    shell::CreateDesktopShortcut(q + "\\readme.txt", "\\Marluxa", changes);
+    shell::CreateDesktopShortcut(q + "\\readme.txt", "Marluxa", changes);
     journal.MarkSucceeded(); // an earlier installation's links, kept
     changes.Settle();
     const std::string earlierDesktop = FileContent(Desktop() + "\\Marluxa.lnk");
@@ -116,7 +116,7 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     const std::string newer = Installed("Newer");
     shell::CreateProgramsShortcut(newer + "\\readme.txt", "软件说明文件", changes);
     shell::CreateProgramsShortcut(newer + "\\Quenvale.exe", "Marluxa", changes);
-    shell::CreateDesktopShortcut(newer + "\\Quenvale.exe", "\\Marluxa", changes);
+    shell::CreateDesktopShortcut(newer + "\\Quenvale.exe", "Marluxa", changes);
     EXPECT_EQ(ReadLink(Desktop() + "\\Marluxa.lnk").path, newer + "\\Quenvale.exe");
     EXPECT_EQ(changes.Settle().count, 0);
     EXPECT_EQ(ReadLink(ProductFolder() + "\\软件说明文件.lnk").path, q + "\\readme.txt");
@@ -131,8 +131,9 @@ TEST_F(Shortcuts, ARollbackRemovesTheNewLinksAndPutsBackTheOnesThatWereThere) {
     EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
 }
 
-TEST_F(Shortcuts, ATrailByte5CInTheFolderNameKeepsTheWorkingDirectoryWhole) {
-    const std::string q = Installed("\x95\x5C\xB1\xED");
+// In code page 936 "淺" ends in byte 0x5C, the separator's.
+TEST_F(Shortcuts, AChineseFolderNameKeepsTheWorkingDirectoryWhole) {
+    const std::string q = Installed("淺表");
     shell::CreateProgramsShortcut(q + "\\Quenvale.exe", "Marluxa", changes);
     const LinkContent link = ReadLink(ProductFolder() + "\\Marluxa.lnk");
     EXPECT_EQ(link.path, q + "\\Quenvale.exe");
