@@ -141,17 +141,33 @@ bool DecodeRecord(const char* data, std::size_t size, JournalRecord& record) {
 }
 
 // Reads the header frame's payload; Damaged unless it is one.
-ParsedJournal::Status DecodeHeader(const char* data, std::size_t size, std::string& installDir) {
+ParsedJournal::Status DecodeHeader(const char* data, std::size_t size, std::string& installDir,
+                                   std::uint64_t& version) {
     if (size < sizeof kHeaderName || std::memcmp(data, kHeaderName, sizeof kHeaderName) != 0)
         return ParsedJournal::Status::Damaged;
     PayloadReader reader(data + sizeof kHeaderName, size - sizeof kHeaderName);
-    std::uint64_t version = 0;
     if (!reader.Number(version, 4))
         return ParsedJournal::Status::Damaged;
-    if (version != kJournalVersion)
+    if (version != kJournalVersion && version != kCodePageJournalVersion)
         return ParsedJournal::Status::OtherVersion;
     return reader.Text(installDir) && reader.AtEnd() ? ParsedJournal::Status::Whole
                                                      : ParsedJournal::Status::Damaged;
+}
+
+// A version-1 journal's texts, from the system's code page to UTF-8; false when one is
+// not text of that code page.
+bool ConvertFromSystemCodePage(ParsedJournal& journal) {
+    const auto convert = [](std::string& text) { return os::FromSystemCodePage(std::string(text), text); };
+    if (!convert(journal.installDir))
+        return false;
+    for (JournalRecord& record : journal.records) {
+        if (!convert(record.path) || !convert(record.aside))
+            return false;
+        for (std::string& name : record.names)
+            if (!convert(name))
+                return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -187,7 +203,8 @@ ParsedJournal ParseJournal(const std::string& bytes) {
         journal.status = IsTornTail(bytes, 0) ? Status::TornTail : Status::Damaged;
         return journal;
     }
-    journal.status = DecodeHeader(bytes.data() + kFrameHead, size, journal.installDir);
+    std::uint64_t version = 0;
+    journal.status = DecodeHeader(bytes.data() + kFrameHead, size, journal.installDir, version);
     if (journal.status != Status::Whole)
         return journal;
     for (std::size_t at = kFrameHead + size; at < bytes.size(); at += kFrameHead + size) {
@@ -202,6 +219,8 @@ ParsedJournal ParseJournal(const std::string& bytes) {
         }
         journal.records.push_back(std::move(record));
     }
+    if (version == kCodePageJournalVersion && !ConvertFromSystemCodePage(journal))
+        journal.status = Status::Damaged;
     if (journal.status == Status::Damaged)
         journal.records.clear();
     return journal;

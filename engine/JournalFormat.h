@@ -19,7 +19,10 @@
 
 namespace engine {
 
-constexpr std::uint32_t kJournalVersion = 1;
+// Version 2 holds its texts in UTF-8. Version 1, written before the program was Unicode,
+// holds them in the system's code page; it is read by converting them.
+constexpr std::uint32_t kJournalVersion = 2;
+constexpr std::uint32_t kCodePageJournalVersion = 1;
 
 enum class RecordKind : std::uint8_t {
     FolderMade = 1,    // path: a folder the run made; identity: that folder

@@ -192,6 +192,8 @@ bool InSystemCodePage(const std::string& text, std::string& bytes);
 // Bytes in code page 936, the code page the product's manifest is written in, as UTF-8;
 // false when they are not code page 936.
 bool FromCodePage936(const std::string& bytes, std::string& text);
+// Bytes in the system's code page as UTF-8; false when they are not text of it.
+bool FromSystemCodePage(const std::string& bytes, std::string& text);
 
 // printf-style formatting: the text the format and arguments make. On Windows the system
 // C library's formatter (msvcrt's, which the program imports anyway), since the C++

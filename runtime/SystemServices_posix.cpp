@@ -61,6 +61,10 @@ bool FromCodePage936(const std::string& bytes, std::string& text) {
     return Converted("CP936", "UTF-8", bytes, text);
 }
 
+bool FromSystemCodePage(const std::string& bytes, std::string& text) {
+    return FromCodePage936(bytes, text);
+}
+
 std::string FormattedV(const char* format, std::va_list args) {
     std::va_list measure;
     va_copy(measure, args);

@@ -72,15 +72,28 @@ bool InSystemCodePage(const std::string& text, std::string& bytes) {
     return !defaulted;
 }
 
-bool FromCodePage936(const std::string& bytes, std::string& text) {
-    // ASCII is the same in both, and needs no table for code page 936 on the system.
+namespace {
+
+// The bytes in codePage as UTF-8. ASCII is the same in every code page the program meets,
+// and needs no table of the code page on the system.
+bool FromCodePage(UINT codePage, const std::string& bytes, std::string& text) {
     if (std::all_of(bytes.begin(), bytes.end(), [](char byte) { return byte >= 0; })) {
         text = bytes;
         return true;
     }
-    const WideText wide = WidenedFrom(936, bytes);
+    const WideText wide = WidenedFrom(codePage, bytes);
     text = wide.valid ? Narrowed(wide.c_str(), wide.length()) : "";
     return wide.valid;
+}
+
+} // namespace
+
+bool FromCodePage936(const std::string& bytes, std::string& text) {
+    return FromCodePage(936, bytes, text);
+}
+
+bool FromSystemCodePage(const std::string& bytes, std::string& text) {
+    return FromCodePage(CP_ACP, bytes, text);
 }
 
 std::string FullPathName(const std::string& path) {

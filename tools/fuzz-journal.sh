@@ -29,17 +29,19 @@ fuzz_flags=(
   -O1
 )
 
-# The reader is one pure source file; rebuild when it or the target changed.
-sources=(engine/JournalFormat.cpp engine/JournalFormat.h runtime/OsSeam.h tests/fuzz/JournalReaderFuzz.cpp
+# The reader is one pure source file and the seam's text conversions (an older journal's
+# texts are read from the system's code page); rebuild when they or the target changed.
+reader=(engine/JournalFormat.cpp runtime/SystemServices_posix.cpp)
+sources=("${reader[@]}" engine/JournalFormat.h runtime/OsSeam.h tests/fuzz/JournalReaderFuzz.cpp
   tests/fuzz/JournalSeeds.cpp tools/fuzz-journal.sh)
 rebuild=0
 for source in "${sources[@]}"; do
   [ "$out/journal_reader_fuzz" -nt "$source" ] || rebuild=1
 done
 if ((rebuild)); then
-  clang++ "${common[@]}" "${fuzz_flags[@]}" engine/JournalFormat.cpp tests/fuzz/JournalReaderFuzz.cpp \
+  clang++ "${common[@]}" "${fuzz_flags[@]}" "${reader[@]}" tests/fuzz/JournalReaderFuzz.cpp -lcrypto \
     -o "$out/journal_reader_fuzz"
-  clang++ "${common[@]}" -O1 engine/JournalFormat.cpp tests/fuzz/JournalSeeds.cpp -o "$out/journal_seeds"
+  clang++ "${common[@]}" -O1 "${reader[@]}" tests/fuzz/JournalSeeds.cpp -lcrypto -o "$out/journal_seeds"
 fi
 "$out/journal_seeds" "$out/seeds"
 

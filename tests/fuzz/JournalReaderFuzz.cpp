@@ -6,6 +6,7 @@
 // with the checksums along its chain of frames made right: that is how the fuzzer gets
 // past the framing to the decoding of headers and records.
 #include "engine/JournalFormat.h"
+#include "runtime/OsSeam.h"
 
 #include <cstdint>
 #include <cstdlib>
@@ -18,11 +19,27 @@ void Require(bool holds) {
         std::abort(); // reported by libFuzzer as a crash, with the input kept
 }
 
+// A header frame's version follows the frame's 14 bytes and the format's 8-byte name.
+bool WrittenBeforeUtf8(const std::string& bytes) {
+    return bytes.size() > 22 && static_cast<unsigned char>(bytes[22]) == engine::kCodePageJournalVersion;
+}
+
+bool IsUtf8(const std::string& text) {
+    return os::Widened(text).valid;
+}
+
 void Check(const std::string& bytes) {
     using engine::ParsedJournal;
     const ParsedJournal read = engine::ParseJournal(bytes);
     if (!read.Usable()) {
         Require(read.records.empty());
+        return;
+    }
+    if (WrittenBeforeUtf8(bytes)) {
+        // Read converted from the system's code page, so not written back byte for byte.
+        Require(IsUtf8(read.installDir));
+        for (const engine::JournalRecord& record : read.records)
+            Require(IsUtf8(record.path) && IsUtf8(record.aside));
         return;
     }
     std::string again = engine::EncodeHeader(read.installDir);

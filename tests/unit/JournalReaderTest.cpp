@@ -183,15 +183,36 @@ TEST(JournalReader, ZerosAtTheEndAreATornTail) {
     }
 }
 
+// A journal an earlier Setup left holds its texts in the system's code page (936 on the
+// host): they are read as UTF-8, and one that is not text of that code page is damage.
+TEST(JournalReader, AVersion1JournalsTextsAreReadFromTheSystemsCodePage) {
+    JournalRecord setAside;
+    setAside.kind = RecordKind::SettingAside;
+    setAside.path = "C:\\\xC8\xED\xBC\xFE\\data"; // 软件\data
+    setAside.aside = "C:\\\xC8\xED\xBC\xFE\\data.bak";
+    setAside.names = {"\xCB\xB5\xC3\xF7.txt"}; // 说明.txt
+    std::string version1 = EncodeHeader("C:\\\xC8\xED\xBC\xFE").substr(kHead);
+    version1[8] = 1;
+    const ParsedJournal read = ParseJournal(Framed(version1) + EncodeRecord(setAside));
+    ASSERT_EQ(read.status, Status::Whole);
+    EXPECT_EQ(read.installDir, "C:\\软件");
+    ASSERT_EQ(read.records.size(), 1u);
+    EXPECT_EQ(read.records[0].path, "C:\\软件\\data");
+    EXPECT_EQ(read.records[0].aside, "C:\\软件\\data.bak");
+    EXPECT_EQ(read.records[0].names, std::vector<std::string>{"说明.txt"});
+    setAside.names = {"\x81"}; // a lead byte alone
+    EXPECT_EQ(ParseJournal(Framed(version1) + EncodeRecord(setAside)).status, Status::Damaged);
+}
+
 TEST(JournalReader, WholeFramesThisVersionDoesNotWriteAreNotActedOn) {
     const std::string header = EncodeHeader("C:\\Q"), made = EncodeRecord(kRecords[2]);
     ASSERT_EQ(Framed(header.substr(kHead)), header);
-    std::string version2 = header.substr(kHead), unknownKind = made.substr(kHead);
-    version2[8] = 2; // the version follows the format's 8-byte name
+    std::string version3 = header.substr(kHead), unknownKind = made.substr(kHead);
+    version3[8] = 3; // the version follows the format's 8-byte name
     unknownKind[0] = 9;
     const std::vector<std::pair<std::string, Status>> cases = {
-        {Framed(version2), Status::OtherVersion},
-        {Framed(version2) + made + made, Status::OtherVersion},
+        {Framed(version3), Status::OtherVersion},
+        {Framed(version3) + made + made, Status::OtherVersion},
         {made + made, Status::Damaged},                                      // no header
         {header + Framed(unknownKind) + made, Status::Damaged},              // a kind it does not know
         {header + made + Framed(unknownKind), Status::Damaged},              // whole, so not a torn tail
