@@ -113,13 +113,18 @@ class PlacesOfTheRun {
     }
 
     bool IsFolderOfTheRun(const std::string& path) const {
-        return path == target_ || rt::IsInsideFolder(target_, path) || rt::IsInsideFolder(path, target_) ||
-               IsLinkPlace(path);
+        return OnTheTargetsLine(path) || IsLinkPlace(path);
+    }
+
+    // The target itself, a folder above it, or one inside it.
+    bool OnTheTargetsLine(const std::string& folder) const {
+        return folder == target_ || rt::IsInsideFolder(target_, folder) ||
+               rt::IsInsideFolder(folder, target_);
     }
 
     // A folder outside the target in which the journal names link files only.
     bool HoldsOnlyLinks(const std::string& folder, const std::vector<JournalRecord>& records) const {
-        if (folder == target_ || rt::IsInsideFolder(folder, target_) || rt::IsInsideFolder(target_, folder))
+        if (OnTheTargetsLine(folder))
             return false;
         return std::all_of(records.begin(), records.end(), [&](const JournalRecord& r) {
             return r.kind == RecordKind::Succeeded || !IsPlainPath(r.path) ||
