@@ -47,7 +47,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     if (!PayloadIsWhole(store_))
         return ended(RunOutcome::PayloadDamaged);
     const std::vector<PlannedFile> files = PlannedFiles();
-    if (!rt::IsRootedPath(installDir_))
+    if (!rt::IsRootedPath(installDir_) || !UninstallListCanName(files))
         return ended(RunOutcome::FoldersNotCreated);
     if (!claim_.Take(installDir_))
         return ended(RunOutcome::FolderInUse);
@@ -181,17 +181,25 @@ std::string InstallationRun::FirstLinkInTheWay(const SetAsidePlan& plan) const {
                : "";
 }
 
+// The uninstall list names every file in the system's code page, the one the
+// uninstaller reads it in: a target whose files that code page cannot name is refused
+// before the run takes, asks about or changes anything (a text test alone).
+bool InstallationRun::UninstallListCanName(const std::vector<PlannedFile>& files) {
+    std::string listed;
+    return std::all_of(files.begin(), files.end(), [&listed](const PlannedFile& file) {
+        return os::InSystemCodePage(file.path, listed);
+    });
+}
+
 // A target the run could only partly fill is refused before anything is made: one
 // that depends on the current folder or drive (its files and the uninstall list would
-// then hold relative paths, refused in Install), one too long for the deepest file the
-// run writes, a name it sets a file aside under, or a file in a folder it sets aside
-// whole (deleted after success), or one whose files the uninstall list could not name
-// in the system's code page.
+// then hold relative paths, refused in Install), or one too long for the deepest file
+// the run writes, a name it sets a file aside under, or a file in a folder it sets
+// aside whole (deleted after success).
 bool InstallationRun::TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files,
                                                    const SetAsidePlan& plan) const {
-    std::string listed;
     for (const PlannedFile& file : files)
-        if (!os::FitsMaxPath(file.path) || !os::InSystemCodePage(file.path, listed))
+        if (!os::FitsMaxPath(file.path))
             return false;
     return LongestPathIn(plan) <= os::kMaxPathChars && os::FitsMaxPath(JournalPath(installDir_));
 }
@@ -300,8 +308,8 @@ void InstallationRun::ExtractEntry(const std::string& line, long lineNumber, Run
     uninstallList_.push_back(ListedForm(target));
 }
 
-// The uninstall list holds each path in the system's code page, the one the uninstaller
-// reads it in; the target was refused at the start when a path has no such form.
+// The uninstall list holds each path in the system's code page; the target was refused
+// at the start when a path has no such form (UninstallListCanName).
 std::string InstallationRun::ListedForm(const std::string& path) {
     std::string bytes;
     if (!os::InSystemCodePage(path, bytes))

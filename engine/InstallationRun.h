@@ -98,6 +98,7 @@ class InstallationRun {
     // Undoes the run, proving by their bytes the files it made without recording it.
     LeftBehind Undo();
     rt::Error ManifestCopyChanged() const;
+    static bool UninstallListCanName(const std::vector<PlannedFile>& files);
     bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
     bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan,
                        DiskSpace& room) const;

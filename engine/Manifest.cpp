@@ -20,8 +20,11 @@ ManifestEntry SplitManifestLine(std::string line) {
     ManifestEntry entry;
     SplitToken(line, ' ', entry.name);
     SplitToken(line, ' ', entry.type);
-    if (!os::FromCodePage936(rt::FileNamePart(line), entry.fileName))
+    // Converted before it is split: in code page 936 a character's second byte may be "\".
+    std::string path;
+    if (!os::FromCodePage936(line, path))
         throw rt::Error("The payload's manifest names a file in bytes that are not code page 936");
+    entry.fileName = rt::FileNamePart(path);
     return entry;
 }
 

@@ -11,9 +11,9 @@ namespace rt {
 // Removes every leading and trailing byte of value 0x20 or less.
 std::string StripBlanks(const std::string& text);
 
-// The text with its ASCII letters folded to lower case, every other character as it is:
-// names compared this way match where the file system matches them, whatever the
-// user's locale.
+// The text with its ASCII letters folded to lower case, every other character as it is,
+// whatever the user's locale. The file system also matches other letters without regard
+// to case ("Ä" and "ä"); names this fold tells apart may still be one name on disk.
 std::string FoldCase(const std::string& text);
 
 // Text up to and including the last "\" or ":"; empty when there is none.

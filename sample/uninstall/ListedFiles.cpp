@@ -76,7 +76,9 @@ void RemoveListed(const wchar_t* line, const wchar_t* self, const InstallFolder&
 // Removes the file of one line, length bytes. A line the system's code page does not
 // read whole (the list was written under another one, or damaged) could name a file
 // other than the one meant, so nothing is done with it; the user is shown it as near as
-// it reads, among what is left to delete by hand.
+// it reads, among what is left to delete by hand. A single-byte code page such as 1252
+// reads every byte, so there a list written under another code page reads as other
+// characters: what those name is still removed only inside the install folder.
 void RemoveLine(const char* line, int length, const wchar_t* self, const InstallFolder& folder,
                 Report& report) {
     wchar_t path[kPathSize];

@@ -318,10 +318,10 @@ std::vector<std::string> ModulesOf(DWORD processId) {
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, processId);
     if (snapshot == INVALID_HANDLE_VALUE)
         return modules;
-    MODULEENTRY32 module = {};
+    MODULEENTRY32W module = {};
     module.dwSize = sizeof module;
-    for (BOOL more = Module32First(snapshot, &module); more; more = Module32Next(snapshot, &module))
-        modules.push_back(module.szExePath);
+    for (BOOL more = Module32FirstW(snapshot, &module); more; more = Module32NextW(snapshot, &module))
+        modules.push_back(os::Narrowed(module.szExePath));
     CloseHandle(snapshot);
     return modules;
 }

@@ -2,6 +2,7 @@
 // checks what the user sees, the page afterwards, and the disk: a snapshot of the
 // target's parent folder before and after, where only what the case may change differs.
 #include "runtime/FileSystem.h"
+#include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Installation.h"
@@ -85,8 +86,8 @@ TEST_F(FaultMatrix, AFileHeldOpenElsewhereStopsTheRunAndSurvives) {
     const std::string target = UsersFolder("Quenvale");
     PutFile(target + "\\Quenvale.exe", "the user's own program");
     const Snapshot before = TakeSnapshot(dir.Path());
-    HANDLE held =
-        CreateFileA((target + "\\Quenvale.exe").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW(os::Widened(target + "\\Quenvale.exe").c_str(), GENERIC_READ, 0, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     HWND progress = GoToProgressPage(setup, target);
     const MessageBoxSeen error = InstallAndWaitForABox(progress);

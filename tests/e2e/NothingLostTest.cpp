@@ -3,6 +3,7 @@
 // its links, files of their own) is there afterwards byte for byte, with its
 // attributes and time stamps, however the run was left.
 #include "runtime/FileSystem.h"
+#include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Installation.h"
@@ -84,7 +85,7 @@ class NothingLost : public SetupTest {
 };
 
 HANDLE HoldOpen(const std::string& path) {
-    return CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    return CreateFileW(os::Widened(path).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
 }
 
 } // namespace

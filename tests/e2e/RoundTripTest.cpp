@@ -35,10 +35,9 @@ std::string HostPath(const std::string& path) {
     using ToUnix = char*(CDECL*)(const wchar_t*);
     const auto toUnix = reinterpret_cast<ToUnix>(
         reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    wchar_t wide[MAX_PATH * 2] = {};
-    if (!toUnix || !MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH * 2))
+    if (!toUnix)
         return "";
-    char* unixPath = toUnix(wide);
+    char* unixPath = toUnix(os::Widened(path).c_str());
     const std::string hostPath = unixPath ? unixPath : "";
     HeapFree(GetProcessHeap(), 0, unixPath);
     return hostPath;
@@ -70,8 +69,8 @@ bool RunOnTheHost(const std::string& program, const std::vector<std::string>& ar
 bool EveryoneMayWrite(const std::string& path) {
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetNamedSecurityInfoA(path.c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                              &list, nullptr, &descriptor) != ERROR_SUCCESS)
+    if (GetNamedSecurityInfoW(os::Widened(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr,
+                              nullptr, &list, nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     BYTE everyone[SECURITY_MAX_SID_SIZE];
     DWORD size = sizeof everyone;
@@ -188,9 +187,9 @@ class RoundTrip : public CleanDesktopTest {
         EXPECT_TRUE(used.insert(name).second) << folder;
         // Renaming or deleting either needs it opened for deletion.
         for (const std::string& held : {program, folder, installed + "\\UnInstall.exe"}) {
-            const HANDLE opened =
-                CreateFileA(held.c_str(), DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            const HANDLE opened = CreateFileW(os::Widened(held).c_str(), DELETE,
+                                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
             EXPECT_EQ(opened, INVALID_HANDLE_VALUE) << held;
             if (opened != INVALID_HANDLE_VALUE)
                 CloseHandle(opened);
@@ -207,6 +206,18 @@ TEST_F(RoundTrip, UninstallingThroughItsLinkLeavesTheDiskAsBeforeTheInstallation
     ASSERT_NO_FATAL_FAILURE(Install());
     ASSERT_TRUE(rt::FileExists(DesktopLink()));
     EXPECT_EQ(Uninstall(IDYES), "Marluxa已成功卸载。");
+    EXPECT_EQ(Everything(), before);
+}
+
+// A folder whose name holds characters beyond ASCII that the system's code page can name:
+// the uninstall list holds it in that code page, and the uninstaller reads it back.
+TEST_F(RoundTrip, AFolderNamedBeyondAsciiIsUninstalledWhole) {
+    // In code page 936 the last byte of "淺" is "\\", in 932 that of "ソ".
+    const std::string installed = dir / (GetACP() == 932 ? "ソフト" : GetACP() == 1252 ? "Café" : "软件淺");
+    const Snapshot before = Everything();
+    ASSERT_NO_FATAL_FAILURE(InstallInto(installed));
+    ASSERT_TRUE(rt::FileExists(installed + "\\Unini.dat"));
+    EXPECT_EQ(UninstallFrom(installed, IDYES), "Marluxa已成功卸载。");
     EXPECT_EQ(Everything(), before);
 }
 
@@ -260,8 +271,8 @@ TEST_F(RoundTrip, WhatTheUserAddedSurvivesWithTheFoldersHoldingIt) {
 TEST_F(RoundTrip, AFileInUseStaysAndIsNamed) {
     ASSERT_NO_FATAL_FAILURE(Install());
     const std::string program = target + "\\Quenvale.exe";
-    HANDLE held =
-        CreateFileA(program.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE held = CreateFileW(os::Widened(program).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
     ASSERT_NE(held, INVALID_HANDLE_VALUE);
     EXPECT_EQ(Uninstall(IDYES), "Marluxa已卸载，但以下文件未能删除，请手动删除：\n" + program);
     CloseHandle(held);
@@ -319,7 +330,7 @@ TEST_F(RoundTrip, AListedPathThroughALinkInTheFolderIsSkipped) {
         ASSERT_NO_FATAL_FAILURE(InstallInto(installed));
         const std::string link = installed + "\\" + c.link;
         ASSERT_TRUE(RunOnTheHost("/bin/ln", {"-s", HostPath(dir / "elsewhere"), HostPath(link)}, [&] {
-            return (GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+            return (GetFileAttributesW(os::Widened(link).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
         }));
         const std::string list = installed + "\\Unini.dat";
         const std::string throughTheLink = link + "\\precious.txt";
