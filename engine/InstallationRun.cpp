@@ -47,7 +47,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     if (!PayloadIsWhole(store_))
         return ended(RunOutcome::PayloadDamaged);
     const std::vector<PlannedFile> files = PlannedFiles();
-    if (!rt::IsRootedPath(installDir_) || !UninstallListCanName(files))
+    if (!rt::IsRootedPath(installDir_) || !ListInTheSystemCodePage(files))
         return ended(RunOutcome::FoldersNotCreated);
     if (!claim_.Take(installDir_))
         return ended(RunOutcome::FolderInUse);
@@ -148,7 +148,8 @@ bool InstallationRun::HoldsOnlyBytesOfTheRun(const std::string& path) const {
     std::string expected;
     const std::size_t index = static_cast<std::size_t>(planned - plannedPaths_.begin());
     if (index + 1 == plannedPaths_.size()) {
-        expected = rt::JoinLines(std::vector<std::string>(plannedPaths_.begin() + 1, planned));
+        expected =
+            rt::JoinLines(std::vector<std::string>(listedPaths_.begin() + 1, listedPaths_.begin() + index));
     } else {
         const ManifestEntry entry = index == 0 ? ManifestEntry{kManifestName, kManifestType, ""}
                                                : SplitManifestLine(ManifestLines()[index]);
@@ -182,13 +183,15 @@ std::string InstallationRun::FirstLinkInTheWay(const SetAsidePlan& plan) const {
 }
 
 // The uninstall list names every file in the system's code page, the one the
-// uninstaller reads it in: a target whose files that code page cannot name is refused
-// before the run takes, asks about or changes anything (a text test alone).
-bool InstallationRun::UninstallListCanName(const std::vector<PlannedFile>& files) {
-    std::string listed;
-    return std::all_of(files.begin(), files.end(), [&listed](const PlannedFile& file) {
-        return os::InSystemCodePage(file.path, listed);
-    });
+// uninstaller reads it in: each planned file's form there, kept in listedPaths_; false
+// for a target whose files that code page cannot name, refused before the run takes,
+// asks about or changes anything (a text test alone).
+bool InstallationRun::ListInTheSystemCodePage(const std::vector<PlannedFile>& files) {
+    listedPaths_.assign(files.size(), "");
+    for (std::size_t i = 0; i < files.size(); ++i)
+        if (!os::InSystemCodePage(files[i].path, listedPaths_[i]))
+            return false;
+    return true;
 }
 
 // A target the run could only partly fill is refused before anything is made: one
@@ -305,16 +308,7 @@ void InstallationRun::ExtractEntry(const std::string& line, long lineNumber, Run
     observer.EntryStarting(target);
     const Blob blob = store_.Open(entry.name, entry.type);
     WriteNewFile(target, blob.Data(), blob.Size());
-    uninstallList_.push_back(ListedForm(target));
-}
-
-// The uninstall list holds each path in the system's code page; the target was refused
-// at the start when a path has no such form (UninstallListCanName).
-std::string InstallationRun::ListedForm(const std::string& path) {
-    std::string bytes;
-    if (!os::InSystemCodePage(path, bytes))
-        throw rt::Error("The system's code page cannot hold the path " + path);
-    return bytes;
+    uninstallList_.push_back(listedPaths_[static_cast<std::size_t>(lineNumber) - 1]);
 }
 
 void InstallationRun::WriteNewFile(const std::string& path, const char* data, std::size_t size,

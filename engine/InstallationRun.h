@@ -98,7 +98,7 @@ class InstallationRun {
     // Undoes the run, proving by their bytes the files it made without recording it.
     LeftBehind Undo();
     rt::Error ManifestCopyChanged() const;
-    static bool UninstallListCanName(const std::vector<PlannedFile>& files);
+    bool ListInTheSystemCodePage(const std::vector<PlannedFile>& files);
     bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
     bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan,
                        DiskSpace& room) const;
@@ -109,7 +109,6 @@ class InstallationRun {
     long CountManifestLines();
     bool ExtractEntries(RunObserver& observer); // false when cancelled
     void ExtractEntry(const std::string& line, long lineNumber, RunObserver& observer);
-    static std::string ListedForm(const std::string& path);
     // Writes a new file of the run's (its identity to written, when given).
     void WriteNewFile(const std::string& path, const char* data, std::size_t size,
                       os::Identity* written = nullptr);
@@ -121,6 +120,7 @@ class InstallationRun {
     std::string installDir_;                 // the target of the current run, as typed
     std::vector<std::string> uninstallList_; // files written whole, in order, as listed
     std::vector<std::string> plannedPaths_;  // every file the run writes, in order
+    std::vector<std::string> listedPaths_;   // the same in the system's code page, as listed
     rt::OwnedFile manifestCopy_;             // held from its writing until it is deleted
     RunJournal journal_;
     RunChanges changes_{journal_};

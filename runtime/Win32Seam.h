@@ -27,9 +27,10 @@ inline unsigned Result(BOOL ok) {
 class WidePath {
   public:
     explicit WidePath(const std::string& path)
-        : text_(Widened(path)), code_(!FitsMaxPath(path) ? kErrorFilenameTooLong
-                                      : text_.valid      ? 0
-                                                         : kErrorNoUnicodeTranslation) {}
+        : text_(Widened(path)),
+          code_(!text_.valid                                               ? kErrorNoUnicodeTranslation
+                : static_cast<std::size_t>(text_.length()) > kMaxPathChars ? kErrorFilenameTooLong
+                                                                           : 0) {}
     unsigned Code() const { return code_; }
     const wchar_t* c_str() const { return text_.c_str(); }
 
