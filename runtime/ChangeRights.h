@@ -50,18 +50,31 @@ constexpr ACCESS_MASK kChangeRights = FILE_WRITE_DATA | FILE_APPEND_DATA | FILE_
                                       FILE_WRITE_ATTRIBUTES | FILE_DELETE_CHILD | DELETE | WRITE_DAC |
                                       WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL | MAXIMUM_ALLOWED;
 
+// The rights by which a folder on the way to another can be made to lead elsewhere: the
+// folder renamed or deleted (delete on it, delete-child on its parent, which that folder's
+// own check covers), an entry in it renamed or deleted (delete-child), or its owner or
+// access list changed so as to grant those. Adding entries is not among them: a default
+// drive root lets Authenticated Users create folders in it (0x4, on the root alone), which
+// renames nobody's folder, and passes on "Modify" only to what is made inside
+// (inherit-only); Users may read and run. So a default root and Program Files pass.
+constexpr ACCESS_MASK kRenameRights =
+    DELETE | FILE_DELETE_CHILD | WRITE_DAC | WRITE_OWNER | GENERIC_ALL | MAXIMUM_ALLOWED;
+
 // True when an entry of an access list lets an account that is not trusted change the
 // object. An entry only passed on to what is made inside (inherit-only, as the one for
 // CREATOR OWNER is) does not apply to the object itself. An allowing entry of a kind
 // whose account is not read here (object and compound entries) counts as another's.
-inline bool LetsOthersChange(const ACE_HEADER* ace, const TrustedAccounts& trusted) {
+// rights: the rights that count as a change (kChangeRights, or kRenameRights for a folder
+// on the way).
+inline bool LetsOthersChange(const ACE_HEADER* ace, const TrustedAccounts& trusted,
+                             ACCESS_MASK rights = kChangeRights) {
     const auto* allowed = reinterpret_cast<const ACCESS_ALLOWED_ACE*>(ace);
     const BYTE type = ace->AceType;
     const bool plain = type == ACCESS_ALLOWED_ACE_TYPE || type == ACCESS_ALLOWED_CALLBACK_ACE_TYPE;
     const bool allows = plain || type == ACCESS_ALLOWED_COMPOUND_ACE_TYPE ||
                         type == ACCESS_ALLOWED_OBJECT_ACE_TYPE ||
                         type == ACCESS_ALLOWED_CALLBACK_OBJECT_ACE_TYPE;
-    if (!allows || (ace->AceFlags & INHERIT_ONLY_ACE) || !(allowed->Mask & kChangeRights))
+    if (!allows || (ace->AceFlags & INHERIT_ONLY_ACE) || !(allowed->Mask & rights))
         return false;
     return !plain || !trusted.Has(const_cast<DWORD*>(&allowed->SidStart));
 }
@@ -70,12 +83,13 @@ inline bool LetsOthersChange(const ACE_HEADER* ace, const TrustedAccounts& trust
 // and access list: the owner is trusted (an owner may always rewrite the list), and every
 // entry that applies to the object and allows a change is a trusted account's. No list
 // (nullptr) lets everyone do everything, and so does an owner that cannot be read.
-inline bool OnlyTrustedMayChange(PSID owner, PACL list, const TrustedAccounts& trusted) {
+inline bool OnlyTrustedMayChange(PSID owner, PACL list, const TrustedAccounts& trusted,
+                                 ACCESS_MASK rights = kChangeRights) {
     if (!owner || !list || !trusted.Has(owner))
         return false;
     for (DWORD i = 0; i < list->AceCount; ++i) {
         void* ace = nullptr;
-        if (!GetAce(list, i, &ace) || LetsOthersChange(static_cast<const ACE_HEADER*>(ace), trusted))
+        if (!GetAce(list, i, &ace) || LetsOthersChange(static_cast<const ACE_HEADER*>(ace), trusted, rights))
             return false;
     }
     return true;
@@ -100,7 +114,7 @@ inline bool ReadProcessUser(BYTE (&user)[SECURITY_MAX_SID_SIZE]) {
 // Reads the owner and access list of an object open with READ_CONTROL and sets
 // onlyTrusted by the rule above; answers 0 or the system's code (onlyTrusted then false).
 inline DWORD ReadWhetherOnlyTrustedMayChange(HANDLE object, const TrustedAccounts& trusted,
-                                             bool& onlyTrusted) {
+                                             bool& onlyTrusted, ACCESS_MASK rights = kChangeRights) {
     onlyTrusted = false;
     PSID owner = nullptr;
     PACL list = nullptr;
@@ -110,7 +124,7 @@ inline DWORD ReadWhetherOnlyTrustedMayChange(HANDLE object, const TrustedAccount
                         &owner, nullptr, &list, nullptr, &descriptor);
     if (code != ERROR_SUCCESS)
         return code;
-    onlyTrusted = OnlyTrustedMayChange(owner, list, trusted);
+    onlyTrusted = OnlyTrustedMayChange(owner, list, trusted, rights);
     LocalFree(descriptor);
     return ERROR_SUCCESS;
 }
