@@ -19,10 +19,12 @@ InstallationRun::InstallationRun(ShortcutMaker& shortcuts, const PayloadStore& s
     : shortcuts_(shortcuts), store_(store) {}
 
 RunResult InstallationRun::Install(const std::string& installDir, RunObserver& observer) {
-    installDir_ = installDir;
+    installDir_ = rt::StripBlanks(installDir); // one text names the target for every check and write
     const RunResult result = Run(observer);
-    if (!StoppedUnfinished(result.outcome))
+    if (!StoppedUnfinished(result.outcome)) {
+        held_.ReleaseAll();
         claim_.Release();
+    }
     return result;
 }
 
@@ -34,6 +36,7 @@ LeftBehind InstallationRun::Abandon() {
 
 LeftBehind InstallationRun::Undo() {
     manifestCopy_.Close(); // the undo deletes it
+    held_.ReleaseAll();    // and may remove the folders the run made
     return changes_.Settle([this](const std::string& path) { return HoldsOnlyBytesOfTheRun(path); });
 }
 
@@ -47,24 +50,25 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     if (!PayloadIsWhole(store_))
         return ended(RunOutcome::PayloadDamaged);
     const std::vector<PlannedFile> files = PlannedFiles();
-    if (!rt::IsRootedPath(installDir_) || !ListInTheSystemCodePage(files))
+    if (!rt::IsRootedPath(installDir_) || !PartEndingInBlankOrDot(installDir_).empty() ||
+        !ListInTheSystemCodePage(files))
         return ended(RunOutcome::FoldersNotCreated);
     if (!claim_.Take(installDir_))
         return ended(RunOutcome::FolderInUse);
     plannedPaths_.clear();
     for (const PlannedFile& file : files)
         plannedPaths_.push_back(file.path);
+    // The folders are looked at before the recovery reads, renames or deletes anything in
+    // them, and again once it has: from then on they are held.
+    std::vector<std::string> accepted;
+    if (!FoundFoldersAccepted(observer, nullptr, accepted, result.refusedAt))
+        return ended(result.refusedAt.empty() ? RunOutcome::FolderLeftToOthers : RunOutcome::LinkInTheWay);
     if (!SettleInterruptedRun(observer, result.recovery))
         return ended(result.recovery.outcome == Recovery::Outcome::FolderInUse
                          ? RunOutcome::FolderInUse
                          : RunOutcome::RecoveryNotFinished);
-    const FoundFolders found = SecureFoundFolders(installDir_, plannedPaths_);
-    if (!found.link.empty()) {
-        result.refusedAt = found.link;
-        return ended(RunOutcome::LinkInTheWay);
-    }
-    if (!found.openToOthers.empty() && !observer.MayInstallIntoFoldersOthersCanChange(found.openToOthers))
-        return ended(RunOutcome::FolderLeftToOthers);
+    if (!FoundFoldersAccepted(observer, &held_, accepted, result.refusedAt))
+        return ended(result.refusedAt.empty() ? RunOutcome::FolderLeftToOthers : RunOutcome::LinkInTheWay);
     const SetAsidePlan plan = PlanSetAsides(plannedPaths_, rt::ContainingFolder(JournalPath(installDir_)));
     result.refusedAt = FirstLinkInTheWay(plan);
     if (!result.refusedAt.empty())
@@ -75,7 +79,10 @@ RunResult InstallationRun::Run(RunObserver& observer) {
         return ended(RunOutcome::NotEnoughRoom);
     if (!CreateFolders())
         return ended(RunOutcome::FoldersNotCreated);
+    for (const SetAsidePlan::Move& move : plan.moves)
+        held_.Release(move.path); // a folder set aside whole is renamed by the run itself
     changes_.ClearTheWay(plan, Creations(plan));
+    HoldFolder(DailyFolder(installDir_)); // the new one, in place of one set aside
     CopyManifest();
     observer.RangeKnown(CountManifestLines() - 1);
     if (!ExtractEntries(observer)) {
@@ -85,6 +92,25 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     }
     result.left = SucceedEnding(observer);
     return ended(RunOutcome::Succeeded);
+}
+
+// Looks at the folders the run finds (holding them in held, when given): false for a
+// link (named in link) or when the user does not want to install into folders others
+// can change that they were not asked about yet (accepted: those they were).
+bool InstallationRun::FoundFoldersAccepted(RunObserver& observer, HeldFolders* held,
+                                           std::vector<std::string>& accepted, std::string& link) {
+    const FoundFolders found = LookAtFoundFolders(installDir_, held);
+    link = found.link;
+    if (!link.empty())
+        return false;
+    std::vector<std::string> unasked;
+    for (const std::string& folder : found.openToOthers)
+        if (std::find(accepted.begin(), accepted.end(), folder) == accepted.end())
+            unasked.push_back(folder);
+    if (!unasked.empty() && !observer.MayInstallIntoFoldersOthersCanChange(unasked))
+        return false;
+    accepted.insert(accepted.end(), unasked.begin(), unasked.end());
+    return true;
 }
 
 bool InstallationRun::SettleInterruptedRun(RunObserver& observer, Recovery& recovery) {
@@ -241,11 +267,22 @@ bool InstallationRun::CreateFolders() {
     } catch (const rt::Error&) {
         return false; // a chain of parents that ends in an empty name ("//server/share" written with "/")
     }
+    HoldFolder(installDir_); // before the journal is written into it
     journal_.Begin(JournalPath(installDir_), installDir_);
-    for (const std::string& folder : {DataFolder(installDir_), DailyFolder(installDir_)})
+    for (const std::string& folder : {DataFolder(installDir_), DailyFolder(installDir_)}) {
         if (!rt::DirectoryExists(folder) && !changes_.CreateFolders(folder))
             return false;
+        HoldFolder(folder);
+    }
     return true;
+}
+
+// Holds a folder of the run's, unless it is held already; a link found there now (made
+// since the folders were looked at, or in place of one the run made) stops the run
+// before anything is written through it.
+void InstallationRun::HoldFolder(const std::string& folder) {
+    if (!held_.Holds(folder) && !held_.Hold(folder))
+        throw rt::Error("The folder \"" + folder + "\" was replaced while the installation was running");
 }
 
 // The copy is read twice from disk (counted, then followed), so it is held open from

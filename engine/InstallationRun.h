@@ -5,6 +5,7 @@
 // of a killed one) and returns what each had to leave; its caller only says so.
 #pragma once
 
+#include "engine/FoundFolders.h"
 #include "engine/InterruptedRun.h"
 #include "engine/PayloadStore.h"
 #include "engine/RunChanges.h"
@@ -64,8 +65,11 @@ class InstallationRun {
   public:
     InstallationRun(ShortcutMaker& shortcuts, const PayloadStore& store);
 
-    // The whole run into installDir, the target folder as the user typed it. An
-    // interrupted run's journal in the target folder is settled first. Any other
+    // The whole run into installDir, the target folder as the user typed it (blank-
+    // stripped). The folders it finds are looked at first (a link is refused; the user is
+    // asked about folders others could change or make lead elsewhere), then an
+    // interrupted run's journal in the target folder is settled, then they are looked at
+    // again and held to the run's end. Any other
     // failure (an I/O error, a missing blob) leaves as an error, with what was written
     // so far in place, and journalled, until Abandon. From the start until the run is
     // over (a failure's stopped state included, until Abandon) the folder is claimed:
@@ -102,9 +106,12 @@ class InstallationRun {
     bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
     bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan,
                        DiskSpace& room) const;
+    bool FoundFoldersAccepted(RunObserver& observer, HeldFolders* held, std::vector<std::string>& accepted,
+                              std::string& link);
     // Settles an interrupted run's journal; false when the run cannot go on.
     bool SettleInterruptedRun(RunObserver& observer, Recovery& recovery);
     bool CreateFolders();
+    void HoldFolder(const std::string& folder);
     void CopyManifest();
     long CountManifestLines();
     bool ExtractEntries(RunObserver& observer); // false when cancelled
@@ -125,6 +132,7 @@ class InstallationRun {
     RunJournal journal_;
     RunChanges changes_{journal_};
     rt::FolderClaim claim_;
+    HeldFolders held_; // the target, data and data\day, from their last look to the run's end
 };
 
 } // namespace engine

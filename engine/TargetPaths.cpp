@@ -37,4 +37,18 @@ std::string EntryPath(const std::string& installDir, LineClass lineClass, const 
     }
 }
 
+std::string PartEndingInBlankOrDot(const std::string& installDir) {
+    const std::string folder = StripBlanks(installDir);
+    std::size_t start = 0;
+    while (start <= folder.size()) {
+        std::size_t end = folder.find_first_of("\\/", start);
+        end = end == std::string::npos ? folder.size() : end;
+        const std::string part = folder.substr(start, end - start);
+        if (!part.empty() && (part.back() == '.' || part.back() == ' '))
+            return part;
+        start = end + 1;
+    }
+    return "";
+}
+
 } // namespace engine

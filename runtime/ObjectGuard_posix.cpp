@@ -38,26 +38,23 @@ unsigned ReadAttributes(FileHandle object, std::uint32_t& attributes) {
     return 0;
 }
 
+unsigned OpenToHold(const std::string& folder, FileHandle& object) {
+    return OpenToInspect(folder, object);
+}
+
 // The owner stands for the accounts the program trusts when it is root or the program's
-// own user; the group and others' write bits for grants of change to anyone else.
-unsigned ReadGuard(FileHandle object, Guard& guard) {
+// own user; the group and others' write bits for grants of change to anyone else. In a
+// folder with the sticky bit (/tmp) others may rename only their own entries.
+unsigned ReadGuard(FileHandle object, Guard& guard, Changes changes) {
     struct stat info;
     if (fstat(static_cast<int>(object), &info) != 0)
         return FromErrno(errno, "");
     const bool trustedOwner = info.st_uid == 0 || info.st_uid == geteuid();
-    guard = trustedOwner && !(info.st_mode & (S_IWGRP | S_IWOTH)) ? Guard::Protected : Guard::OpenToOthers;
+    const bool othersWrite = (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+    const bool othersRename = othersWrite && !(S_ISDIR(info.st_mode) && (info.st_mode & S_ISVTX));
+    guard = trustedOwner && !(changes == Changes::Renames ? othersRename : othersWrite) ? Guard::Protected
+                                                                                        : Guard::OpenToOthers;
     return 0;
-}
-
-// The program's own user becomes the owner, and the group and others may read and run.
-unsigned TakeOver(FileHandle object, const std::string&) {
-    const int fd = openat(static_cast<int>(object), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return FromErrno(errno, "");
-    const bool taken = fchown(fd, geteuid(), static_cast<gid_t>(-1)) == 0 && fchmod(fd, 0755) == 0;
-    const int error = errno;
-    close(fd);
-    return taken ? 0 : FromErrno(error, "");
 }
 
 } // namespace os

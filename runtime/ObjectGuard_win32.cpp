@@ -1,6 +1,6 @@
 // Looking at a file or folder on an open handle, over the Win32 seam: who could have
 // changed it (its owner and access list, by the rule of runtime/ChangeRights.h), and
-// making a folder the administrators' own.
+// holding a folder so that it cannot be renamed or deleted.
 #include "runtime/ChangeRights.h"
 #include "runtime/OsSeam.h"
 #include "runtime/Win32Seam.h"
@@ -8,16 +8,12 @@
 #include <windows.h>
 
 #include <aclapi.h> // after windows.h, which they need
-#include <sddl.h>
 
 #include <cstring>
-#include <memory>
 
 namespace os {
 
 using win32::AsHandle;
-using win32::DescriptorFrom;
-using win32::OwnedDescriptor;
 
 namespace {
 
@@ -55,23 +51,38 @@ bool ReadVolumeField(HANDLE file, int kind, std::size_t offset, ULONG& value) {
 
 } // namespace
 
-unsigned OpenToInspect(const std::string& path, FileHandle& object) {
+namespace {
+
+// Opens the object itself (a link at the path's end is not followed) with the access
+// given, shared for reading and writing but not for deletion.
+unsigned OpenObject(const std::string& path, DWORD access, FileHandle& object) {
     object = kNoFile;
     const win32::WidePath wide(path);
     if (wide.Code())
         return wide.Code();
-    constexpr DWORD kLook = READ_CONTROL | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
-    const auto open = [&wide](DWORD access) {
-        return CreateFileW(wide.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-    };
-    HANDLE handle = open(kLook | WRITE_DAC | WRITE_OWNER);
-    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_ACCESS_DENIED)
-        handle = open(kLook); // looking is enough to refuse it
+    const HANDLE handle =
+        CreateFileW(wide.c_str(), access | READ_CONTROL | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
     object = reinterpret_cast<FileHandle>(handle);
     return 0;
+}
+
+} // namespace
+
+// A handle that asks for no data access takes no part in sharing: it keeps nobody from
+// anything, and nobody keeps it from opening.
+unsigned OpenToInspect(const std::string& path, FileHandle& object) {
+    return OpenObject(path, 0, object);
+}
+
+// Listing access makes the handle count in sharing: while it is open, nobody else can
+// open the folder for deletion, which renaming it takes. The system refuses too to
+// rename a folder above one that is open, so the folders on the way are held with it.
+unsigned OpenToHold(const std::string& folder, FileHandle& object) {
+    return OpenObject(folder, FILE_LIST_DIRECTORY, object);
 }
 
 unsigned ReadAttributes(FileHandle object, std::uint32_t& attributes) {
@@ -83,15 +94,6 @@ unsigned ReadAttributes(FileHandle object, std::uint32_t& attributes) {
 }
 
 namespace {
-
-// A security identifier in the system's own memory, freed when the owner goes.
-using OwnedSid = std::unique_ptr<void, decltype(&LocalFree)>;
-
-OwnedSid SidFromText(const char* text) {
-    PSID sid = nullptr;
-    ConvertStringSidToSidA(text, &sid);
-    return OwnedSid(sid, &LocalFree);
-}
 
 bool VolumeKeepsAccessLists(HANDLE object) {
     ULONG device = 0, attributes = 0;
@@ -105,7 +107,7 @@ bool VolumeKeepsAccessLists(HANDLE object) {
 
 } // namespace
 
-unsigned ReadGuard(FileHandle object, Guard& guard) {
+unsigned ReadGuard(FileHandle object, Guard& guard, Changes changes) {
     static BYTE user[SECURITY_MAX_SID_SIZE] = {};
     static const rt::TrustedAccounts trusted(rt::ReadProcessUser(user) ? user : nullptr);
     if (!VolumeKeepsAccessLists(AsHandle(object))) {
@@ -113,23 +115,12 @@ unsigned ReadGuard(FileHandle object, Guard& guard) {
         return 0;
     }
     bool onlyTrusted = false;
-    if (const DWORD code = rt::ReadWhetherOnlyTrustedMayChange(AsHandle(object), trusted, onlyTrusted))
+    if (const DWORD code = rt::ReadWhetherOnlyTrustedMayChange(
+            AsHandle(object), trusted, onlyTrusted,
+            changes == Changes::Renames ? rt::kRenameRights : rt::kChangeRights))
         return code;
     guard = onlyTrusted ? Guard::Protected : Guard::OpenToOthers;
     return 0;
-}
-
-unsigned TakeOver(FileHandle object, const std::string& securityDescriptor) {
-    const OwnedDescriptor descriptor = DescriptorFrom(securityDescriptor.c_str());
-    BOOL present = FALSE, defaulted = FALSE;
-    PACL list = nullptr;
-    if (!descriptor || !GetSecurityDescriptorDacl(descriptor.get(), &present, &list, &defaulted))
-        return GetLastError();
-    const OwnedSid administrators = SidFromText("BA");
-    return SetSecurityInfo(AsHandle(object), SE_FILE_OBJECT,
-                           OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION |
-                               PROTECTED_DACL_SECURITY_INFORMATION,
-                           administrators.get(), nullptr, list, nullptr);
 }
 
 } // namespace os

@@ -119,17 +119,19 @@ enum class Guard {
     NotKept,      // the volume keeps no access lists (FAT, exFAT) or lies on another computer
 };
 
-// Opens an existing file or folder to look at it (its guard, attributes, identity) and
-// hold it: a link at its end is opened itself, not followed; others may go on reading
-// and writing it, but it cannot be deleted or renamed while it is held. Asks for the
-// right to change its owner and access list too, where that is granted.
+// Opens an existing file or folder to look at it (its guard, attributes, identity): a
+// link at its end is opened itself, not followed.
 unsigned OpenToInspect(const std::string& path, FileHandle& object);
-unsigned ReadGuard(FileHandle object, Guard& guard);
+// Opens an existing folder as OpenToInspect does, and holds it: while it is held nobody
+// can rename or delete it (others may go on reading it and adding to it), so that its
+// path goes on naming what was looked at. On the host nothing stops a rename.
+unsigned OpenToHold(const std::string& folder, FileHandle& object);
+// Which changes a guard is read for: any change to the object (what the run reads or
+// writes), or only those that can make a folder on the way to the run's folders lead
+// elsewhere (it or an entry in it renamed or deleted, its owner or access list changed).
+enum class Changes { Any, Renames };
+unsigned ReadGuard(FileHandle object, Guard& guard, Changes changes = Changes::Any);
 unsigned ReadAttributes(FileHandle object, std::uint32_t& attributes);
-// Makes an object opened with OpenToInspect the administrators' own: owner the
-// Administrators group, and the security descriptor's access list (SDDL), protected
-// from the parent's. What the list passes on reaches what is inside.
-unsigned TakeOver(FileHandle object, const std::string& securityDescriptor);
 
 // One entry of a folder search.
 struct FoundEntry {

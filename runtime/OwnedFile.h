@@ -40,6 +40,10 @@ class OwnedFile {
         Close();
         return os::OpenToInspect(path, file_);
     }
+    unsigned OpenToHold(const std::string& folder) {
+        Close();
+        return os::OpenToHold(folder, file_);
+    }
 
     bool IsOpen() const { return file_ != os::kNoFile; }
     os::FileHandle Handle() const { return file_; }

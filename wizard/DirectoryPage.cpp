@@ -1,5 +1,6 @@
 #include "wizard/DirectoryPage.h"
 
+#include "engine/TargetPaths.h"
 #include "framework/Application.h"
 #include "payload/ProductInfo.h"
 #include "runtime/OsSeam.h"
@@ -15,6 +16,12 @@ const char* const kErrorCaption = "错误提示";
 // uninstaller reads it in: a folder that code page cannot name could not be uninstalled.
 const char* const kFolderNotNameable = "安装目录的名称中有本计算机的语言设置（非 Unicode 程序的语言）"
                                        "无法表示的字符，卸载程序将无法找到安装的文件。\n\n请选择其他目录。";
+
+// The system drops a closing blank or dot from a path's last part only: such a folder
+// would be one folder when made and another when written into.
+std::string PartEndingInBlankOrDotText(const std::string& part) {
+    return "安装目录中的文件夹名称不能以空格或句点结尾：“" + part + "”。\n\n请修改安装目录。";
+}
 
 } // namespace
 
@@ -55,13 +62,17 @@ void DirectoryPage::CommitFolderAndGoOn() {
         folderField_.SetFocus();
         return;
     }
+    const std::string folder = rt::StripBlanks(typed);
     std::string listed;
-    if (!os::InSystemCodePage(typed, listed)) {
-        framework::ShowMessageBox(Handle(), kFolderNotNameable, SETUP_TITLE, MB_OK | MB_ICONEXCLAMATION);
+    const std::string badPart = engine::PartEndingInBlankOrDot(folder);
+    if (!badPart.empty() || !os::InSystemCodePage(folder, listed)) {
+        framework::ShowMessageBox(Handle(),
+                                  badPart.empty() ? kFolderNotNameable : PartEndingInBlankOrDotText(badPart),
+                                  SETUP_TITLE, MB_OK | MB_ICONEXCLAMATION);
         folderField_.SetFocus();
         return;
     }
-    installDir_ = typed;
+    installDir_ = folder;
     onNext();
 }
 

@@ -42,6 +42,8 @@ class RecordingObserver : public engine::RunObserver {
     }
     bool MayInstallIntoFoldersOthersCanChange(const std::vector<std::string>& folders) override {
         foldersOpenToOthers = folders;
+        if (whileAsked)
+            whileAsked();
         return installIntoFoldersOthersCanChange;
     }
 
@@ -59,6 +61,7 @@ class RecordingObserver : public engine::RunObserver {
     std::vector<engine::Recovery> recoveries;
     bool installIntoFoldersOthersCanChange = false;
     std::vector<std::string> foldersOpenToOthers; // as last asked
+    std::function<void()> whileAsked;             // what others do while the question is up
 };
 
 class FakeShortcuts : public engine::ShortcutMaker {

@@ -319,6 +319,37 @@ TEST(InstallationRun, ALinkWhereTheRunWouldWriteIsRefusedWithNothingWrittenThrou
     }
 }
 
+// What is looked at is what is written into: a link made at "data" while the question
+// about a folder others may change is up is refused after "yes", nothing written through
+// it; a target whose parts would name one folder when made and another when written
+// into (a closing blank or dot) is refused before anything is made.
+TEST(InstallationRun, TheFoldersLookedAtAreTheFoldersWrittenInto) {
+    TempFolder dir;
+    Reinstall next(dir);
+    rt::CreateDir(dir / "elsewhere");
+    chmod(UnixPath(dir / "Q").c_str(), 0777);
+    next.r.observer.installIntoFoldersOthersCanChange = true;
+    next.r.observer.whileAsked = [&] {
+        RemoveAll(dir / "Q\\data");
+        ASSERT_EQ(symlink(UnixPath(dir / "elsewhere").c_str(), UnixPath(dir / "Q\\data").c_str()), 0);
+    };
+    ASSERT_EQ(next.r.Install(), "");
+    EXPECT_EQ(next.r.result.outcome, RunOutcome::LinkInTheWay);
+    EXPECT_EQ(next.r.result.refusedAt, dir / "Q\\data");
+    EXPECT_EQ(TakeSnapshot(dir / "elsewhere"), Snapshot{});
+
+    const Snapshot before = TakeSnapshot(dir.Path());
+    for (const char* target : {"R \\S", "R.\\S", "R\\S.", "R\\.\\S", "R\\..\\S"}) {
+        RunFixture odd(next.earlier.payload, dir / target);
+        EXPECT_EQ(odd.Install(), "") << target;
+        EXPECT_EQ(odd.result.outcome, RunOutcome::FoldersNotCreated) << target;
+        EXPECT_EQ(TakeSnapshot(dir.Path()), before) << target;
+        EXPECT_FALSE(rt::DirectoryExists(dir / "R")) << target;
+    }
+    EXPECT_EQ(PartEndingInBlankOrDot("  C:\\Program Files\\Q  "), "");
+    EXPECT_EQ(PartEndingInBlankOrDot("C:/Q /x"), "Q ");
+}
+
 // The run reads its copy of the payload's file list from disk twice; from its writing
 // on, no one can change, rename or delete it, and a copy changed all the same (here
 // behind the host's advisory locks, which Windows' sharing would not allow) is caught

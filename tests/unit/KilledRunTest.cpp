@@ -193,56 +193,61 @@ TEST(KilledRun, AReinstallIsRefusedWhereItsSetAsideNamesWouldBeTooLong) {
 #ifndef _WIN32
 // The folders the run makes get the installation's rights (on the host: no write bit for
 // group and others, whatever the umask lets through), the new daily folder of a
-// reinstall included; folders that were there are taken or asked about.
-TEST(RunFolders, OnlyTheFoldersTheRunMakesGetTheInstallationsRights) {
-    const mode_t umaskBefore = umask(0);
+// reinstall included. Folders it finds that others may change, and folders on the way
+// whose entries others may rename, are asked about before anything is read or written
+// (the recovery included) and never taken over; a sticky folder (others rename only their
+// own entries) passes; a "no" changes nothing.
+TEST(RunFolders, OnlyTheFoldersTheRunMakesGetTheInstallationsRightsAndOthersAreAskedAbout) {
     TempFolder dir;
+    const mode_t umaskBefore = umask(0);
     const std::string payload = MakePayload(dir, 2);
     const auto unixPath = [](std::string path) { // the host's C:\ is its root
         for (char& c : path)
             c = c == '\\' ? '/' : c;
         return path.substr(2);
     };
+    const auto setMode = [&](const std::string& folder, mode_t mode) {
+        chmod(unixPath(folder).c_str(), mode);
+    };
     const auto modeOf = [&](const std::string& folder) {
         struct stat info {};
         stat(unixPath(folder).c_str(), &info);
-        return info.st_mode & 0777;
+        return info.st_mode & 07777;
     };
     rt::CreateDir(dir / "mine");
-    RunFixture fresh(payload, dir / "mine\\new\\Q");
+    setMode(dir / "mine", 0755);
+    const std::string target = dir / "mine\\new\\Q";
+    RunFixture fresh(payload, target);
     EXPECT_EQ(fresh.Install(), "");
     for (const char* made : {"mine\\new", "mine\\new\\Q", "mine\\new\\Q\\data", "mine\\new\\Q\\data\\day"})
         EXPECT_EQ(modeOf(dir / made), 0755u) << made;
-    EXPECT_EQ(modeOf(dir / "mine"), 0777u);
-    // Folders others may change: taken while they hold only the run's own names (with a
-    // set-aside name and the journal's beside them), left as they are and asked about
-    // once anything else is there; a "no" writes nothing.
-    PutFile(dir / "mine\\new\\Q\\readme.txt.bak2", "an earlier set-aside name");
     struct Case {
-        const char* stranger; // a file of someone else's in the target, or none
-        bool install;         // the answer, when asked
+        const char* folder; // made open to others, with this mode
+        mode_t mode;
+        bool install; // the answer, when asked
     };
-    for (const Case& c : {Case{nullptr, false}, Case{"notes.txt", false}, Case{"notes.txt", true}}) {
-        for (const char* folder : {"mine\\new\\Q", "mine\\new\\Q\\data"}) // as if made by someone else
-            chmod(unixPath(dir / folder).c_str(), 0777);
-        if (c.stranger)
-            PutFile(dir / "mine\\new\\Q\\" + c.stranger, "someone's");
+    for (const Case& c : {Case{"mine\\new\\Q", 0777, false}, Case{"mine", 0777, false},
+                          Case{"mine\\new\\Q\\data", 0777, false}, Case{"mine", 01777, false},
+                          Case{"mine\\new\\Q", 0777, true}}) {
+        setMode(dir / c.folder, c.mode);
+        PutFile(JournalPath(target), "not a journal"); // the recovery would move it aside
         const Snapshot before = TakeSnapshot(dir / "mine");
-        RunFixture again(payload, dir / "mine\\new\\Q");
+        RunFixture again(payload, target);
         again.observer.installIntoFoldersOthersCanChange = c.install;
         EXPECT_EQ(again.Install(), "");
-        const bool asked = c.stranger != nullptr;
+        const bool asked = !(c.mode & S_ISVTX);
         EXPECT_EQ(again.observer.foldersOpenToOthers,
-                  asked ? std::vector<std::string>{dir / "mine\\new\\Q"} : std::vector<std::string>{});
-        EXPECT_EQ(modeOf(dir / "mine\\new\\Q"), asked ? 0777u : 0755u);
-        EXPECT_EQ(modeOf(dir / "mine\\new\\Q\\data"), 0755u); // taken in every case: only the run's names
+                  asked ? std::vector<std::string>{dir / c.folder} : std::vector<std::string>{})
+            << c.folder;
+        EXPECT_EQ(modeOf(dir / c.folder), c.mode) << c.folder; // never taken over
         if (asked && !c.install) {
             EXPECT_EQ(again.result.outcome, RunOutcome::FolderLeftToOthers);
-            EXPECT_EQ(TakeSnapshot(dir / "mine"), before);
-            continue;
+            EXPECT_EQ(TakeSnapshot(dir / "mine"), before) << c.folder;
+        } else {
+            EXPECT_EQ(again.result.outcome, RunOutcome::Succeeded) << c.folder;
+            EXPECT_EQ(modeOf(dir / "mine\\new\\Q\\data\\day"), 0755u); // made in place of the one set aside
         }
-        EXPECT_EQ(again.result.outcome, RunOutcome::Succeeded);
-        EXPECT_EQ(modeOf(dir / "mine\\new\\Q\\data\\day"), 0755u); // made in place of the one set aside
+        setMode(dir / c.folder, 0755);
     }
     umask(umaskBefore);
 }
