@@ -1,8 +1,9 @@
-// Start-up: confine the DLL search and preload what the system loads by name, initialise COM (and
-// secure it before anything crosses to the desktop's shell) and the framework, build the wizard
-// (its four pages in order) and run it.
+// Start-up: turn on the system's walls around the process, confine the DLL search and preload
+// what the system loads by name, initialise COM (and secure it before anything crosses to the
+// desktop's shell) and the framework, build the wizard (its four pages in order) and run it.
 #include "framework/Application.h"
 #include "framework/Controls.h"
+#include "framework/ProcessMitigations.h"
 #include "framework/SystemLibraries.h"
 #include "shell/ComPtr.h"
 #include "shell/ComSecurity.h"
@@ -11,6 +12,7 @@
 #include <windows.h>
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    framework::TurnOnProcessMitigations();
     framework::ConfineDllSearchToSystemFolder();
     framework::PreloadLibrariesLoadedByName();
     shell::ComInitialization com;

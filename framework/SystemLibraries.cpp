@@ -6,26 +6,35 @@ namespace framework {
 
 namespace {
 
+template <class Function> Function Kernel32Function(const char* name) {
+    return reinterpret_cast<Function>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
+}
+
 // Systems with the LOAD_LIBRARY_SEARCH_* flags (and SetDefaultDllDirectories) export
 // AddDllDirectory. A test build acts as a system without them.
 bool SearchFlagsOffered() {
 #ifdef SETUP_AS_IF_WITHOUT_SEARCH_FLAGS
     return false;
 #else
-    return GetProcAddress(GetModuleHandleA("kernel32.dll"), "AddDllDirectory") != nullptr;
+    return Kernel32Function<FARPROC>("AddDllDirectory") != nullptr;
 #endif
 }
 
 } // namespace
 
 void ConfineDllSearchToSystemFolder() {
-    SetDllDirectoryA("");
+    // Every system the program runs on has this (XP SP1 on): the current folder out of
+    // the search for DLLs.
+    SetDllDirectoryW(L"");
+    using SetFlags = BOOL(WINAPI*)(DWORD);
+    // Windows 7 on (and earlier systems with a security update): the current folder
+    // after the system folders when a file is looked for along the search path.
+    if (const auto setSearchPathMode = Kernel32Function<SetFlags>("SetSearchPathMode"))
+        setSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
     if (!SearchFlagsOffered())
         return;
-    using SetDefaultDirectories = BOOL(WINAPI*)(DWORD);
-    const auto setDefault = reinterpret_cast<SetDefaultDirectories>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetDefaultDllDirectories")));
-    if (setDefault)
+    if (const auto setDefault = Kernel32Function<SetFlags>("SetDefaultDllDirectories"))
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

@@ -8,11 +8,14 @@
 
 namespace framework {
 
-// Start-up's first step: takes the current folder out of the search and, where the
-// system offers it, confines the default search to the system folder.
+// Start-up's step after the process mitigations: takes the current folder out of the
+// DLL search, puts it after the system folders in the search path's order (where the
+// system has that mode) and, where the system offers it, confines the default DLL
+// search to the system folder. Without that confinement a DLL loaded by name is still
+// looked for in the program's own folder first, hence the preloading below.
 void ConfineDllSearchToSystemFolder();
 
-// Start-up's second step, before any window: loads by full path, from the system folder,
+// Start-up's next step, before any window: loads by full path, from the system folder,
 // the DLLs that system components load by name later on (the visual styles and the
 // desktop window manager's), so that those later loads find them already loaded
 // instead of searching, even where the search is not confined.
