@@ -177,14 +177,16 @@ void Application::Minimize() {
     ShowWindow(window_, SW_MINIMIZE);
 }
 
-void Application::Dispatch(const std::function<void()>& handler) {
+bool Application::Dispatch(const std::function<void()>& handler) {
     try {
         handler();
+        return true;
     } catch (const std::exception& error) {
         ShowError(error.what());
     } catch (...) {
         ShowError("Unknown error");
     }
+    return false;
 }
 
 void Application::ShowError(const std::string& message) {

@@ -45,11 +45,13 @@ class Application {
     // Answers WM_QUERYENDSESSION and WM_ENDSESSION; true when the message was one of them.
     bool AnswerSessionEnd(UINT message, WPARAM wParam, LRESULT& result);
 
-    // Runs an event handler. Any error it raises ends it and is shown by the default
-    // error report; nothing propagates to the caller (a window procedure).
-    void Dispatch(const std::function<void()>& handler);
-    // The default error report: a modal box owned by the application window, caption
-    // the application title, stop icon, one OK button, shown through RunModal.
+    // Runs an event handler (or a step of the program's start). Any error it raises ends
+    // it and is shown by the default error report; nothing propagates to the caller (a
+    // window procedure). False when it ended so.
+    bool Dispatch(const std::function<void()>& handler);
+    // The default error report: a modal box owned by the application window (owned by
+    // none before Initialize), caption the application title, stop icon, one OK button,
+    // shown through RunModal.
     void ShowError(const std::string& message);
     // Runs a modal window of the whole application (a box or the folder chooser owned by
     // the application window): every window of the wizard is disabled meanwhile, so no

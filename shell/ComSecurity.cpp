@@ -1,5 +1,8 @@
 #include "shell/ComSecurity.h"
 
+#include "runtime/Errors.h"
+#include "shell/ShellServices.h"
+
 #include <objbase.h>
 
 #include <initializer_list>
@@ -53,9 +56,14 @@ class CallersDescriptor {
 
 void SecureComForThisProcess() {
     static CallersDescriptor callers; // kept for the process's life, whether COM copies it or not
-    CoInitializeSecurity(callers.Get(), -1, nullptr, nullptr, RPC_C_AUTHN_LEVEL_DEFAULT,
-                         RPC_C_IMP_LEVEL_IDENTIFY, nullptr, EOAC_DISABLE_AAA | EOAC_NO_CUSTOM_MARSHAL,
-                         nullptr);
+    const HRESULT result = CoInitializeSecurity(callers.Get(), -1, nullptr, nullptr,
+                                                RPC_C_AUTHN_LEVEL_DEFAULT, RPC_C_IMP_LEVEL_IDENTIFY, nullptr,
+                                                EOAC_DISABLE_AAA | EOAC_NO_CUSTOM_MARSHAL, nullptr);
+    // RPC_E_TOO_LATE is a failure too: something in the process (a DLL the system loaded
+    // into it, an interface already handed out) had COM settle its security first, and
+    // those settings, not these, apply to every call.
+    if (FAILED(result))
+        throw rt::Error(OleErrorMessage(result));
 }
 
 } // namespace shell

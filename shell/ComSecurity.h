@@ -6,7 +6,9 @@
 namespace shell {
 
 // Sets the process's COM security, once, right after COM is initialised on the main
-// thread and before any interface crosses to another process:
+// thread and before any window (answering an accessibility client's WM_GETOBJECT hands
+// out an interface, which would settle COM's security with its defaults) and before any
+// interface crosses to another process:
 // - calls out identify this process to the server but do not let it act as this
 //   process (impersonation level "identify", no cloaking);
 // - calls in are admitted only from the system and administrators: the installer hands
@@ -14,7 +16,9 @@ namespace shell {
 // - no server is ever started with this process's rights to answer an activation, and
 //   no object from another process is unmarshalled by code that the system does not
 //   provide.
-// When COM refuses (its security was set already), what was set stays.
+// Raises rt::Error, with the system's text for COM's answer, when COM refuses: the
+// process would then run with settings other than these (already set, RPC_E_TOO_LATE;
+// COM not initialised) and must not go on.
 void SecureComForThisProcess();
 
 } // namespace shell

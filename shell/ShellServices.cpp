@@ -1,6 +1,7 @@
 #include "shell/ShellServices.h"
 
 #include "payload/ProductInfo.h"
+#include "runtime/Errors.h"
 #include "runtime/OsSeam.h"
 #include "shell/ComPtr.h"
 
@@ -50,6 +51,11 @@ std::string SpecialFolderPath(int folder) {
     IdList list;
     SHGetSpecialFolderLocation(nullptr, folder, list.Receive());
     return PathOf(list.Get());
+}
+
+std::string OleErrorMessage(HRESULT code) {
+    const std::string text = rt::TrimSystemMessage(os::SystemMessage(static_cast<unsigned>(code)));
+    return text.empty() ? rt::Format("OLE error %.8lx", static_cast<unsigned long>(code)) : text;
 }
 
 } // namespace shell

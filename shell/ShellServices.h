@@ -1,5 +1,5 @@
 // Small services of the system and its shell: the system drive letter, the default
-// target folder and the folder chooser.
+// target folder, the folder chooser and the text of a COM failure.
 #pragma once
 
 #include <windows.h>
@@ -24,5 +24,9 @@ std::string BrowseForFolder(HWND owner);
 // The file-system path of a special folder of the current user (CSIDL_*), or "" when
 // the shell cannot name it.
 std::string SpecialFolderPath(int folder);
+
+// The system's text for a COM failure code, cut as error messages quote it, or
+// "OLE error %.8x" when the system has none.
+std::string OleErrorMessage(HRESULT code);
 
 } // namespace shell

@@ -14,13 +14,6 @@ namespace shell {
 
 namespace {
 
-// The system's text for a failure code, cut as error messages quote it, or
-// "OLE error %.8x" when the system has none.
-std::string OleErrorMessage(HRESULT code) {
-    const std::string text = rt::TrimSystemMessage(os::SystemMessage(static_cast<unsigned>(code)));
-    return text.empty() ? rt::Format("OLE error %.8lx", static_cast<unsigned long>(code)) : text;
-}
-
 // One shell link object, its target path and working directory set.
 class LinkObject {
   public:

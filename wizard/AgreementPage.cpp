@@ -1,6 +1,5 @@
 #include "wizard/AgreementPage.h"
 
-#include "framework/Application.h"
 #include "payload/ProductInfo.h"
 
 namespace wizard {
@@ -24,7 +23,6 @@ AgreementPage::AgreementPage() : PageFrame(79) {
     FinishLayout();
     agreeButton_.OnClick = [this] { onNext(); };
     disagreeButton_.OnClick = [this] { onQuit(); };
-    framework::App().SetTitle(SETUP_TITLE);
     introduction_.SetText("\r    欢迎使用  " PRODUCT_NAME
                           "  安装程序，强烈建议在继续安装程序之前关闭其它正在运行的应用程序，"
                           "这样有助于在安装过程中避免任何冲突。\r\r    许可协议 "
