@@ -6,6 +6,7 @@
 #include "runtime/Text.h"
 
 #include <algorithm>
+#include <set>
 
 namespace engine {
 
@@ -44,13 +45,17 @@ bool IsPlainPath(const std::string& path) {
     return std::all_of(parts.begin(), parts.end(), IsPlainName);
 }
 
-// The path as the system resolves it, case folded, without a closing separator: two
-// spellings of one place compare equal.
-std::string Resolved(const std::string& path) {
-    std::string full = rt::FoldCase(os::FullPathName(path));
+// The path as the system resolves it, without a closing separator.
+std::string Full(const std::string& path) {
+    std::string full = os::FullPathName(path);
     while (full.size() > 3 && rt::EndsWithSeparator(full))
         full.pop_back();
     return full;
+}
+
+// The same, case folded: two spellings of one place compare equal.
+std::string Resolved(const std::string& path) {
+    return rt::FoldCase(Full(path));
 }
 
 bool IsSetAsideNameOf(const std::string& aside, const std::string& path) {
@@ -88,7 +93,42 @@ class PlacesOfTheRun {
                            [this](const JournalRecord& r) { return Allows(r); });
     }
 
+    // The folders the records act through, as the system names them, each once: every
+    // folder below the target, or below the link place a path lies in (taken as it is,
+    // since it may be a link of its user's), on the way to the folder each path lies in;
+    // for a folder set aside whole, whose entries are acted on, that folder and its
+    // set-aside name too. For records all of which AllowAll.
+    std::set<std::string> FoldersActedThrough(const std::vector<JournalRecord>& records) const {
+        std::set<std::string> folders;
+        for (const JournalRecord& record : records) {
+            if (record.kind == RecordKind::Succeeded)
+                continue;
+            AddFoldersOnTheWay(rt::ContainingFolder(Full(record.path)), folders);
+            if (record.kind == RecordKind::SettingAside && !record.names.empty()) {
+                AddFoldersOnTheWay(Full(record.path), folders);
+                AddFoldersOnTheWay(Full(record.aside), folders);
+            }
+        }
+        return folders;
+    }
+
   private:
+    // Adds each folder on the way from the target, or the link place that holds folder,
+    // down to folder itself; none for a folder above the target or a link place itself.
+    void AddFoldersOnTheWay(const std::string& folder, std::set<std::string>& folders) const {
+        const std::string folded = rt::FoldCase(folder);
+        std::size_t below = std::string::npos; // the length of the place the way starts at
+        if (rt::IsInsideFolder(folded, target_))
+            below = target_.size();
+        for (const std::string& place : linkPlaces_)
+            if (rt::IsInsideFolder(folded, place))
+                below = place.size();
+        for (std::size_t end = below; end < folder.size();) {
+            end = folder.find('\\', end + 1);
+            folders.insert(folder.substr(0, end));
+        }
+    }
+
     bool Allows(const JournalRecord& record) const {
         if (record.kind == RecordKind::Succeeded)
             return record.path.empty();
@@ -151,16 +191,44 @@ bool BelongsHere(const std::string& journalPath, const std::string& journalsFold
            here == named && here == target;
 }
 
+// Reads the attributes of the object held, with the link bit of what its path names: the
+// handle tells a link on Windows, but under Wine only the path's attributes do.
+bool ReadAttributesOf(const rt::OwnedFile& held, const std::string& path, std::uint32_t& attributes) {
+    std::uint32_t byHandle = 0, byPath = 0;
+    const bool read = os::ReadAttributes(held.Handle(), byHandle) == 0 && rt::ReadAttributes(path, byPath);
+    attributes = byHandle | (byPath & os::kAttrReparsePoint);
+    return read;
+}
+
 // Whether the object at path is what it should be (a plain file, or a folder that is no
 // link) and nobody but the trusted accounts could have changed it since it was made.
 bool IsProtected(const std::string& path, bool folder) {
     rt::OwnedFile held;
-    std::uint32_t byHandle = 0, byPath = 0;
+    std::uint32_t attributes = 0;
     os::Guard guard = os::Guard::OpenToOthers;
-    return held.OpenToInspect(path) == 0 && os::ReadAttributes(held.Handle(), byHandle) == 0 &&
-           rt::ReadAttributes(path, byPath) && !((byHandle | byPath) & os::kAttrReparsePoint) &&
-           ((byHandle & os::kAttrDirectory) != 0) == folder && os::ReadGuard(held.Handle(), guard) == 0 &&
-           guard == os::Guard::Protected;
+    return held.OpenToInspect(path) == 0 && ReadAttributesOf(held, path, attributes) &&
+           !(attributes & os::kAttrReparsePoint) && ((attributes & os::kAttrDirectory) != 0) == folder &&
+           os::ReadGuard(held.Handle(), guard) == 0 && guard == os::Guard::Protected;
+}
+
+// Whether none of the folders is a link (a junction, a symbolic link), each looked at
+// on the object itself: a path through one would lead the undo elsewhere, where what it
+// deletes or moves is not the run's. A folder that is not there is none (the undo looks
+// again before each step); one that is there and cannot be looked at is not trusted.
+bool NoneIsALink(const std::set<std::string>& folders) {
+    return std::all_of(folders.begin(), folders.end(), [](const std::string& folder) {
+        rt::OwnedFile held;
+        std::uint32_t attributes = 0;
+        switch (held.OpenToInspect(folder)) {
+        case 0:
+            return ReadAttributesOf(held, folder, attributes) && !(attributes & os::kAttrReparsePoint);
+        case os::kErrorFileNotFound:
+        case os::kErrorPathNotFound: // a link that leads nowhere may show by its path alone
+            return !rt::ReadAttributes(folder, attributes) || !(attributes & os::kAttrReparsePoint);
+        default:
+            return false;
+        }
+    });
 }
 
 Recovery JournalMovedAside(const std::string& journalPath,
@@ -214,8 +282,9 @@ Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string
         rt::RemoveFile(journalPath); // killed before it recorded any change
         return recovery;
     }
+    const PlacesOfTheRun places(installDir, linkPlaces, journal.records);
     if (!journal.Usable() || !BelongsHere(journalPath, journal.installDir, installDir) ||
-        !PlacesOfTheRun(installDir, linkPlaces, journal.records).AllowAll(journal.records))
+        !places.AllowAll(journal.records) || !NoneIsALink(places.FoldersActedThrough(journal.records)))
         return JournalMovedAside(journalPath);
     return Settle(journalPath, journal, bytesOfTheRun);
 }
