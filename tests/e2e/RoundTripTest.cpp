@@ -7,6 +7,7 @@
 #include "runtime/Text.h"
 #include "shell/Shortcuts.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/HostPrograms.h"
 #include "tests/e2e/Installation.h"
 #include "tests/e2e/SetupTest.h"
 #include "tests/support/TempFolder.h"
@@ -28,41 +29,6 @@ using testing_support::PutFile;
 namespace {
 
 const char* const kCaption = "Marluxa卸载";
-
-// The path on the host of a path in the Wine prefix, from Wine's own call (looked up:
-// only Wine's kernel32 has it).
-std::string HostPath(const std::string& path) {
-    using ToUnix = char*(CDECL*)(const wchar_t*);
-    const auto toUnix = reinterpret_cast<ToUnix>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!toUnix)
-        return "";
-    char* unixPath = toUnix(os::Widened(path).c_str());
-    const std::string hostPath = unixPath ? unixPath : "";
-    HeapFree(GetProcessHeap(), 0, unixPath);
-    return hostPath;
-}
-
-// Runs a program of the host system (Wine starts one named by its path on drive Z:,
-// the host's root) and waits until done() answers true. Wine gives no handle to wait on
-// for such a program, so the test waits for what it was to do.
-template <class Done>
-bool RunOnTheHost(const std::string& program, const std::vector<std::string>& arguments, Done done) {
-    std::string command = "Z:" + program;
-    for (const std::string& argument : arguments)
-        command += " \"" + argument + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION started = {};
-    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &started))
-        return false;
-    if (started.hProcess)
-        CloseHandle(started.hProcess);
-    if (started.hThread)
-        CloseHandle(started.hThread);
-    return WaitUntil(10000, done);
-}
 
 // Whether Everyone may write to the file or folder, as the system reads its access list
 // back (under Wine, from the Unix permissions).

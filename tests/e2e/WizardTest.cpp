@@ -137,24 +137,37 @@ TEST_F(Wizard, ABlankFolderIsRefusedAndBackAndForthKeepsWhatWasTyped) {
     EXPECT_TRUE(setup.WaitForExit(10000));
 }
 
-// The uninstall list names the files in the system's code page; Korean letters are in
-// none of the code pages the tests run at (936, 1252, 932).
+// Refused on the directory page, nothing made, the text kept to be mended: a folder the
+// uninstall list cannot name in the system's code page (Korean letters are in none of the
+// code pages the tests run at: 936, 1252, 932), and a part ending in a blank, which the
+// system would drop when making the folder but not when writing into it.
 TEST_F(Wizard, AFolderTheSystemCodePageCannotNameIsRefusedBeforeAnythingIsWritten) {
     HWND directory = GoToDirectoryPage(setup);
     ASSERT_NE(directory, nullptr);
-    const std::string target = dir / "한글\\Quenvale";
-    Type(ChildOfClass(directory, "Edit"), target);
-    Click(ChildWithText(directory, "下一步  >"));
-    const MessageBoxSeen refused = WaitForMessageBox(setup.Id());
-    ASSERT_NE(refused.window, nullptr);
-    EXPECT_EQ(refused.caption, kTitle);
-    EXPECT_EQ(refused.text, "安装目录的名称中有本计算机的语言设置（非 Unicode 程序的语言）无法表示的字符，"
-                            "卸载程序将无法找到安装的文件。\n\n请选择其他目录。");
-    Screenshot("folder-not-in-code-page");
-    Answer(refused, IDOK);
-    EXPECT_EQ(WaitForPage(setup.Id(), Page::Directory), directory);
-    EXPECT_EQ(TextOf(ChildOfClass(directory, "Edit")), target); // as typed, to be mended
-    EXPECT_FALSE(rt::DirectoryExists(dir / "한글"));
+    const struct {
+        std::string made, target, text, screenshot;
+    } cases[] = {
+        {dir / "한글", dir / "한글\\Quenvale",
+         "安装目录的名称中有本计算机的语言设置（非 Unicode 程序的语言）无法表示的字符，"
+         "卸载程序将无法找到安装的文件。\n\n请选择其他目录。",
+         "folder-not-in-code-page"},
+        {dir / "Quenvale ", dir / "Quenvale \\x",
+         "安装目录中的文件夹名称不能以空格或句点结尾：“Quenvale ”。\n\n请修改安装目录。",
+         "folder-part-ending-in-blank"},
+    };
+    for (const auto& c : cases) {
+        Type(ChildOfClass(directory, "Edit"), c.target);
+        Click(ChildWithText(directory, "下一步  >"));
+        const MessageBoxSeen refused = WaitForMessageBox(setup.Id());
+        ASSERT_NE(refused.window, nullptr);
+        EXPECT_EQ(refused.caption, kTitle);
+        EXPECT_EQ(refused.text, c.text);
+        Screenshot(c.screenshot);
+        Answer(refused, IDOK);
+        EXPECT_EQ(WaitForPage(setup.Id(), Page::Directory), directory);
+        EXPECT_EQ(TextOf(ChildOfClass(directory, "Edit")), c.target);
+        EXPECT_FALSE(rt::DirectoryExists(c.made));
+    }
 }
 
 // In code page 936 the second byte of "淺" is "\", which no path may split at.
