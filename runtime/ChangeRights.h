@@ -8,16 +8,23 @@
 
 #include <aclapi.h> // after windows.h, which it needs
 
+#include <cwchar>
+
 namespace rt {
 
 // The accounts whose changes may be acted on: Administrators, SYSTEM, TrustedInstaller
-// (the account that services the system's own files) and the user the process runs as
-// (on Windows what an elevated administrator makes belongs to Administrators; under Wine
-// everything belongs to the user). Any other account may be a standard user's.
+// (the account that services the system's own files) and the accounts that own what this
+// process itself creates. Not the process's own user as such: for an elevated
+// administrator on Windows that is the account of their unelevated programs, which
+// anything they started could write as, while what the elevated process creates belongs
+// to its default owner, Administrators. Any other account may be a standard user's.
 class TrustedAccounts {
   public:
-    // user: the process's own account; nullptr for none.
-    explicit TrustedAccounts(PSID user) {
+    // The accounts that own what this process creates, read from its token and from a
+    // file it creates (see ReadOwnAccounts); one that cannot be read is left out.
+    TrustedAccounts();
+    // own, alsoOwn: the accounts that own what this process creates; nullptr for none.
+    explicit TrustedAccounts(PSID own, PSID alsoOwn = nullptr) {
         DWORD size = SECURITY_MAX_SID_SIZE;
         CreateWellKnownSid(WinBuiltinAdministratorsSid, nullptr, sids_[0], &size);
         size = SECURITY_MAX_SID_SIZE;
@@ -29,8 +36,10 @@ class TrustedAccounts {
         InitializeSid(sids_[2], &nt, 6);
         for (DWORD i = 0; i < 6; ++i)
             *GetSidSubAuthority(sids_[2], i) = kTrustedInstaller[i];
-        if (user && IsValidSid(user))
-            CopySid(SECURITY_MAX_SID_SIZE, sids_[3], user);
+        if (own && IsValidSid(own))
+            CopySid(SECURITY_MAX_SID_SIZE, sids_[3], own);
+        if (alsoOwn && IsValidSid(alsoOwn))
+            CopySid(SECURITY_MAX_SID_SIZE, sids_[4], alsoOwn);
     }
 
     bool Has(PSID sid) const {
@@ -42,7 +51,7 @@ class TrustedAccounts {
     }
 
   private:
-    BYTE sids_[4][SECURITY_MAX_SID_SIZE] = {}; // all zero: no account, until made
+    BYTE sids_[5][SECURITY_MAX_SID_SIZE] = {}; // all zero: no account, until made
 };
 
 // The rights that change a file or folder, what is in a folder, or who may do so.
@@ -95,26 +104,89 @@ inline bool OnlyTrustedMayChange(PSID owner, PACL list, const TrustedAccounts& t
     return true;
 }
 
-// Reads the account this process runs as into user; false when it cannot be read.
-inline bool ReadProcessUser(BYTE (&user)[SECURITY_MAX_SID_SIZE]) {
+// Reads into sid the account a token information class of this process's token begins
+// with (TokenUser: the account it runs as; TokenOwner: its default owner, the owner the
+// system gives what it creates); false when it cannot be read.
+inline bool ReadTokenAccount(TOKEN_INFORMATION_CLASS kind, BYTE (&sid)[SECURITY_MAX_SID_SIZE]) {
     HANDLE token = nullptr;
     if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
         return false;
     union {
-        TOKEN_USER user;
+        PSID first; // TOKEN_USER and TOKEN_OWNER both begin with their account
         BYTE bytes[sizeof(TOKEN_USER) + SECURITY_MAX_SID_SIZE];
     } buffer;
     DWORD size = 0;
-    const bool read = GetTokenInformation(token, TokenUser, &buffer, sizeof buffer, &size) &&
-                      CopySid(sizeof user, user, buffer.user.User.Sid);
+    const bool read = GetTokenInformation(token, kind, &buffer, sizeof buffer, &size) &&
+                      CopySid(sizeof sid, sid, buffer.first);
     CloseHandle(token);
     return read;
 }
 
+// Reads the account this process runs as into user; false when it cannot be read.
+inline bool ReadProcessUser(BYTE (&user)[SECURITY_MAX_SID_SIZE]) {
+    return ReadTokenAccount(TokenUser, user);
+}
+
+// Reads the owner the file system gives a file this process creates, from one made for
+// the purpose in the system's own temporary folder (which only administrators may move
+// elsewhere) under a name nobody has taken, and deleted as it is closed; false when none
+// can be made or its owner read.
+inline bool ReadOwnerOfNewFiles(BYTE (&owner)[SECURITY_MAX_SID_SIZE]) {
+    wchar_t folder[MAX_PATH];
+    const UINT length = GetSystemWindowsDirectoryW(folder, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH - 40)
+        return false;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        wchar_t path[MAX_PATH];
+        std::swprintf(path, MAX_PATH, L"%ls\\Temp\\Setup-owner-%lu-%d.tmp", folder,
+                      static_cast<unsigned long>(GetCurrentProcessId()), attempt);
+        const HANDLE file = CreateFileW(path, READ_CONTROL | DELETE, 0, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            if (GetLastError() == ERROR_FILE_EXISTS)
+                continue;
+            return false;
+        }
+        PSID sid = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        const bool read = GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &sid, nullptr,
+                                          nullptr, nullptr, &descriptor) == ERROR_SUCCESS &&
+                          sid && CopySid(sizeof owner, owner, sid);
+        LocalFree(descriptor);
+        CloseHandle(file);
+        return read;
+    }
+    return false;
+}
+
+// Reads the accounts that own what this process creates: its token's default owner, and
+// the owner a file it creates is given, when that is its default owner or its user. On
+// Windows both are the default owner (Administrators, for an elevated administrator).
+// Wine 8 gives a token the default owner S-1-5-21-0-0-0-513, which no file gets, and
+// every file of the Unix user it runs as the token's user (S-1-5-21-0-0-0-1000). The
+// check against the token keeps out an odd owner (a temporary folder on another volume).
+// One that cannot be read is all zeros, which no account is.
+inline void ReadOwnAccounts(BYTE (&defaultOwner)[SECURITY_MAX_SID_SIZE],
+                            BYTE (&ofNewFiles)[SECURITY_MAX_SID_SIZE]) {
+    BYTE user[SECURITY_MAX_SID_SIZE] = {};
+    const bool owner = ReadTokenAccount(TokenOwner, defaultOwner);
+    const bool own = ReadOwnerOfNewFiles(ofNewFiles) &&
+                     ((owner && EqualSid(ofNewFiles, defaultOwner)) ||
+                      (ReadTokenAccount(TokenUser, user) && EqualSid(ofNewFiles, user)));
+    if (!owner)
+        ZeroMemory(defaultOwner, sizeof defaultOwner);
+    if (!own)
+        ZeroMemory(ofNewFiles, sizeof ofNewFiles);
+}
+
+inline TrustedAccounts::TrustedAccounts() : TrustedAccounts(nullptr) {
+    ReadOwnAccounts(sids_[3], sids_[4]);
+}
+
 // Reads the owner and access list of an object open with READ_CONTROL and sets
 // onlyTrusted by the rule above; answers 0 or the system's code (onlyTrusted then false).
-inline DWORD ReadWhetherOnlyTrustedMayChange(HANDLE object, const TrustedAccounts& trusted,
-                                             bool& onlyTrusted, ACCESS_MASK rights = kChangeRights) {
+inline DWORD ReadWhetherOnlyTrustedMayChange(HANDLE object, const TrustedAccounts& trusted, bool& onlyTrusted,
+                                             ACCESS_MASK rights = kChangeRights) {
     onlyTrusted = false;
     PSID owner = nullptr;
     PACL list = nullptr;

@@ -108,8 +108,7 @@ bool VolumeKeepsAccessLists(HANDLE object) {
 } // namespace
 
 unsigned ReadGuard(FileHandle object, Guard& guard, Changes changes) {
-    static BYTE user[SECURITY_MAX_SID_SIZE] = {};
-    static const rt::TrustedAccounts trusted(rt::ReadProcessUser(user) ? user : nullptr);
+    static const rt::TrustedAccounts trusted; // read once, on the first look
     if (!VolumeKeepsAccessLists(AsHandle(object))) {
         guard = Guard::NotKept;
         return 0;
