@@ -1,9 +1,12 @@
 #include "tests/support/TempFolder.h"
 
+#include "runtime/FileSystem.h"
 #include "runtime/OsSeam.h"
+#include "runtime/Text.h"
 
 #include <atomic>
 #include <cstdlib>
+#include <memory>
 #include <string>
 
 #ifdef _WIN32
@@ -190,6 +193,38 @@ std::string FileContent(const std::string& path) {
         content.append(chunk, read);
     os::Close(file);
     return content;
+}
+
+bool MakeFolderLink(const std::string& target, const std::string& link) {
+#ifdef _WIN32
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    const auto unixName = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    if (!unixName)
+        return false; // links are made by Wine's own means
+    const auto unix = [&](const std::string& path) {
+        const std::unique_ptr<char, void (*)(char*)> name(unixName(os::Widened(path).c_str()),
+                                                          [](char* p) { HeapFree(GetProcessHeap(), 0, p); });
+        return std::string(name ? name.get() : "");
+    };
+    std::string command = "/bin/ln -s \"" + unix(target) + "\" \"" + unix(rt::ContainingFolder(link)) + "/" +
+                          rt::FileNamePart(link) + "\"";
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process;
+    if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
+        return false;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+    // A Unix program's handle does not tell when it ends: the link itself does.
+    for (int waited = 0; waited < 200 && !rt::DirectoryExists(link + "\\"); ++waited)
+        Sleep(25);
+#else
+    if (symlink(UnixPath(target).c_str(), UnixPath(link).c_str()) != 0)
+        return false;
+#endif
+    return rt::DirectoryExists(link + "\\");
 }
 
 } // namespace testing_support

@@ -49,5 +49,9 @@ void SetLastWriteYear(const std::string& path, int year);
 long long LastWriteTime(const std::string& path);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string FileContent(const std::string& path);
+// Makes link a symbolic link to the folder target, which Wine shows as a junction: on
+// the host by symlink, under Wine by the host's ln, which Wine starts like any program.
+// False when the link does not lead to the folder.
+bool MakeFolderLink(const std::string& target, const std::string& link);
 
 } // namespace testing_support

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -17,60 +16,17 @@
 #include <windows.h>
 
 #include <sddl.h>
-#else
-#include <unistd.h>
 #endif
 
+using testing_support::MakeFolderLink;
 using testing_support::TempFolder;
-
-namespace {
-
-// A symbolic link at link to the folder target. Under Wine, a Unix link made by the
-// host's ln, which Wine starts like any program; Wine shows it as a junction.
-void MakeLink(const std::string& target, const std::string& link) {
-#ifdef _WIN32
-    using UnixName = char*(CDECL*)(LPCWSTR);
-    const auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    ASSERT_NE(unixName, nullptr) << "links are made by Wine's own means";
-    const auto unix = [&](const std::string& path) {
-        wchar_t wide[MAX_PATH];
-        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH);
-        const std::unique_ptr<char, void (*)(char*)> name(unixName(wide),
-                                                          [](char* p) { HeapFree(GetProcessHeap(), 0, p); });
-        return std::string(name ? name.get() : "");
-    };
-    std::string command = "/bin/ln -s \"" + unix(target) + "\" \"" + unix(rt::ContainingFolder(link)) + "/" +
-                          rt::FileNamePart(link) + "\"";
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process;
-    ASSERT_TRUE(CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                               &process));
-    CloseHandle(process.hThread);
-    CloseHandle(process.hProcess);
-    // A Unix program's handle does not tell when it ends: the link itself does.
-    for (int waited = 0; waited < 200 && !rt::DirectoryExists(link + "\\"); ++waited)
-        Sleep(25);
-#else
-    const auto unix = [](std::string path) {
-        for (char& c : path)
-            c = c == '\\' ? '/' : c;
-        return path.substr(2); // no drive
-    };
-    ASSERT_EQ(symlink(unix(target).c_str(), unix(link).c_str()), 0);
-#endif
-    ASSERT_TRUE(rt::DirectoryExists(link + "\\"));
-}
-
-} // namespace
 
 // Every spelling of one folder is one claim, the folder made or not yet made: while one
 // spelling holds it, no other can take it; different folders are different claims.
 TEST(FolderClaim, EverySpellingOfOneFolderIsOneClaim) {
     TempFolder dir;
     rt::CreateDir(dir / "Real Folder");
-    MakeLink(dir / "Real Folder", dir / "link");
+    ASSERT_TRUE(MakeFolderLink(dir / "Real Folder", dir / "link"));
     const std::string target = dir / "Real Folder\\Quenvale";
     std::vector<std::string> spellings = {
         " " + dir / "REAL FOLDER\\quenvale\\ ",

@@ -110,10 +110,11 @@ bool StillThere(const std::string& root, const std::string& relative, const std:
 // Recovers from the journal at journalPath under root, where all else is as in untouched.
 // A journal found Unreadable or OpenToOthers must be moved aside whole, nothing else
 // touched; the moved copy is then removed.
-Recovery::Outcome Recover(const std::string& root, const std::string& journalPath,
-                          const Snapshot& untouched) {
+Recovery::Outcome Recover(const std::string& root, const std::string& journalPath, const Snapshot& untouched,
+                          const std::vector<std::string>& linkPlaces = {}) {
     const std::string bytes = FileContent(journalPath);
-    const Recovery recovery = RecoverInterruptedRun(journalPath, rt::ContainingFolder(journalPath), {});
+    const Recovery recovery =
+        RecoverInterruptedRun(journalPath, rt::ContainingFolder(journalPath), linkPlaces);
     if (recovery.outcome == Recovery::Outcome::Unreadable ||
         recovery.outcome == Recovery::Outcome::OpenToOthers) {
         EXPECT_EQ(FileContent(recovery.keptAs), bytes);
@@ -128,6 +129,20 @@ Recovery::Outcome Recover(const std::string& root, const std::string& journalPat
         rt::RemoveFile(moved->aside);
     }
     return recovery.outcome;
+}
+
+// A record of the object now at path, as the run writes it: its identity read with the
+// final link followed or not.
+JournalRecord Identified(RecordKind kind, const std::string& path, os::FinalLink link) {
+    JournalRecord record{kind, path, "", {}, false, {}};
+    rt::ReadIdentity(path, link, record.identity);
+    return record;
+}
+
+// A journal of the run into target with those records, forged with valid frames as
+// anyone who can write the folder could.
+std::string JournalOf(const std::string& target, const std::vector<JournalRecord>& records) {
+    return EncodeHeader(target) + Encoded(records);
 }
 
 } // namespace
@@ -271,23 +286,15 @@ TEST(InterruptedRunRecovery, AForgedOrForeignJournalIsMovedAsideWithNothingTouch
     rt::CreateDir(dir / "elsewhere\\empty");
     PutFile(dir / "elsewhere\\precious.txt", "precious");
     ASSERT_TRUE(rt::DirectoryExists(killed.target + "\\data\\day.bak")); // set aside whole by the killed run
-    const auto identified = [](RecordKind kind, const std::string& path, os::FinalLink link) {
-        JournalRecord record{kind, path, "", {}, false, {}};
-        rt::ReadIdentity(path, link, record.identity);
-        return record;
-    };
-    const auto journal = [&](std::vector<JournalRecord> records) {
-        std::string bytes = EncodeHeader(killed.target);
-        for (const JournalRecord& record : records)
-            bytes += EncodeRecord(record);
-        return bytes;
+    const auto journal = [&](const std::vector<JournalRecord>& records) {
+        return JournalOf(killed.target, records);
     };
     const auto namingOutside = [&](const std::string& folder) {
-        return journal({identified(RecordKind::FolderWrittenInto, folder, os::FinalLink::Followed),
-                        identified(RecordKind::Made, folder + "\\precious.txt", os::FinalLink::NotFollowed)});
+        return journal({Identified(RecordKind::FolderWrittenInto, folder, os::FinalLink::Followed),
+                        Identified(RecordKind::Made, folder + "\\precious.txt", os::FinalLink::NotFollowed)});
     };
     JournalRecord setAsideWhole =
-        identified(RecordKind::SettingAside, killed.target + "\\data\\day.bak", os::FinalLink::NotFollowed);
+        Identified(RecordKind::SettingAside, killed.target + "\\data\\day.bak", os::FinalLink::NotFollowed);
     setAsideWhole.path = killed.target + "\\data\\day";
     setAsideWhole.aside = killed.target + "\\data\\day.bak";
     setAsideWhole.names = {"..\\..\\..\\elsewhere\\precious.txt"};
@@ -297,7 +304,7 @@ TEST(InterruptedRunRecovery, AForgedOrForeignJournalIsMovedAsideWithNothingTouch
         {JournalPath(killed.target), namingOutside(killed.target + "\\..\\elsewhere")},
         {JournalPath(killed.target), namingOutside(killed.target + "\\../elsewhere")}, // "/" resolves too
         {JournalPath(killed.target), journal({setAsideWhole, JournalRecord{}})},       // then succeeded
-        {JournalPath(killed.target), journal({identified(RecordKind::FolderMaking, dir / "elsewhere\\empty",
+        {JournalPath(killed.target), journal({Identified(RecordKind::FolderMaking, dir / "elsewhere\\empty",
                                                          os::FinalLink::NotFollowed)})}};
     rt::RemoveFile(JournalPath(killed.target));
     for (const auto& [journalPath, bytes] : journals) {
@@ -306,6 +313,63 @@ TEST(InterruptedRunRecovery, AForgedOrForeignJournalIsMovedAsideWithNothingTouch
         EXPECT_EQ(Recover(dir.Path(), journalPath, untouched), Recovery::Outcome::Unreadable) << journalPath;
     }
     EXPECT_EQ(FileContent(dir / "elsewhere\\precious.txt"), "precious");
+}
+
+// A journal that passes the trust rule (its writer an account the rule trusts) and names
+// only paths inside the target, some of them through a link below it that leads outside:
+// acted on, its undo would delete or move what the link leads to. Each is moved aside
+// whole with nothing touched, however deep the link lies. A link place that is itself a
+// link (a desktop its user linked elsewhere) is acted in as it is.
+TEST(InterruptedRunRecovery, ATrustedJournalIsActedOnOnlyThroughRealFolders) {
+    TempFolder dir;
+    const std::string target = dir / "Q", outside = dir / "elsewhere", desktop = dir / "desktop";
+    for (const std::string& folder : {target, outside, outside + "\\sub", dir / "desktop itself"})
+        rt::CreateDir(folder);
+    PutFile(outside + "\\precious.txt", "precious");
+    PutFile(outside + "\\sub\\precious.txt", "precious");
+    PutFile(dir / "desktop itself\\Quenvale.lnk", "the killed run's link");
+    ASSERT_TRUE(MakeFolderLink(outside, target + "\\lnk"));
+    ASSERT_TRUE(MakeFolderLink(outside, target + "\\day.bak"));
+    ASSERT_TRUE(MakeFolderLink(dir / "desktop itself", desktop));
+    const auto writtenInto = [](const std::string& folder, bool link) {
+        JournalRecord record = Identified(RecordKind::FolderWrittenInto, folder, os::FinalLink::Followed);
+        record.link = link;
+        return record;
+    };
+    JournalRecord dayWhole =
+        Identified(RecordKind::SettingAside, target + "\\day.bak", os::FinalLink::Followed);
+    dayWhole.path = target + "\\day";
+    dayWhole.aside = target + "\\day.bak";
+    dayWhole.names = {"precious.txt"};
+    const struct {
+        const char* what;
+        std::vector<JournalRecord> records;
+        Recovery::Outcome outcome;
+    } cases[] = {
+        {"a file in a link",
+         {writtenInto(target + "\\lnk", true),
+          Identified(RecordKind::Made, target + "\\lnk\\precious.txt", os::FinalLink::NotFollowed)},
+         Recovery::Outcome::Unreadable},
+        {"a file in a folder inside a link",
+         {writtenInto(target + "\\lnk\\sub", false),
+          Identified(RecordKind::Made, target + "\\lnk\\sub\\precious.txt", os::FinalLink::NotFollowed)},
+         Recovery::Outcome::Unreadable},
+        {"a folder set aside whole to a link, completed",
+         {dayWhole, JournalRecord{}},
+         Recovery::Outcome::Unreadable},
+        {"a link file on a linked desktop",
+         {writtenInto(desktop, true),
+          Identified(RecordKind::Made, desktop + "\\Quenvale.lnk", os::FinalLink::NotFollowed)},
+         Recovery::Outcome::Undone},
+    };
+    for (const auto& c : cases) {
+        const Snapshot untouched = TakeSnapshot(dir.Path());
+        PutFile(JournalPath(target), JournalOf(target, c.records));
+        EXPECT_EQ(Recover(dir.Path(), JournalPath(target), untouched, {desktop}), c.outcome) << c.what;
+    }
+    EXPECT_EQ(FileContent(outside + "\\precious.txt"), "precious");
+    EXPECT_EQ(FileContent(outside + "\\sub\\precious.txt"), "precious");
+    EXPECT_EQ(FileContent(dir / "desktop itself\\Quenvale.lnk"), "<missing>"); // the run's, undone
 }
 
 #ifndef _WIN32
