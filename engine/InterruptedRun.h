@@ -32,7 +32,8 @@ struct Recovery {
 // the run's links go into (the product's Programs folder and the desktop). A journal is
 // acted on only when it and its folder could have been changed by no one but the
 // trusted accounts (see os::Guard), it lies in installDir and names it, and every
-// record names a plain path in installDir, above it, or in a link place.
+// record names a plain path in installDir, above it, or in a link place, reached through
+// no link below installDir or the link place (each folder on the way looked at itself).
 // bytesOfTheRun proves files the killed run made without recording it (see SettleRecords).
 Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string& installDir,
                                const std::vector<std::string>& linkPlaces,
