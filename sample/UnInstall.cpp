@@ -7,15 +7,17 @@
 // It runs as an administrator, so it treats what a standard user could have written as
 // that user's input. It reads the list and deletes in its folder only when nobody but
 // administrators, the system and the account it runs as could have changed the folder
-// or the list (checked on the open handles, which it keeps until it ends), and it
-// follows no link below its folder: every listed file is reached component by
-// component, each opened as itself relative to the folder above, and deleted through
-// its own handle.
+// or the list, nor moved the folder or one above it away to put another in its place
+// (checked on open handles; the folder and list it keeps until it ends), and it follows
+// no link below its folder: every listed file is reached component by component, each
+// opened as itself relative to the folder above, and deleted through its own handle. It
+// decides that before it removes anything, the links included.
 //
 // A running program cannot delete its own file, so it copies itself into a new folder of
 // the system's temporary folder, under a random name, and starts the copy with
-// "/finish <handle> <program>": the copy waits on the inherited handle until this process
-// has ended, deletes the program file and then its folder when empty, and has itself
+// "/finish <handle> <folder handle> <program>": the copy waits on the inherited process
+// handle until this process has ended, deletes the program file relative to the inherited
+// install folder's handle and then the folder through it when empty, and has itself
 // deleted at the next start of the system.
 //
 // It calls the system's UTF-16 API throughout, so that its texts and paths are right
@@ -60,10 +62,23 @@ void ConfineDllSearch() {
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-// Asks, then removes the shortcuts and, when nobody but the trusted accounts could have
-// changed the install folder or its list, what the list names in the folder; otherwise
-// nothing in the folder, and the closing message says why.
+// Makes the system folder this process's current folder. The link that starts it names
+// the install folder as the one to start in, and a process holds its current folder open
+// without sharing deletion, which would keep it from holding the install folder with the
+// right to remove it.
+void LeaveTheStartFolder() {
+    wchar_t system[kPathSize] = {};
+    const UINT length = GetSystemDirectoryW(system, kPathSize);
+    if (length > 0 && length < kPathSize)
+        SetCurrentDirectoryW(system);
+}
+
+// Decides whether nobody but the trusted accounts could have changed the install folder
+// or its list, or moved the folder away; asks; then removes the shortcuts and, when so,
+// what the list names in the folder; otherwise nothing in the folder, and the closing
+// message says why.
 int Uninstall() {
+    LeaveTheStartFolder();
     wchar_t self[kPathSize] = {};
     wchar_t selfPath[kPathSize] = {}; // canonical, to tell its line in the list
     wchar_t listPath[kPathSize] = {};
@@ -74,7 +89,7 @@ int Uninstall() {
     Canonical(self, selfPath);
     Handle list(OpenInstallFolder(self, folder) && Concat(listPath, folder.path, kListName) ? OpenList(folder)
                                                                                             : nullptr);
-    const bool trusted = OnlyTrustedCanChangeEither(folder, list.Get());
+    const bool trusted = OnlyTrustedCanChangeOrMove(folder, list.Get());
     const FileBytes listed(trusted ? list.Get() : nullptr); // what others could write is not read
     if (!list.Get() || (trusted && !listed.Get())) {
         wchar_t message[kPathSize + 64];
@@ -102,7 +117,7 @@ int Uninstall() {
     list.Reset(nullptr);
     RemoveDataFolders(folder);
     HeldCopy held; // until the closing message has been read and this process ends
-    if (!StartFinishingCopy(selfFile.Get(), self, held))
+    if (!StartFinishingCopy(selfFile.Get(), self, folder.handle.Get(), held))
         RemoveAtRestart(self, folderName, report); // no copy to do it
     report.Show();
     return 0;
@@ -115,9 +130,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     int count = 0;
     wchar_t** const arguments = CommandLineToArgvW(GetCommandLineW(), &count);
     const LocalMemory ownedArguments(arguments);
-    if (arguments && count == 4 && std::wcscmp(arguments[1], kFinishSwitch) == 0) {
-        const UINT_PTR handle = std::wcstoul(arguments[2], nullptr, 10);
-        return FinishRemoval(reinterpret_cast<HANDLE>(handle), arguments[3]);
+    if (arguments && count == 5 && std::wcscmp(arguments[1], kFinishSwitch) == 0) {
+        const UINT_PTR process = std::wcstoul(arguments[2], nullptr, 10);
+        const UINT_PTR folder = std::wcstoul(arguments[3], nullptr, 10);
+        return FinishRemoval(reinterpret_cast<HANDLE>(process), reinterpret_cast<HANDLE>(folder),
+                             arguments[4]);
     }
     return Uninstall();
 }

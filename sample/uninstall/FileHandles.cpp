@@ -39,4 +39,10 @@ DWORD AttributesOf(HANDLE file) {
                                                           : INVALID_FILE_ATTRIBUTES;
 }
 
+bool IsLinkOrMissing(HANDLE opened, const wchar_t* path) {
+    const DWORD byPath = GetFileAttributesW(path);
+    return !opened || (AttributesOf(opened) & FILE_ATTRIBUTE_REPARSE_POINT) ||
+           (byPath != INVALID_FILE_ATTRIBUTES && (byPath & FILE_ATTRIBUTE_REPARSE_POINT));
+}
+
 } // namespace uninstall

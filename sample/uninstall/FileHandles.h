@@ -26,4 +26,10 @@ bool DeleteOpen(HANDLE file);
 // when they cannot be read.
 DWORD AttributesOf(HANDLE file);
 
+// True when the file or folder opened (as itself) from path is a link (a junction, a
+// symbolic link, a mount point), or was not opened (nullptr). Both are asked: its handle,
+// where Windows shows a link opened as itself, and its path (without a final "\"), where
+// alone Wine shows a Unix symbolic link (it opens one, followed, as what it leads to).
+bool IsLinkOrMissing(HANDLE opened, const wchar_t* path);
+
 } // namespace uninstall

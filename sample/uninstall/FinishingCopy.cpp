@@ -30,8 +30,8 @@ bool RandomName(wchar_t (&name)[2 * kRandomBytes + 1]) {
 // already there fails), shared for everything but deletion: while the handle is open the
 // folder can be neither renamed nor deleted, so its path names it. nullptr on failure.
 HANDLE CreateHeldFolder(const wchar_t* folder, PSECURITY_DESCRIPTOR descriptor) {
-    wchar_t ntPath[kPathSize + 4];
-    return Concat(ntPath, L"\\??\\", folder)
+    wchar_t ntPath[kNtPathSize];
+    return NtPath(folder, ntPath)
                ? OpenNt(nullptr, ntPath, FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, FILE_CREATE,
                         FILE_DIRECTORY_FILE, descriptor)
                : nullptr;
@@ -77,12 +77,25 @@ bool WriteHeldCopy(const FileBytes& program, const wchar_t* path, Handle& held) 
     return held.Get() != nullptr;
 }
 
+// A handle of this process's, duplicated for the copy to inherit, with access (0 with
+// DUPLICATE_SAME_ACCESS among the options); nullptr on failure.
+HANDLE ForTheCopy(HANDLE source, ACCESS_MASK access, DWORD options) {
+    HANDLE duplicate = nullptr;
+    return DuplicateHandle(GetCurrentProcess(), source, GetCurrentProcess(), &duplicate, access, TRUE,
+                           options)
+               ? duplicate
+               : nullptr;
+}
+
 // Starts the copy with the command line that tells it to finish, in its own folder, so
-// that it holds no folder of the installation; it inherits the handle to wait on.
-bool StartCopy(const wchar_t* copy, const wchar_t* folder, HANDLE waitable, const wchar_t* self) {
+// that it holds no folder of the installation as its current folder; it inherits the
+// handle to wait on and the install folder's.
+bool StartCopy(const wchar_t* copy, const wchar_t* folder, HANDLE waitable, HANDLE installFolder,
+               const wchar_t* self) {
     wchar_t command[3 * kPathSize];
-    wsprintfW(command, L"\"%s\" %s %lu \"%s\"", copy, kFinishSwitch,
-              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(waitable)), self);
+    wsprintfW(command, L"\"%s\" %s %lu %lu \"%s\"", copy, kFinishSwitch,
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(waitable)),
+              static_cast<unsigned long>(reinterpret_cast<UINT_PTR>(installFolder)), self);
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION started = {};
@@ -92,22 +105,45 @@ bool StartCopy(const wchar_t* copy, const wchar_t* folder, HANDLE waitable, cons
     return true;
 }
 
+// Whether the file name is in the held folder, as itself (a link is not followed).
+bool IsInHeldFolder(HANDLE folder, const wchar_t* name) {
+    const Handle file(OpenNt(folder, name, FILE_READ_ATTRIBUTES,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, FILE_OPEN,
+                             FILE_OPEN_REPARSE_POINT));
+    return file.Get() != nullptr;
+}
+
+// Deletes the file name in the held folder through a handle of its own, opened as itself
+// relative to the folder's handle: whatever the folder's path names by now (another
+// folder, a junction), what goes is the file in the folder held. The system may hold a
+// program's file for a moment after its process has ended, so it tries for about five
+// seconds. True when the file is gone.
+bool DeleteInHeldFolder(HANDLE folder, const wchar_t* name) {
+    for (int attempt = 0; attempt < 50; ++attempt) {
+        const Handle file(OpenNt(folder, name, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                 FILE_OPEN, FILE_NON_DIRECTORY_FILE | FILE_OPEN_REPARSE_POINT));
+        if (file.Get() ? DeleteOpen(file.Get()) : !IsInHeldFolder(folder, name))
+            return true;
+        Sleep(100);
+    }
+    return false;
+}
+
 } // namespace
 
-bool StartFinishingCopy(HANDLE selfFile, const wchar_t* self, HeldCopy& held) {
+bool StartFinishingCopy(HANDLE selfFile, const wchar_t* self, HANDLE installFolder, HeldCopy& held) {
     const FileBytes program(selfFile);
     wchar_t privateFolder[kPathSize] = {};
     wchar_t copy[kPathSize] = {};
     if (!program.Get() || !MakePrivateFolder(privateFolder, held.folder) ||
         !Concat(copy, privateFolder, L"\\unm.exe"))
         return false;
-    // A handle to this process that only the copy inherits, to wait on.
-    HANDLE waitable = nullptr;
-    DuplicateHandle(GetCurrentProcess(), GetCurrentProcess(), GetCurrentProcess(), &waitable, SYNCHRONIZE,
-                    TRUE, 0);
-    const Handle ownedWaitable(waitable);
-    if (!waitable || !WriteHeldCopy(program, copy, held.file) ||
-        !StartCopy(copy, privateFolder, waitable, self)) {
+    // What only the copy inherits: a handle to this process, to wait on, and the held
+    // install folder, with the same access and no deletion shared, to act in.
+    const Handle waitable(ForTheCopy(GetCurrentProcess(), SYNCHRONIZE, 0));
+    const Handle folder(ForTheCopy(installFolder, 0, DUPLICATE_SAME_ACCESS));
+    if (!waitable.Get() || !folder.Get() || !WriteHeldCopy(program, copy, held.file) ||
+        !StartCopy(copy, privateFolder, waitable.Get(), folder.Get(), self)) {
         held.file.Reset(nullptr);
         DeleteFileW(copy);
         held.folder.Reset(nullptr);
@@ -120,8 +156,9 @@ bool StartFinishingCopy(HANDLE selfFile, const wchar_t* self, HeldCopy& held) {
 // The copy itself stays in its folder, marked for deletion at the next start of the
 // system. When the uninstaller's file stays held, it is marked for that too, and the
 // user is told, since the closing message counted it as gone. It acts by path: the
-// uninstaller starts it only for a folder that nobody but the trusted accounts can
-// change, so nobody else can put a link or another file there.
+// uninstaller comes here only for a folder that nobody but the trusted accounts can
+// change or move away, through itself or a folder above, so nobody else can put a link
+// or another file there.
 void RemoveAtRestart(const wchar_t* program, const wchar_t* folder, Report& report) {
     report.Add(MoveFileExW(program, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) ? Report::kAtRestart
                                                                           : Report::kNotDeleted,
@@ -129,23 +166,18 @@ void RemoveAtRestart(const wchar_t* program, const wchar_t* folder, Report& repo
     MoveFileExW(folder, nullptr, MOVEFILE_DELAY_UNTIL_REBOOT); // only when empty then
 }
 
-int FinishRemoval(HANDLE inherited, const wchar_t* program) {
-    const Handle uninstaller(inherited);
+int FinishRemoval(HANDLE inherited, HANDLE inheritedFolder, const wchar_t* program) {
+    const Handle uninstaller(inherited), installFolder(inheritedFolder);
     wchar_t folder[kPathSize] = {};
-    if (!FolderOf(program, folder) || WaitForSingleObject(uninstaller.Get(), INFINITE) != WAIT_OBJECT_0)
+    if (!installFolder.Get() || !FolderOf(program, folder) ||
+        WaitForSingleObject(uninstaller.Get(), INFINITE) != WAIT_OBJECT_0)
         return 1;
-    // The system may hold the file for a moment after the process has ended.
-    for (int attempt = 0; attempt < 50 && !DeleteFileW(program); ++attempt) {
-        if (GetLastError() == ERROR_FILE_NOT_FOUND)
-            break;
-        Sleep(100);
-    }
-    if (Exists(program)) {
+    if (DeleteInHeldFolder(installFolder.Get(), program + FolderLength(program))) {
+        DeleteOpen(installFolder.Get()); // only when empty; it goes as this copy ends
+    } else {
         Report report;
         RemoveAtRestart(program, folder, report);
         report.Show();
-    } else {
-        RemoveDirectoryW(folder);
     }
     wchar_t self[kPathSize] = {};
     wchar_t privateFolder[kPathSize] = {};

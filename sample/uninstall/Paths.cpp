@@ -9,13 +9,26 @@ std::size_t FolderLength(const wchar_t* path) {
     return separator ? separator - path + 1 : 0;
 }
 
+bool CopyStart(wchar_t (&out)[kPathSize], const wchar_t* path, std::size_t length) {
+    if (length >= kPathSize)
+        return false;
+    std::wmemcpy(out, path, length);
+    out[length] = L'\0';
+    return true;
+}
+
 bool FolderOf(const wchar_t* path, wchar_t (&folder)[kPathSize]) {
     const std::size_t length = FolderLength(path);
-    if (length == 0 || length > kPathSize)
-        return false;
-    std::wmemcpy(folder, path, length - 1);
-    folder[length - 1] = L'\0';
-    return true;
+    return length > 0 && CopyStart(folder, path, length - 1);
+}
+
+std::size_t RootLength(const wchar_t* path) {
+    const bool letter = (path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z');
+    return letter && path[1] == L':' && path[2] == L'\\' ? 3 : 0;
+}
+
+bool NtPath(const wchar_t* path, wchar_t (&out)[kNtPathSize]) {
+    return RootLength(path) > 0 && Concat(out, L"\\??\\", path);
 }
 
 void Canonical(const wchar_t* path, wchar_t (&out)[kPathSize]) {

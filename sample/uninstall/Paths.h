@@ -10,6 +10,8 @@
 namespace uninstall {
 
 constexpr int kPathSize = MAX_PATH;
+// A path of kPathSize in the form ntdll's opens take, with "\??\" before it.
+constexpr int kNtPathSize = kPathSize + 4;
 
 // a followed by b in out; false when that does not fit.
 template <std::size_t Size> bool Concat(wchar_t (&out)[Size], const wchar_t* a, const wchar_t* b) {
@@ -30,9 +32,20 @@ template <std::size_t Size> void Append(wchar_t (&out)[Size], const wchar_t* tex
 // The length of path's folder part, up to and including its last "\"; 0 when it has none.
 std::size_t FolderLength(const wchar_t* path);
 
+// The first length characters of path in out; false when they do not fit.
+bool CopyStart(wchar_t (&out)[kPathSize], const wchar_t* path, std::size_t length);
+
 // The folder path lies in, without its final "\" (as the calls that take a folder's own
 // name want it); false when path has no folder part.
 bool FolderOf(const wchar_t* path, wchar_t (&folder)[kPathSize]);
+
+// The length of the drive's root a full path begins with, "C:\" (3); 0 for a path of any
+// other form: a network path ("\\server\share\...") or a device path ("\\?\...").
+std::size_t RootLength(const wchar_t* path);
+
+// The form of a full path on a drive ("C:\...") that ntdll's opens take, "\??\C:\...";
+// false for a path of another form, or one that does not fit.
+bool NtPath(const wchar_t* path, wchar_t (&out)[kNtPathSize]);
 
 // One spelling of a path for comparing: absolute, with "." and ".." resolved and, for
 // what exists, long names instead of short ones. "" when it has none.

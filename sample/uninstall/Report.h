@@ -19,7 +19,8 @@ class Report {
         kAtRestart,     // marked for deletion at the next start of the system
         kOutsideFolder, // a line of Unini.dat naming something outside the install folder
         kThroughLink,   // a line of Unini.dat whose path passes a link below the install folder
-        kFolderUnsafe,  // the install folder, which others can change: nothing in it was touched
+        kFolderUnsafe,  // the install folder, which others can change or move away (through
+                        // a folder above it, or a link on its path): nothing in it was touched
         kKinds
     };
 

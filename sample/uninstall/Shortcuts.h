@@ -8,8 +8,9 @@
 namespace uninstall {
 
 // The links live in the profile of the user who runs this program, and what decides is
-// read from the links alone: they go even when the install folder fails the trust rule,
-// so that no menu entry is left leading to a folder the user is told to check. Needs
+// read from the links alone. They are removed after the trust decision on the install
+// folder (its list and the folders above it included), and go even when the folder fails
+// it, so that no menu entry is left leading to a folder the user is told to check. Needs
 // COM initialised on this thread.
 void RemoveShortcuts(const InstallFolder& installFolder, Report& report);
 

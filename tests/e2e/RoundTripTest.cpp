@@ -250,26 +250,30 @@ TEST_F(RoundTrip, AFileInUseStaysAndIsNamed) {
 
 // The uninstaller runs as an administrator: an install folder, or a list in it, that
 // other users of the computer can change may hold whatever they put there (a list naming
-// any file, a link in place of a folder). It removes nothing from such a folder and says
-// so; the links, in the user's own profile and pointing into the folder, still go.
-// Under Wine "others can change" is the Unix mode: write for all (0777, 0666).
-TEST_F(RoundTrip, NothingIsRemovedFromAFolderOthersCanChange) {
+// any file, a link in place of a folder), and a folder above it in which they may rename
+// entries lets them move the install folder away and put theirs in its place. It removes
+// nothing from such a folder and says so; the links, in the user's own profile and
+// pointing into the folder, still go. Under Wine "others can change" is the Unix mode:
+// write for all (0777, 0666).
+TEST_F(RoundTrip, NothingIsRemovedFromAFolderOthersCanChangeOrMove) {
     const struct {
-        const char* name;
-        const char* changeable; // below the install folder; "" for the folder itself
+        const char* installed;  // in the test's folder
+        const char* changeable; // in the test's folder
         const char* mode;
-    } cases[] = {{"folder", "", "777"}, {"list", "\\Unini.dat", "666"}};
+    } cases[] = {
+        {"folder", "folder", "777"}, {"list", "list\\Unini.dat", "666"}, {"under\\Quenvale", "under", "777"}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string installed = dir / c.name;
+        SCOPED_TRACE(c.changeable);
+        const std::string installed = dir / c.installed;
         ASSERT_NO_FATAL_FAILURE(InstallInto(installed));
-        const std::string changeable = installed + c.changeable;
+        const std::string changeable = dir / c.changeable;
         ASSERT_TRUE(RunOnTheHost("/bin/chmod", {c.mode, HostPath(changeable)},
                                  [&] { return EveryoneMayWrite(changeable); }));
         const Snapshot before = TakeSnapshot(installed);
         EXPECT_EQ(UninstallFrom(installed, IDYES, false),
                   "Marluxa未能完全卸载：安装文件夹或其中的卸载信息文件可被本计算机的其他用户更改，"
-                  "因此卸载程序没有删除其中的任何内容。请检查该文件夹后手动删除：\n" +
+                  "或者安装文件夹可被他们移走或替换，因此卸载程序没有删除其中的任何内容。"
+                  "请检查该文件夹后手动删除：\n" +
                       installed);
         EXPECT_EQ(TakeSnapshot(installed), before);
         EXPECT_FALSE(rt::DirectoryExists(ProductFolder()));
