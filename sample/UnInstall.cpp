@@ -6,8 +6,8 @@
 //
 // It runs as an administrator, so it treats what a standard user could have written as
 // that user's input. It reads the list and deletes in its folder only when nobody but
-// administrators, the system and the account it runs as could have changed the folder
-// or the list, nor moved the folder or one above it away to put another in its place
+// administrators, the system and the accounts that own what it creates could have
+// changed the folder or the list, nor moved the folder or one above it away to put another in its place
 // (checked on open handles; the folder and list it keeps until it ends), and it follows
 // no link below its folder: every listed file is reached component by component, each
 // opened as itself relative to the folder above, and deleted through its own handle. It

@@ -91,8 +91,7 @@ bool OnlyTrustedCanMoveAFolderAbove(const wchar_t* folderPath, const rt::Trusted
 } // namespace
 
 bool OnlyTrustedCanChangeOrMove(const InstallFolder& folder, HANDLE list) {
-    BYTE user[SECURITY_MAX_SID_SIZE] = {};
-    const rt::TrustedAccounts accounts(rt::ReadProcessUser(user) ? user : nullptr);
+    const rt::TrustedAccounts accounts;
     wchar_t name[kPathSize]; // without its final "\"
     return FolderOf(folder.path, name) && !IsLinkOrMissing(folder.handle.Get(), name) &&
            OnlyTrustedHold(folder.handle.Get(), accounts, rt::kChangeRights) &&
