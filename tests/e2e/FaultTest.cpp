@@ -115,8 +115,8 @@ TEST_F(FaultMatrix, TargetsThatCannotWorkAreRefusedBeforeAnythingIsMade) {
     const Snapshot before = TakeSnapshot(dir.Path());
     for (const std::string& target :
          {std::string("Q:\\no such drive\\Quenvale"), dir / "file\\Quenvale", dir / std::string(5000, 'x'),
-          deep, tooLong, std::string("..\\Relative"), std::string(".\\Relative"),
-          dir.Path().substr(0, 2) + "Relative", driveRoot.substr(2)}) {
+          deep, tooLong, std::string("Relative\\Quenvale"), dir.Path().substr(0, 2) + "Relative",
+          driveRoot.substr(2)}) {
         SetupProcess another(SETUP_EXE_PATH, current);
         HWND progress = GoToProgressPage(another, target);
         Click(ChildWithText(progress, "安装"));
