@@ -129,29 +129,45 @@ TEST_F(OtherUsers, ALinkAtDataIsRefusedAndNothingIsWrittenThroughIt) {
     EXPECT_EQ(TakeSnapshot(elsewhere), there);
 }
 
-// A journal forged with valid frames and checksums, whose records, if acted on, would
-// delete a file outside the target folder, named through "/" (which the system resolves
-// as a separator).
-TEST_F(OtherUsers, AForgedJournalNamingAFileOutsideIsMovedAsideUntouched) {
-    const std::string target = dir / "Quenvale", victim = dir / "victim.txt";
-    rt::CreateDir(target);
-    PutFile(victim, "precious");
-    engine::JournalRecord into{engine::RecordKind::FolderWrittenInto, target + "\\..", "", {}, false, {}};
-    engine::JournalRecord made{engine::RecordKind::Made, target + "\\../victim.txt", "", {}, false, {}};
-    rt::ReadIdentity(dir.Path(), os::FinalLink::Followed, into.identity);
-    rt::ReadIdentity(victim, os::FinalLink::NotFollowed, made.identity);
-    const std::string journal =
-        engine::EncodeHeader(target) + engine::EncodeRecord(into) + engine::EncodeRecord(made);
-    PutFile(engine::JournalPath(target), journal);
-    HWND progress = GoToProgressPage(setup, target);
-    const MessageBoxSeen told = InstallAndWaitForABox(progress);
-    ASSERT_NE(told.window, nullptr);
-    EXPECT_EQ(told.text,
-              "此文件夹中有一次中断的安装留下的记录，但记录无法读取，因此没有改动任何文件。记录已另存为：\r\n"
-              "    " +
-                  engine::JournalPath(target) + ".bak\r\n\r\n现在继续安装。");
-    Answer(told, IDOK);
-    ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
-    EXPECT_EQ(FileContent(victim), "precious");
-    EXPECT_EQ(FileContent(engine::JournalPath(target) + ".bak"), journal);
+// Journals whose records, if acted on, would delete a file outside the target folder,
+// written by the same user as the run's own (so the trust rule passes them): one names
+// it through "/" (which the system resolves as a separator), one through a Unix link
+// below the target ("journaled\lnk", made in place before the tests). Each is moved
+// aside untouched, and the run goes on.
+TEST_F(OtherUsers, AJournalNamingAFileOutsideIsMovedAsideUntouched) {
+    rt::CreateDir(dir / "Quenvale");
+    const struct {
+        std::string target, folder, file; // the target, and the folder and file the journal names
+        std::string victim;               // the file it names, where it really is
+        bool link;
+    } cases[] = {
+        {dir / "Quenvale", dir / "Quenvale\\..", dir / "Quenvale\\../victim.txt", dir / "victim.txt", false},
+        {LINKS_DIR "\\journaled", LINKS_DIR "\\journaled\\lnk", LINKS_DIR "\\journaled\\lnk\\victim.txt",
+         LINKS_DIR "\\outside\\victim.txt", true}};
+    setup.Kill(); // each case starts its own
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        PutFile(c.victim, "precious");
+        engine::JournalRecord into{engine::RecordKind::FolderWrittenInto, c.folder, "", {}, c.link, {}};
+        engine::JournalRecord made{engine::RecordKind::Made, c.file, "", {}, false, {}};
+        rt::ReadIdentity(c.folder, os::FinalLink::Followed, into.identity);
+        rt::ReadIdentity(c.victim, os::FinalLink::NotFollowed, made.identity);
+        const std::string journal =
+            engine::EncodeHeader(c.target) + engine::EncodeRecord(into) + engine::EncodeRecord(made);
+        PutFile(engine::JournalPath(c.target), journal);
+        SetupProcess process;
+        HWND progress = GoToProgressPage(process, c.target);
+        Click(ChildWithText(progress, "安装"));
+        const MessageBoxSeen told = WaitForMessageBox(process.Id(), 120000);
+        ASSERT_NE(told.window, nullptr);
+        EXPECT_EQ(
+            told.text,
+            "此文件夹中有一次中断的安装留下的记录，但记录无法读取，因此没有改动任何文件。记录已另存为：\r\n"
+            "    " +
+                engine::JournalPath(c.target) + ".bak\r\n\r\n现在继续安装。");
+        Answer(told, IDOK);
+        ASSERT_NE(WaitForPage(process.Id(), Page::Finish, 120000), nullptr);
+        EXPECT_EQ(FileContent(c.victim), "precious");
+        EXPECT_EQ(FileContent(engine::JournalPath(c.target) + ".bak"), journal);
+    }
 }
