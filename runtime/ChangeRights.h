@@ -122,11 +122,6 @@ inline bool ReadTokenAccount(TOKEN_INFORMATION_CLASS kind, BYTE (&sid)[SECURITY_
     return read;
 }
 
-// Reads the account this process runs as into user; false when it cannot be read.
-inline bool ReadProcessUser(BYTE (&user)[SECURITY_MAX_SID_SIZE]) {
-    return ReadTokenAccount(TokenUser, user);
-}
-
 // Reads the owner the file system gives a file this process creates, from one made for
 // the purpose in the system's own temporary folder (which only administrators may move
 // elsewhere) under a name nobody has taken, and deleted as it is closed; false when none
