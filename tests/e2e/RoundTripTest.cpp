@@ -18,6 +18,7 @@
 #include <shellapi.h>
 
 #include <algorithm>
+#include <functional>
 #include <set>
 #include <vector>
 
@@ -90,9 +91,12 @@ class RoundTrip : public CleanDesktopTest {
     // Opens the Programs link "Marluxa卸载" and answers its question; after a yes, waits
     // for its closing message and closes it. Waits for the uninstaller and, when one is
     // expected, the copy it started to end. Answers the closing message's text ("" after
-    // a no). installed is the folder the link leads into.
+    // a no). installed is the folder the link leads into; whileTheClosingMessageShows is
+    // done once the copy has been looked at, before the message is closed.
     std::string Uninstall(int answer) { return UninstallFrom(target, answer); }
-    std::string UninstallFrom(const std::string& installed, int answer, bool startsACopy = true) {
+    std::string UninstallFrom(
+        const std::string& installed, int answer, bool startsACopy = true,
+        const std::function<void()>& whileTheClosingMessageShows = [] {}) {
         ShellExecuteW(nullptr, L"open", os::Widened(ProductFolder() + "\\Marluxa卸载.lnk").c_str(), nullptr,
                       nullptr, SW_SHOWNORMAL);
         DWORD uninstaller = 0;
@@ -121,6 +125,7 @@ class RoundTrip : public CleanDesktopTest {
             }
             closing = done.text;
             Screenshot("uninstall-done");
+            whileTheClosingMessageShows();
             Answer(done, IDOK);
         }
         EXPECT_TRUE(WaitForProcessEnd(uninstaller, 20000));
@@ -316,4 +321,26 @@ TEST_F(RoundTrip, AListedPathThroughALinkInTheFolderIsSkipped) {
         // The link goes as a link, on the host: what it leads to is the test's own.
         RunOnTheHost("/bin/rm", {HostPath(link)}, [&] { return !rt::DirectoryExists(link); });
     }
+}
+
+// The copy deletes UnInstall.exe, and then the folder, through the install folder that the
+// uninstaller held and handed down, not through its path: with the folder moved away and
+// a link to someone else's folder put in its place before the copy acts (here on the
+// host, which Wine's share modes do not stop), what the link leads to stays.
+TEST_F(RoundTrip, TheCopyDeletesNothingThroughALinkPutInTheFolderPlace) {
+    const std::string victim = dir / "elsewhere\\UnInstall.exe";
+    rt::CreateDir(dir / "elsewhere");
+    PutFile(victim, "someone else's");
+    const std::string kept = DescribeFile(victim);
+    ASSERT_NO_FATAL_FAILURE(Install());
+    const auto putALinkInThePlace = [&] {
+        ASSERT_TRUE(RunOnTheHost("/bin/mv", {HostPath(target), HostPath(dir / "moved")},
+                                 [&] { return !rt::DirectoryExists(target); }));
+        ASSERT_TRUE(RunOnTheHost("/bin/ln", {"-s", HostPath(dir / "elsewhere"), HostPath(target)}, [&] {
+            return (GetFileAttributesW(os::Widened(target).c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+        }));
+    };
+    EXPECT_EQ(UninstallFrom(target, IDYES, true, putALinkInThePlace), "Marluxa已成功卸载。");
+    EXPECT_EQ(DescribeFile(victim), kept);
+    RunOnTheHost("/bin/rm", {HostPath(target)}, [&] { return !rt::DirectoryExists(target); });
 }
