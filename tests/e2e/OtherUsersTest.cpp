@@ -7,6 +7,7 @@
 #include "engine/TargetPaths.h"
 #include "runtime/FileSystem.h"
 #include "tests/e2e/Driver.h"
+#include "tests/e2e/HostPrograms.h"
 #include "tests/e2e/Installation.h"
 #include "tests/e2e/SetupTest.h"
 #include "tests/support/Readers.h"
@@ -52,57 +53,111 @@ void OpenToEveryone(const std::string& folder) {
     LocalFree(descriptor);
 }
 
+// The box that refuses a link where the run would write.
+std::string LinkRefusal(const std::string& link) {
+    return "安装位置中的以下项目是一个链接（符号链接或目录联接），它指向别处：\r\n    " + link +
+           "\r\n\r\n安装程序不会通过链接写入或改名任何文件。请删除该链接，或选择其他文件夹。";
+}
+
 } // namespace
 
-TEST_F(OtherUsers, AFolderOthersMayChangeIsTakenWhenItHoldsOnlyTheRunsFilesAndAskedAboutOtherwise) {
-    rt::CreateDir(dir / "open");
-    OpenToEveryone(dir / "open");
-    const std::string openList = AccessListOf(dir / "open");
-
-    // Someone else's file in it: asked; "否" writes nothing, "是" installs and leaves the
-    // folder as it was.
-    const std::string target = dir / "Quenvale";
+// The question names the folders others may change, or whose entries they may rename;
+// "否" writes, renames and re-owns nothing, "是" installs and leaves them as they were.
+TEST_F(OtherUsers, FoldersOthersMayChangeAreAskedAboutAndNeverTakenOver) {
+    // Someone else's file in the target, and a hard link under a payload name whose
+    // other name lies outside.
+    const std::string target = dir / "Quenvale", outside = dir / "outside.txt";
     rt::CreateDir(target);
     PutFile(target + "\\letter.txt", "someone's");
+    PutFile(outside, "linked from the target");
+    ASSERT_TRUE(RunOnTheHost("/bin/ln", {HostPath(outside), HostPath(target + "\\readme.txt")},
+                             [&] { return rt::FileExists(target + "\\readme.txt"); }));
     OpenToEveryone(target);
-    const Snapshot before = TakeSnapshot(dir.Path());
-    HWND progress = GoToProgressPage(setup, target);
-    for (const int answer : {IDNO, IDYES}) {
-        const MessageBoxSeen question = InstallAndWaitForABox(progress);
-        ASSERT_NE(question.window, nullptr);
-        EXPECT_EQ(question.caption, kTitle);
-        EXPECT_NE(
-            question.text.find("这台电脑的其他用户可以更改以下文件夹中的内容：\r\n    " + target + "\r\n"),
-            std::string::npos)
-            << question.text;
-        EXPECT_TRUE(question.hasIcon);
-        Screenshot("folder-others-may-change");
-        Answer(question, answer);
-        if (answer == IDNO) {
-            ExpectReadyAgain(progress);
-            EXPECT_EQ(TakeSnapshot(dir.Path()), before);
+    const std::string openList = AccessListOf(target), outsideList = AccessListOf(outside);
+    // An empty folder under a parent others may change: the parent is named.
+    const std::string parent = dir / "shared";
+    rt::CreateDir(parent);
+    OpenToEveryone(parent);
+    const struct { std::string target, asked; } cases[] = {{target, target}, {parent + "\\Quenvale", parent}};
+    setup.Kill(); // each case starts a Setup.exe of its own
+    for (const auto& c : cases) {
+        const Snapshot before = TakeSnapshot(dir.Path());
+        SetupProcess installer;
+        HWND progress = GoToProgressPage(installer, c.target);
+        for (const int answer : {IDNO, IDYES}) {
+            Click(ChildWithText(progress, "安装"));
+            const MessageBoxSeen question = WaitForMessageBox(installer.Id(), 120000);
+            ASSERT_NE(question.window, nullptr) << c.target;
+            EXPECT_EQ(question.caption, kTitle);
+            EXPECT_NE(question.text.find("这台电脑的其他用户可以更改以下文件夹中的内容：\r\n    " + c.asked +
+                                         "\r\n"),
+                      std::string::npos)
+                << question.text;
+            EXPECT_TRUE(question.hasIcon);
+            Screenshot("folder-others-may-change");
+            Answer(question, answer);
+            if (answer == IDNO) {
+                ExpectReadyAgain(progress);
+                EXPECT_EQ(TakeSnapshot(dir.Path()), before) << c.target;
+            }
         }
+        ASSERT_NE(WaitForPage(installer.Id(), Page::Finish, 120000), nullptr) << c.target;
+        ExpectCompleteInstallation(c.target);
+        EXPECT_EQ(AccessListOf(c.asked), openList) << c.target;
     }
-    ASSERT_NE(WaitForPage(setup.Id(), Page::Finish, 120000), nullptr);
-    ExpectCompleteInstallation(target);
-    EXPECT_EQ(AccessListOf(target), openList);
+    EXPECT_EQ(FileContent(outside), "linked from the target");
+    EXPECT_EQ(AccessListOf(outside), outsideList);
 
-    // Only the installation's own files in it: taken, with no question.
-    const std::string again = dir / "again";
-    rt::CreateDir(again);
-    PutFile(again + "\\readme.txt", "an earlier read-me");
-    OpenToEveryone(again);
-    setup.Kill();
-    SetupProcess second;
-    HWND secondProgress = GoToProgressPage(second, again);
-    Click(ChildWithText(secondProgress, "安装"));
-    ASSERT_NE(WaitForPage(second.Id(), Page::Finish, 120000), nullptr);
-    EXPECT_EQ(MessageBoxCount(second.Id()), 0);
-    // Wine turns the list the folder is given into Unix permissions: Everyone may now
-    // read and run, no more.
-    const std::string taken = AccessListOf(again);
-    EXPECT_NE(taken, openList);
-    EXPECT_NE(taken.find("(A;OICI;0x1200a9;;;WD)"), std::string::npos) << taken;
+    // The parent made so that only its owner may change it: no question.
+    ASSERT_TRUE(RunOnTheHost("/bin/chmod", {"755", HostPath(parent)},
+                             [&] { return AccessListOf(parent) != openList; }));
+    SetupProcess third;
+    HWND progress = GoToProgressPage(third, parent + "\\again");
+    Click(ChildWithText(progress, "安装"));
+    ASSERT_NE(WaitForPage(third.Id(), Page::Finish, 120000), nullptr);
+    EXPECT_EQ(MessageBoxCount(third.Id()), 0);
+}
+
+// A link made at "data" while the question is up is met when the run looks again, after
+// "是": refused, nothing written through it.
+TEST_F(OtherUsers, ALinkMadeWhileTheQuestionIsUpIsRefused) {
+    const std::string target = dir / "Quenvale", elsewhere = dir / "elsewhere";
+    rt::CreateDir(target);
+    rt::CreateDir(elsewhere);
+    OpenToEveryone(target);
+    HWND progress = GoToProgressPage(setup, target);
+    const MessageBoxSeen question = InstallAndWaitForABox(progress);
+    ASSERT_NE(question.window, nullptr);
+    ASSERT_TRUE(RunOnTheHost("/bin/ln", {"-s", HostPath(elsewhere), HostPath(target + "\\data")}, [&] {
+        return (GetFileAttributesW(os::Widened(target + "\\data").c_str()) & FILE_ATTRIBUTE_REPARSE_POINT) !=
+               0;
+    }));
+    Answer(question, IDYES);
+    ASSERT_TRUE(WaitUntil(5000, [&] { return !IsWindow(question.window); }));
+    const MessageBoxSeen refused = WaitForMessageBox(setup.Id(), 120000);
+    ASSERT_NE(refused.window, nullptr);
+    EXPECT_EQ(refused.text, LinkRefusal(target + "\\data"));
+    Answer(refused, IDOK);
+    ExpectReadyAgain(progress);
+    EXPECT_EQ(TakeSnapshot(elsewhere), Snapshot{});
+}
+
+// A link at the target itself, with a file named as the journal behind it: refused
+// before the recovery reads or renames anything there.
+TEST_F(OtherUsers, ALinkAtTheTargetIsRefusedBeforeAnyJournalIsTouched) {
+    const std::string target = dir / "Quenvale", elsewhere = dir / "elsewhere";
+    rt::CreateDir(elsewhere);
+    PutFile(engine::JournalPath(elsewhere), "someone's file of that name");
+    ASSERT_TRUE(RunOnTheHost("/bin/ln", {"-s", HostPath(elsewhere), HostPath(target)},
+                             [&] { return rt::DirectoryExists(target); }));
+    const Snapshot there = TakeSnapshot(elsewhere);
+    HWND progress = GoToProgressPage(setup, target);
+    const MessageBoxSeen refused = InstallAndWaitForABox(progress);
+    ASSERT_NE(refused.window, nullptr);
+    EXPECT_EQ(refused.text, LinkRefusal(target));
+    Answer(refused, IDOK);
+    ExpectReadyAgain(progress);
+    EXPECT_EQ(TakeSnapshot(elsewhere), there);
 }
 
 // A Unix link at "data" (made in place before the tests), which Wine shows as a
@@ -119,9 +174,7 @@ TEST_F(OtherUsers, ALinkAtDataIsRefusedAndNothingIsWrittenThroughIt) {
     const MessageBoxSeen refused = InstallAndWaitForABox(progress);
     ASSERT_NE(refused.window, nullptr);
     EXPECT_EQ(refused.caption, kTitle);
-    EXPECT_EQ(refused.text,
-              "安装位置中的以下项目是一个链接（符号链接或目录联接），它指向别处：\r\n    " + target +
-                  "\\data\r\n\r\n安装程序不会通过链接写入或改名任何文件。请删除该链接，或选择其他文件夹。");
+    EXPECT_EQ(refused.text, LinkRefusal(target + "\\data"));
     Screenshot("link-at-data");
     Answer(refused, IDOK);
     ExpectReadyAgain(progress);
