@@ -37,7 +37,7 @@ LeftBehind InstallationRun::Abandon() {
 LeftBehind InstallationRun::Undo() {
     manifestCopy_.Close(); // the undo deletes it
     held_.ReleaseAll();    // and may remove the folders the run made
-    return changes_.Settle([this](const std::string& path) { return HoldsOnlyBytesOfTheRun(path); });
+    return changes_.Settle(ProofOfTheRunsFiles());
 }
 
 RunResult InstallationRun::Run(RunObserver& observer) {
@@ -114,9 +114,8 @@ bool InstallationRun::FoundFoldersAccepted(RunObserver& observer, HeldFolders* h
 }
 
 bool InstallationRun::SettleInterruptedRun(RunObserver& observer, Recovery& recovery) {
-    recovery = engine::RecoverInterruptedRun(
-        JournalPath(installDir_), installDir_, shortcuts_.LinkPlaces(),
-        [this](const std::string& path) { return HoldsOnlyBytesOfTheRun(path); });
+    recovery = engine::RecoverInterruptedRun(JournalPath(installDir_), installDir_, shortcuts_.LinkPlaces(),
+                                             ProofOfTheRunsFiles());
     switch (recovery.outcome) {
     case Recovery::Outcome::NothingFound:
         return true;
@@ -189,6 +188,30 @@ bool InstallationRun::HoldsOnlyBytesOfTheRun(const std::string& path) const {
         if (bytes[i] != expected[i] && bytes[i] != 0)
             return false;
     return true;
+}
+
+namespace {
+
+// Whether path is one of paths, case aside (as the system compares names).
+bool IsOneOf(const std::string& path, const std::vector<std::string>& paths) {
+    const std::string folded = rt::FoldCase(path);
+    return std::any_of(paths.begin(), paths.end(),
+                       [&folded](const std::string& each) { return rt::FoldCase(each) == folded; });
+}
+
+} // namespace
+
+bool InstallationRun::LinksToAFileOfTheRun(const std::string& path) const {
+    if (IsOneOf(path, plannedPaths_))
+        return false; // there only the run's bytes prove it
+    const std::string target = shortcuts_.LinkTarget(path);
+    return !target.empty() && IsOneOf(target, plannedPaths_);
+}
+
+BytesOfTheRun InstallationRun::ProofOfTheRunsFiles() const {
+    return [this](const std::string& path) {
+        return HoldsOnlyBytesOfTheRun(path) || LinksToAFileOfTheRun(path);
+    };
 }
 
 // The first link where the run would write through it or rename it: an entry in the

@@ -99,6 +99,11 @@ class InstallationRun {
     // Whether the file at path holds only (a first part of) what the run writes there,
     // lost bytes reading as zeros: deleting it loses nothing.
     bool HoldsOnlyBytesOfTheRun(const std::string& path) const;
+    // Whether the file at path, where the run writes no file of its own, is a link to one
+    // of the run's files: a link the run saved and did not record.
+    bool LinksToAFileOfTheRun(const std::string& path) const;
+    // Either: the proof of the run's files an undo or a recovery is given.
+    BytesOfTheRun ProofOfTheRunsFiles() const;
     // Undoes the run, proving by their bytes the files it made without recording it.
     LeftBehind Undo();
     rt::Error ManifestCopyChanged() const;

@@ -23,6 +23,32 @@ bool IsStill(const std::string& path, const os::Identity& identity) {
     return rt::ReadIdentity(path, os::FinalLink::NotFollowed, now) && now == identity;
 }
 
+bool IsThere(const std::string& path) {
+    std::uint32_t attributes = 0;
+    return rt::ReadAttributes(path, attributes);
+}
+
+// A set-aside name that holds something, but not the object set aside: on a volume whose
+// identities change with a rename (FAT, exFAT) it may be the earlier file, or it may be
+// another's; either way it is left as it is, and named.
+void NoteUnconfirmed(const JournalRecord& setAside, LeftBehind& left) {
+    if (!IsStill(setAside.aside, setAside.identity) && IsThere(setAside.aside))
+        left.unconfirmed.push_back({setAside.path, setAside.aside});
+}
+
+JournalRecord RecordOf(RecordKind kind, const std::string& path, const os::Identity& identity) {
+    JournalRecord record;
+    record.kind = kind;
+    record.path = path;
+    record.identity = identity;
+    return record;
+}
+
+// A path as it reads once from (it, or a folder it is in) is renamed to to.
+std::string Moved(const std::string& path, const std::string& from, const std::string& to) {
+    return path == from || rt::IsInsideFolder(path, from) ? to + path.substr(from.size()) : path;
+}
+
 bool IsLink(const std::string& path) {
     std::uint32_t attributes = 0;
     return rt::ReadAttributes(path, attributes) && (attributes & os::kAttrReparsePoint);
@@ -104,10 +130,10 @@ bool IsAncestorOrSame(const std::string& folder, const std::string& of) {
 class Undo {
   public:
     Undo(const std::vector<JournalRecord>& records, const std::string& journalFolder,
-         const BytesOfTheRun& bytesOfTheRun)
+         const BytesOfTheRun& bytesOfTheRun, const RecordFirst& recordFirst)
         : records_(records), journalFolder_(journalFolder), bytesOfTheRun_(bytesOfTheRun),
-          enterable_(FoldersStillAsWrittenInto(records)), unsettled_(UnsettledCreations(records)),
-          originals_(Originals(records)) {}
+          recordFirst_(recordFirst), enterable_(FoldersStillAsWrittenInto(records)),
+          unsettled_(UnsettledCreations(records)), originals_(Originals(records)) {}
 
     LeftBehind Run(std::vector<JournalRecord>& foldersAfterJournal) {
         for (std::size_t i = records_.size(); i-- > 0;) {
@@ -187,22 +213,71 @@ class Undo {
     }
 
     // Moves what stands at path out of the way of the earlier object, to a free set-aside
-    // name, and names it; false when it cannot be moved.
+    // name, and names it; false when it cannot be moved. The files the run made that it
+    // holds (or that it is), which could not be deleted, are recorded under their new
+    // paths first, for a later settling to remove, and named there as the run's new
+    // files; what stood there is named as moved aside unless it is all the run's.
     bool MoveAsideUnproven(const std::string& path) {
+        const std::string aside = FreeAsideName(path);
+        if (aside.empty())
+            return false;
+        bool allTheRuns = false;
+        const std::vector<JournalRecord> runsFiles = RunsFilesMovedWith(path, aside, allTheRuns);
+        if (!runsFiles.empty() && !recordFirst_)
+            return false; // nowhere to record where they went: they stay, for a retry
+        if (!runsFiles.empty())
+            recordFirst_(runsFiles);
+        if (rt::MoveEntry(path, aside) != 0)
+            return false;
+        for (LeftBehind::Entry& left : left_.first) // what it held went with it
+            left.path = Moved(left.path, path, aside);
+        for (LeftBehind::Entry& moved : left_.movedAside)
+            moved.aside = Moved(moved.aside, path, aside);
+        if (!allTheRuns)
+            left_.movedAside.push_back({path, aside});
+        return true;
+    }
+
+    std::string FreeAsideName(const std::string& path) const {
         for (int attempt = 1; attempt <= kSetAsideNames; ++attempt) {
             const std::string aside = SetAsideName(path, attempt);
-            std::uint32_t attributes = 0;
-            if (rt::ReadAttributes(aside, attributes) || IsAsideOfTheRun(aside))
-                continue;
-            if (rt::MoveEntry(path, aside) != 0)
-                return false;
-            for (LeftBehind::Entry& moved : left_.movedAside) // what it held went with it
-                if (rt::IsInsideFolder(moved.aside, path))
-                    moved.aside = aside + moved.aside.substr(path.size());
-            left_.movedAside.push_back({path, aside});
-            return true;
+            if (!IsThere(aside) && !IsAsideOfTheRun(aside))
+                return aside;
         }
-        return false;
+        return "";
+    }
+
+    // The records of the files the run made that stand at path, or in the folder there,
+    // as they will read once it is moved to aside; for a folder, its own records come
+    // first (the one it leads to, and, when the run made it, that it did), so that the
+    // files are removed before it. allTheRuns: whatever stands there is the run's.
+    std::vector<JournalRecord> RunsFilesMovedWith(const std::string& path, const std::string& aside,
+                                                  bool& allTheRuns) const {
+        std::vector<JournalRecord> moved;
+        for (const JournalRecord& record : records_)
+            if (record.kind == RecordKind::Made &&
+                (record.path == path || rt::ContainingFolder(record.path) == path) &&
+                IsStill(record.path, record.identity))
+                moved.push_back(RecordOf(RecordKind::Made, Moved(record.path, path, aside), record.identity));
+        os::Identity folder;
+        if (moved.empty() || !IsFolder(path) || !rt::ReadIdentity(path, os::FinalLink::NotFollowed, folder)) {
+            allTheRuns = !moved.empty();
+            return moved;
+        }
+        allTheRuns = IsFolderOfTheRun(path) && moved.size() == rt::ListFolder(path).size();
+        std::vector<JournalRecord> records;
+        if (IsFolderOfTheRun(path))
+            records.push_back(RecordOf(RecordKind::FolderMade, aside, folder));
+        records.push_back(RecordOf(RecordKind::FolderWrittenInto, aside, folder));
+        records.insert(records.end(), moved.begin(), moved.end());
+        return records;
+    }
+
+    // A folder the run made, still the one it made.
+    bool IsFolderOfTheRun(const std::string& path) const {
+        return std::any_of(records_.begin(), records_.end(), [&](const JournalRecord& r) {
+            return r.kind == RecordKind::FolderMade && r.path == path && IsStill(path, r.identity);
+        });
     }
 
     // A name some earlier object of the run was set aside under, and may still come back from.
@@ -218,13 +293,14 @@ class Undo {
                 left_.Add(record.path, record.aside);
             return;
         }
-        if (!IsStill(record.aside, record.identity))
+        if (!IsStill(record.aside, record.identity)) {
+            NoteUnconfirmed(record, left_);
             return; // never moved (the run stopped first), or back already
-        std::uint32_t attributes = 0;
+        }
         // Its name is taken by something whose record was lost (a folder the run made,
-        // holding only the run's files, goes), or that was put there since: that moves
-        // aside, never deleted.
-        if (rt::ReadAttributes(record.path, attributes) && !RemoveFolderOfTheRunsBytes(record.path) &&
+        // holding only the run's files, goes), by the run's files that could not be
+        // deleted, or by something put there since: those move aside, never deleted.
+        if (IsThere(record.path) && !RemoveFolderOfTheRunsBytes(record.path) &&
             !MoveAsideUnproven(record.path)) {
             left_.Add(record.path, record.aside);
             return;
@@ -236,6 +312,7 @@ class Undo {
     const std::vector<JournalRecord>& records_;
     const std::string& journalFolder_;
     const BytesOfTheRun& bytesOfTheRun_;
+    const RecordFirst& recordFirst_;
     const std::set<std::string> enterable_;
     const std::vector<bool> unsettled_;
     const std::map<std::string, os::Identity> originals_;
@@ -273,8 +350,12 @@ void RemoveFoldersMade(const std::vector<JournalRecord>& folders) {
 LeftBehind CompleteRecords(const std::vector<JournalRecord>& records) {
     LeftBehind left;
     for (const JournalRecord& record : records) {
-        if (record.kind != RecordKind::SettingAside || !IsStill(record.aside, record.identity))
+        if (record.kind != RecordKind::SettingAside)
             continue;
+        if (!IsStill(record.aside, record.identity)) {
+            NoteUnconfirmed(record, left);
+            continue;
+        }
         if (!IsFolder(record.aside)) {
             DropSetAside(record.aside, left);
             continue;
@@ -296,13 +377,15 @@ LeftBehind CompleteRecords(const std::vector<JournalRecord>& records) {
 } // namespace
 
 Settled SettleRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
-                      const std::function<void()>& deleteJournal, const BytesOfTheRun& bytesOfTheRun) {
+                      const std::function<void()>& deleteJournal, const BytesOfTheRun& bytesOfTheRun,
+                      const RecordFirst& recordFirst) {
     Settled settled;
     settled.completed = std::any_of(records.begin(), records.end(),
                                     [](const JournalRecord& r) { return r.kind == RecordKind::Succeeded; });
     std::vector<JournalRecord> foldersAfterJournal;
-    settled.left = settled.completed ? CompleteRecords(records)
-                                     : Undo(records, journalFolder, bytesOfTheRun).Run(foldersAfterJournal);
+    settled.left = settled.completed
+                       ? CompleteRecords(records)
+                       : Undo(records, journalFolder, bytesOfTheRun, recordFirst).Run(foldersAfterJournal);
     if (settled.left.Nothing()) {
         deleteJournal();
         RemoveFoldersMade(foldersAfterJournal);

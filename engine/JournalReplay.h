@@ -29,15 +29,23 @@ struct LeftBehind {
     std::vector<std::string> atRestart; // set-aside files held open, deleted at the next restart
     std::vector<Entry> movedAside;      // what stood where an earlier file had to return, and that
                                         // the undo could not prove the run's: moved to aside, kept
+    std::vector<Entry> unconfirmed;     // an earlier file's set-aside name (aside) holds an object
+                                        // that is not the one set aside from path (on FAT a rename
+                                        // changes the identity): neither put back nor dropped
 
     void Add(const std::string& path, const std::string& aside = "");
     bool Nothing() const { return count == 0; }
 };
 
 // Whether the file at path holds only what the run writes there: its bytes, or a first
-// part of them, with any bytes a power cut lost reading as zeros. Deleting such a file
-// loses nothing; an empty proof proves nothing.
+// part of them, with any bytes a power cut lost reading as zeros; or, where the run
+// writes a shell link, a link to one of the run's own files. Deleting such a file loses
+// nothing; an empty proof proves nothing.
 using BytesOfTheRun = std::function<bool(const std::string& path)>;
+
+// Writes records to the run's journal and through to the disk, before the change they
+// describe is made. It must not change the records being settled.
+using RecordFirst = std::function<void(const std::vector<JournalRecord>& records)>;
 
 // How settling a run's records ended.
 struct Settled {
@@ -54,7 +62,14 @@ struct Settled {
 // run's own and empty.
 // A file the run asked for but whose making was not recorded is deleted only when it
 // holds nothing or bytesOfTheRun proves it the run's; any other is moved aside and named.
+// What stands where an earlier file returns and holds files the run made that could not
+// be deleted (another program holds them) is moved aside only through recordFirst: their
+// new paths are recorded first, so that a later settling finds and removes them; without
+// recordFirst it stays, and the earlier file stays at its set-aside name, for a retry.
+// A set-aside name that holds another object than the one set aside is left as it is
+// and named (unconfirmed), never taken for the earlier file.
 Settled SettleRecords(const std::vector<JournalRecord>& records, const std::string& journalFolder,
-                      const std::function<void()>& deleteJournal, const BytesOfTheRun& bytesOfTheRun = {});
+                      const std::function<void()>& deleteJournal, const BytesOfTheRun& bytesOfTheRun = {},
+                      const RecordFirst& recordFirst = {});
 
 } // namespace engine

@@ -173,9 +173,14 @@ void RunChanges::AdoptWrittenFile(const std::string& path) {
 }
 
 LeftBehind RunChanges::Settle(const BytesOfTheRun& bytesOfTheRun) {
+    const std::vector<JournalRecord> records = journal_.Records(); // the settling records more
     const Settled settled = SettleRecords(
-        journal_.Records(), rt::ContainingFolder(journal_.Path()), [this] { journal_.Delete(); },
-        bytesOfTheRun);
+        records, rt::ContainingFolder(journal_.Path()), [this] { journal_.Delete(); }, bytesOfTheRun,
+        [this](const std::vector<JournalRecord>& moved) {
+            for (const JournalRecord& record : moved)
+                journal_.Append(record);
+            journal_.Flush();
+        });
     journal_.Flush(); // what stays, stays whole for the next run
     StartAfresh();
     return settled.left;

@@ -23,6 +23,9 @@ class ShortcutMaker {
     virtual std::vector<std::string> LinkPlaces() = 0;
     // The product's own folder among them, in the Programs menu ("" when there is none).
     virtual std::string ProductProgramsFolder() = 0;
+    // The path the link file at linkPath leads to, as it was saved; "" when the file is no
+    // link that can be read.
+    virtual std::string LinkTarget(const std::string& linkPath) = 0;
 };
 
 } // namespace engine

@@ -148,10 +148,18 @@ bool InUse(const std::string& unix, const struct stat& info) {
     return inUse;
 }
 
-Identity IdentityOf(const struct stat& info) {
+bool identitiesMoveWithRenames = false;
+
+// The identity of what path names. Where identities move with renames, the name it is
+// found under is part of it, as an entry's place is on FAT.
+Identity IdentityOf(const struct stat& info, std::string path) {
     Identity identity;
     identity.volume = static_cast<std::uint64_t>(info.st_dev);
     identity.index = static_cast<std::uint64_t>(info.st_ino);
+    while (!path.empty() && path.back() == '\\')
+        path.pop_back();
+    if (identitiesMoveWithRenames)
+        identity.index ^= std::hash<std::string>()(path.substr(path.find_last_of('\\') + 1)) << 1;
     return identity;
 }
 
@@ -278,11 +286,15 @@ unsigned MoveEntry(const std::string& from, const std::string& to) {
     return Told(Outcome(rename(unixFrom.c_str(), unixTo.c_str()), unixTo), Change::Kind::Move, from, to);
 }
 
-unsigned ReadIdentity(FileHandle file, const std::string&, Identity& identity) {
+void IdentitiesMoveWithRenames(bool moving) {
+    identitiesMoveWithRenames = moving;
+}
+
+unsigned ReadIdentity(FileHandle file, const std::string& path, Identity& identity) {
     struct stat info;
     if (fstat(static_cast<int>(file), &info) != 0)
         return FromErrno(errno, "");
-    identity = IdentityOf(info);
+    identity = IdentityOf(info, path);
     return 0;
 }
 
@@ -293,7 +305,7 @@ unsigned ReadIdentity(const std::string& path, FinalLink finalLink, Identity& id
             finalLink == FinalLink::Followed ? stat(unix.c_str(), &info) : lstat(unix.c_str(), &info);
         if (result != 0)
             return FromErrno(errno, unix);
-        identity = IdentityOf(info);
+        identity = IdentityOf(info, path);
         return 0u;
     });
 }

@@ -32,4 +32,8 @@ struct Change {
 // an empty listener stops the telling.
 void ListenToChanges(std::function<void(const Change&)> listener);
 
+// From now on (true) an object's identity changes when it is renamed, as on FAT and exFAT,
+// where it is the place of its directory entry; false: it keeps its identity again.
+void IdentitiesMoveWithRenames(bool moving);
+
 } // namespace os

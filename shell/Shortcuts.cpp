@@ -14,10 +14,16 @@ namespace shell {
 
 namespace {
 
-// One shell link object, its target path and working directory set.
+// One shell link object: made with its target path and working directory set, or
+// empty, to read a saved link into.
 class LinkObject {
   public:
-    explicit LinkObject(const std::string& target) {
+    explicit LinkObject(const std::string& target) : LinkObject() {
+        link_->SetPath(os::Widened(target).c_str());
+        link_->SetWorkingDirectory(os::Widened(rt::FolderPart(target)).c_str());
+    }
+
+    LinkObject() {
         const HRESULT created =
             CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_LOCAL_SERVER,
                              IID_IUnknown, object_.ReceiveVoid());
@@ -26,8 +32,16 @@ class LinkObject {
         if (FAILED(object_->QueryInterface(IID_IShellLinkW, link_.ReceiveVoid())) ||
             FAILED(object_->QueryInterface(IID_IPersistFile, file_.ReceiveVoid())))
             throw rt::Error("Interface not supported");
-        link_->SetPath(os::Widened(target).c_str());
-        link_->SetWorkingDirectory(os::Widened(rt::FolderPart(target)).c_str());
+    }
+
+    // The target path of the link saved at path, as it was set; "" when the file cannot
+    // be read as a link.
+    std::string TargetOfSaved(const std::string& path) {
+        wchar_t target[MAX_PATH] = {};
+        if (FAILED(file_->Load(os::Widened(path).c_str(), STGM_READ)) ||
+            link_->GetPath(target, MAX_PATH, nullptr, SLGP_RAWPATH) != S_OK)
+            return "";
+        return os::Narrowed(target);
     }
 
     // Saves the link under its path, recorded. A file there is set
@@ -71,6 +85,14 @@ void CreateProgramsShortcut(const std::string& target, const std::string& linkNa
     if (!rt::DirectoryExists(folder))
         creation.CreateFolder(folder);
     link.SaveAs(folder + "\\" + linkName + ".lnk", creation);
+}
+
+std::string LinkTarget(const std::string& linkPath) {
+    try {
+        return LinkObject().TargetOfSaved(linkPath);
+    } catch (const rt::Error&) {
+        return ""; // no link object to read it with: nothing is proven
+    }
 }
 
 std::string ProductProgramsFolder() {

@@ -26,6 +26,10 @@ void CreateProgramsShortcut(const std::string& target, const std::string& linkNa
 // Programs folder and the desktop folder.
 std::vector<std::string> LinkPlaces();
 
+// The path the shell link saved at linkPath leads to, as it was set; "" when the file
+// cannot be read as a link. COM must be initialised on the calling thread.
+std::string LinkTarget(const std::string& linkPath);
+
 // The product's folder in the Programs menu: Programs folder + "\" + the product's
 // folder; "" when the shell names no Programs folder.
 std::string ProductProgramsFolder();

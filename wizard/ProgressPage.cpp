@@ -127,7 +127,7 @@ void ProgressPage::RunAndFollowItsOutcome() {
         break;
     case engine::RunOutcome::Succeeded:
         stage_ = Stage::Ended;
-        if (!result.left.atRestart.empty() || !result.left.Nothing())
+        if (!result.left.atRestart.empty() || !result.left.Nothing() || !result.left.unconfirmed.empty())
             Tell(DroppedLaterText(result.left), MB_ICONINFORMATION);
         onNext();
         break;
@@ -135,7 +135,7 @@ void ProgressPage::RunAndFollowItsOutcome() {
 }
 
 void ProgressPage::TellWhatTheUndoLeft(const engine::LeftBehind& left) {
-    if (!left.Nothing() || !left.movedAside.empty())
+    if (!left.Nothing() || !left.movedAside.empty() || !left.unconfirmed.empty())
         Tell(UndoLeftText(left), MB_ICONEXCLAMATION);
 }
 

@@ -34,6 +34,21 @@ std::string MovedAsideLines(const engine::LeftBehind& left) {
     return lines + "\r\n";
 }
 
+// The earlier files whose set-aside names hold something the run cannot confirm as what
+// it set aside (on FAT a rename changes a file's identity): left as they are; an undo
+// names each with its set-aside name, a completion the set-aside names alone.
+std::string UnconfirmedLines(const engine::LeftBehind& left, bool undone) {
+    if (left.unconfirmed.empty())
+        return "";
+    std::string lines =
+        undone ? "以下原有文件曾被改名，但无法确认改名后的文件仍是原有文件，因此没有改回，请自行检查：\r\n"
+               : "以下文件无法确认是被替换的旧文件，因此没有删除，请自行检查：\r\n";
+    for (const engine::LeftBehind::Entry& entry : left.unconfirmed)
+        lines += undone ? "    " + entry.path + "\r\n        现为：" + entry.aside + "\r\n"
+                        : "    " + entry.aside + "\r\n";
+    return undone ? lines + "\r\n" : lines; // an undo's box goes on after a blank line
+}
+
 std::string RestartLines(const engine::LeftBehind& left) {
     std::string lines;
     for (const std::string& path : left.atRestart)
@@ -46,11 +61,14 @@ std::string RestartLines(const engine::LeftBehind& left) {
 std::string RecoveredText(const engine::Recovery& recovery) {
     switch (recovery.outcome) {
     case Outcome::Undone:
-        return "上次向此文件夹安装" PRODUCT_NAME "时被中断。那次安装已撤销，原有文件均已恢复。\r\n\r\n" +
-               MovedAsideLines(recovery.left) + "现在继续安装。";
+        return std::string("上次向此文件夹安装" PRODUCT_NAME "时被中断。那次安装已撤销") +
+               (recovery.left.unconfirmed.empty() ? "，原有文件均已恢复。" : "。") + "\r\n\r\n" +
+               MovedAsideLines(recovery.left) + UnconfirmedLines(recovery.left, true) + "现在继续安装。";
     case Outcome::Completed:
         return std::string("上次向此文件夹安装" PRODUCT_NAME "时在最后一步被中断。那次安装已完成。\r\n\r\n") +
-               (recovery.left.atRestart.empty() ? "" : DroppedLaterText(recovery.left) + "\r\n") +
+               (recovery.left.atRestart.empty() && recovery.left.unconfirmed.empty()
+                    ? ""
+                    : DroppedLaterText(recovery.left) + "\r\n") +
                "现在继续安装。";
     case Outcome::OpenToOthers:
         return "此文件夹中有一次中断的安装留下的记录，但这台电脑的其他用户可以更改它，因此安装程序没有按它改"
@@ -89,9 +107,10 @@ std::string RecoveryNotFinishedText(const engine::Recovery& recovery) {
 
 std::string UndoLeftText(const engine::LeftBehind& left) {
     if (left.Nothing())
-        return "安装已撤销。\r\n\r\n" + MovedAsideLines(left);
+        return "安装已撤销。\r\n\r\n" + MovedAsideLines(left) + UnconfirmedLines(left, true);
     return rt::Format("安装已撤销，但有 %d 项无法恢复原状，仍留在原处：\r\n", left.count) + EntryLines(left) +
-           "\r\n" + MovedAsideLines(left) + "再次安装到此文件夹时，安装程序会先完成撤销。";
+           "\r\n" + MovedAsideLines(left) + UnconfirmedLines(left, true) +
+           "再次安装到此文件夹时，安装程序会先完成撤销。";
 }
 
 std::string DroppedLaterText(const engine::LeftBehind& left) {
@@ -100,7 +119,7 @@ std::string DroppedLaterText(const engine::LeftBehind& left) {
         text += "以下旧文件正在被程序使用，将在计算机重新启动后删除：\r\n" + RestartLines(left);
     if (left.count > 0)
         text += rt::Format("以下 %d 个旧文件无法删除，请手动删除：\r\n", left.count) + EntryLines(left, "");
-    return text;
+    return text + UnconfirmedLines(left, false);
 }
 
 } // namespace wizard

@@ -23,7 +23,8 @@ std::string FoldersOpenToOthersQuestion(const std::vector<std::string>& folders)
 // What an undo had to leave in place, and where the earlier files are.
 std::string UndoLeftText(const engine::LeftBehind& left);
 // The earlier files that a running program still holds, deleted at the next restart,
-// and any that could be neither deleted nor left for the restart.
+// any that could be neither deleted nor left for the restart, and set-aside names that
+// hold what cannot be confirmed as the file set aside.
 std::string DroppedLaterText(const engine::LeftBehind& left);
 
 } // namespace wizard

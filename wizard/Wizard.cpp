@@ -81,4 +81,8 @@ std::string Wizard::ShellShortcuts::ProductProgramsFolder() {
     return shell::ProductProgramsFolder();
 }
 
+std::string Wizard::ShellShortcuts::LinkTarget(const std::string& linkPath) {
+    return shell::LinkTarget(linkPath);
+}
+
 } // namespace wizard

@@ -44,6 +44,7 @@ class Wizard {
                                    rt::UndoableCreation& creation) override;
         std::vector<std::string> LinkPlaces() override;
         std::string ProductProgramsFolder() override;
+        std::string LinkTarget(const std::string& linkPath) override;
     };
 
     // The target folder as the user left it in the directory page's field (untrimmed):

@@ -5,6 +5,7 @@
 #include "engine/RunObserver.h"
 #include "engine/ShortcutMaker.h"
 #include "runtime/Errors.h"
+#include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
 #include "tests/support/TempFolder.h"
 
@@ -81,6 +82,11 @@ class FakeShortcuts : public engine::ShortcutMaker {
             throw rt::Error("the shell failed");
     }
     std::string ProductProgramsFolder() override { return linkFolder; }
+    // A fake link file holds its target's path, as a link saved by the shell leads there.
+    std::string LinkTarget(const std::string& linkPath) override {
+        std::string target;
+        return rt::ReadWholeFile(linkPath, target) == 0 ? target : "";
+    }
     std::vector<std::string> LinkPlaces() override {
         return linkFolder.empty() ? std::vector<std::string>{} : std::vector<std::string>{linkFolder};
     }
@@ -88,7 +94,9 @@ class FakeShortcuts : public engine::ShortcutMaker {
     // When set, the links are written as files there, as the shell would, recorded.
     std::string linkFolder;
     bool failDesktop = false;
-    bool killWhileWritingLinks = false;
+    // Where the process dies at the first link: inside the shell's save (the link torn), or
+    // just after it, before the link is recorded as made.
+    enum class Kill { None, InsideTheSave, AfterTheSave } killAtTheFirstLink = Kill::None;
 
   private:
     // Writes a link file through the seam, as the shell would, where the run's changes
@@ -102,11 +110,9 @@ class FakeShortcuts : public engine::ShortcutMaker {
     void WriteLink(const std::string& path, const std::string& target, rt::UndoableCreation& creation) {
         if (!creation.PrepareForeignFile(path))
             return;
-        if (killWhileWritingLinks) {
-            Save(path, "torn"); // the process dies inside the shell's save
+        Save(path, killAtTheFirstLink == Kill::InsideTheSave ? "torn" : target);
+        if (killAtTheFirstLink != Kill::None)
             throw RecordingObserver::Killed();
-        }
-        Save(path, target);
         creation.AdoptWrittenFile(path);
     }
 };

@@ -3,9 +3,12 @@
 // undone before the success point, completed after it. Here the run "dies" by an
 // exception nothing catches inside it, and the run object goes as the process would.
 #include "engine/TargetPaths.h"
+#include "runtime/SeamChanges.h"
 #include "tests/support/SmallInstallation.h"
 
 #include <gtest/gtest.h>
+
+#include <set>
 
 #ifndef _WIN32
 #include <sys/stat.h>
@@ -18,12 +21,15 @@ namespace {
 
 using Outcome = Recovery::Outcome;
 
-// Runs into target until the run dies at the given cancel check (or inside the links).
-void RunThatDies(const std::string& payload, const std::string& target, const std::string& links, int check) {
+using LinkKill = FakeShortcuts::Kill;
+
+// Runs into target until the run dies at the given cancel check, or at its first link.
+void RunThatDies(const std::string& payload, const std::string& target, const std::string& links, int check,
+                 LinkKill atLink = LinkKill::None) {
     RunFixture dying(payload, target);
     dying.shortcuts.linkFolder = links;
     dying.observer.killAtCheck = check;
-    dying.shortcuts.killWhileWritingLinks = check == 0;
+    dying.shortcuts.killAtTheFirstLink = atLink;
     EXPECT_EQ(dying.Install(), "killed");
     EXPECT_TRUE(rt::FileExists(JournalPath(target)));
 }
@@ -49,22 +55,33 @@ void ExpectNoStrays(const Snapshot& now, const std::string& keptByHand) {
 } // namespace
 
 TEST(KilledRun, AKilledReinstallIsUndoneByTheNextRunOrReplacedByItsInstallation) {
-    // Early, in the middle and late in the daily files, and inside the links (0).
-    for (int check : {1, 3, 6, 0}) {
+    struct Death {
+        int check;
+        LinkKill atLink;
+    };
+    // Early, in the middle and late in the daily files; inside the first link's save, and
+    // just after it, before it is recorded as made (check 0).
+    for (const Death death : {Death{1, LinkKill::None}, Death{3, LinkKill::None}, Death{6, LinkKill::None},
+                              Death{0, LinkKill::InsideTheSave}, Death{0, LinkKill::AfterTheSave}}) {
+        const int check = death.check;
+        SCOPED_TRACE(static_cast<int>(death.atLink));
         for (bool nextRunFinishes : {false, true}) {
             TempFolder dir;
             Reinstall next(dir);
-            RunThatDies(next.earlier.payload, next.earlier.target, next.earlier.links, check);
+            RunThatDies(next.earlier.payload, next.earlier.target, next.earlier.links, death.check,
+                        death.atLink);
             next.r.observer.stopAtCheck = nextRunFinishes ? 0 : 1;
             ASSERT_EQ(next.r.Install(), "") << check;
             ASSERT_EQ(next.r.observer.recoveries.size(), 1u) << check;
             const Recovery& recovery = next.r.observer.recoveries[0];
             EXPECT_EQ(recovery.outcome, Outcome::Undone) << check;
-            // The link the run died writing holds no proof it is the run's: it is moved
-            // aside and named, never deleted (the user may have made it since).
+            // A link the run died writing that does not lead to the run's file holds no proof
+            // it is the run's: it is moved aside and named, never deleted (the user may
+            // have made it since). One that leads there is the run's, and goes.
             const std::string torn = next.earlier.links + "\\软件说明文件.lnk";
-            ASSERT_EQ(recovery.left.movedAside.size(), check == 0 ? 1u : 0u) << check;
-            if (check == 0) {
+            const bool tornLink = death.atLink == LinkKill::InsideTheSave;
+            ASSERT_EQ(recovery.left.movedAside.size(), tornLink ? 1u : 0u) << check;
+            if (tornLink) {
                 EXPECT_EQ(recovery.left.movedAside[0].path, torn);
                 EXPECT_EQ(FileContent(recovery.left.movedAside[0].aside), "torn");
                 rt::RemoveFile(recovery.left.movedAside[0].aside);
@@ -89,7 +106,7 @@ TEST(KilledRun, AnotherAdministratorsKilledRunIsSettledLinksIncluded) {
     TempFolder dir;
     Reinstall next(dir);
     const Snapshot before = next.earlier.Now();
-    RunThatDies(next.earlier.payload, next.earlier.target, next.earlier.links, 0);
+    RunThatDies(next.earlier.payload, next.earlier.target, next.earlier.links, 0, LinkKill::InsideTheSave);
     rt::CreateDir(dir / "my links");
     next.r.shortcuts.linkFolder = dir / "my links";
     next.r.observer.stopAtCheck = 1;
@@ -118,30 +135,48 @@ TEST(KilledRun, AKilledFreshInstallationIsUndoneByTheNextRun) {
     }
 }
 
-// The rollback of a cancel cannot delete a new file another program holds, nor put the
-// earlier file back under its name: it says so, and its journal stays, so that the next
-// run, once the file is released, finishes the undo.
+// The rollback of a cancel cannot delete a new file another program holds. A new root file
+// stays, and the earlier one at its set-aside name; a new daily file moves away with the
+// run's new daily folder, recorded, so that the earlier folder comes back at once. Either
+// way the undo says so, names the new file where it now is, and keeps its journal, so
+// that the next run, once the file is released, removes it and leaves nothing stray.
 TEST(KilledRun, AnUndoThatHasToLeaveAFileIsFinishedByTheNextRun) {
-    TempFolder dir;
-    Reinstall cancelled(dir);
-    const std::string program = cancelled.earlier.target + "\\Quenvale.exe";
-    os::FileHandle holder = os::kNoFile;
-    cancelled.r.observer.onCheck = [&](int check) {
-        if (check == 2)
-            os::OpenForReading(program, holder);
+    struct Held {
+        const char* file;
+        std::vector<LeftBehind::Entry> left; // after the cancel, below the target
     };
-    cancelled.r.observer.stopAtCheck = 3;
-    ASSERT_EQ(cancelled.r.Install(), "");
-    const LeftBehind& left = cancelled.r.result.left;
-    ASSERT_EQ(left.count, 2);
-    EXPECT_EQ(left.first[0].path, program); // the new one, held
-    EXPECT_EQ(left.first[1].aside, program + ".bak");
-    EXPECT_EQ(FileContent(program + ".bak"), "blob of Quenvale.exe"); // the earlier one, whole
-    EXPECT_TRUE(rt::FileExists(JournalPath(cancelled.earlier.target)));
-    os::Close(holder);
+    const Held cases[] = {
+        {"Quenvale.exe", {{"Quenvale.exe", ""}, {"Quenvale.exe", "Quenvale.exe.bak"}}},
+        {"data\\day\\000001.day", {{"data\\day.bak2\\000001.day", ""}}},
+    };
+    for (const Held& held : cases) {
+        SCOPED_TRACE(held.file);
+        TempFolder dir;
+        Reinstall cancelled(dir);
+        const std::string target = cancelled.earlier.target;
+        const Snapshot earlierDays = TakeSnapshot(target + "\\data\\day");
+        os::FileHandle holder = os::kNoFile;
+        cancelled.r.observer.onCheck = [&](int check) {
+            if (check == 2)
+                os::OpenForReading(target + "\\" + held.file, holder);
+        };
+        cancelled.r.observer.stopAtCheck = 3;
+        ASSERT_EQ(cancelled.r.Install(), "");
+        const LeftBehind& left = cancelled.r.result.left;
+        ASSERT_EQ(left.count, static_cast<int>(held.left.size()));
+        for (std::size_t i = 0; i < held.left.size(); ++i) {
+            EXPECT_EQ(left.first[i].path, target + "\\" + held.left[i].path);
+            EXPECT_EQ(left.first[i].aside,
+                      held.left[i].aside.empty() ? "" : target + "\\" + held.left[i].aside);
+        }
+        EXPECT_TRUE(left.movedAside.empty()); // the run's own, called so
+        EXPECT_EQ(TakeSnapshot(target + "\\data\\day"), earlierDays);
+        EXPECT_TRUE(rt::FileExists(JournalPath(target)));
+        os::Close(holder);
 
-    EXPECT_EQ(NextRunCancelledAtOnce(cancelled.earlier), Outcome::Undone);
-    EXPECT_EQ(cancelled.earlier.Now(), cancelled.before);
+        EXPECT_EQ(NextRunCancelledAtOnce(cancelled.earlier), Outcome::Undone);
+        EXPECT_EQ(cancelled.earlier.Now(), cancelled.before);
+    }
 }
 
 // After the success point an earlier file that a program holds cannot be dropped. Windows
@@ -189,6 +224,44 @@ TEST(KilledRun, AReinstallIsRefusedWhereItsSetAsideNamesWouldBeTooLong) {
     EXPECT_EQ(again.result.outcome, RunOutcome::FoldersNotCreated);
     EXPECT_EQ(TakeSnapshot(target), before);
 }
+
+#ifndef _WIN32
+// On FAT and exFAT a rename gives a file another identity, so that an earlier file is not
+// recognised under its set-aside name. However a reinstall ends (cancelled, killed and
+// undone by the next run, or succeeded), every earlier file it leaves under a set-aside
+// name is named with that name, and none that is not.
+TEST(KilledRun, WhereARenameChangesIdentitiesEveryEarlierFileLeftAsideIsNamed) {
+    struct Moving {
+        Moving() { os::IdentitiesMoveWithRenames(true); }
+        ~Moving() { os::IdentitiesMoveWithRenames(false); }
+    };
+    enum class Ending { Cancelled, KilledAndUndone, Succeeded };
+    for (const Ending ending : {Ending::Cancelled, Ending::KilledAndUndone, Ending::Succeeded}) {
+        SCOPED_TRACE(static_cast<int>(ending));
+        TempFolder dir;
+        Reinstall next(dir);
+        const Moving fromNowOn;
+        if (ending == Ending::KilledAndUndone)
+            RunThatDies(next.earlier.payload, next.earlier.target, next.earlier.links, 3);
+        next.r.observer.stopAtCheck = ending == Ending::Succeeded ? 0 : ending == Ending::Cancelled ? 3 : 1;
+        ASSERT_EQ(next.r.Install(), "");
+        const LeftBehind& left =
+            ending == Ending::KilledAndUndone ? next.r.observer.recoveries.at(0).left : next.r.result.left;
+        std::set<std::string> named, setAside;
+        for (const LeftBehind::Entry& entry : left.unconfirmed)
+            named.insert(entry.aside);
+        for (const auto& entry : next.earlier.Now()) {
+            const std::string name = entry.first.substr(entry.first.rfind('\\') + 1);
+            if (name.find(".bak") != std::string::npos && name != "readme.txt.bak")
+                setAside.insert(entry.first.compare(0, 6, "links\\") == 0
+                                    ? dir / entry.first
+                                    : next.earlier.target + "\\" + entry.first);
+        }
+        EXPECT_FALSE(setAside.empty());
+        EXPECT_EQ(named, setAside);
+    }
+}
+#endif
 
 #ifndef _WIN32
 // The folders the run makes get the installation's rights (on the host: no write bit for
