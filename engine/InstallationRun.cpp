@@ -388,20 +388,33 @@ LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
     shortcuts_.CreateProgramsShortcut(installDir_ + "\\" PROGRAM_FILE, PRODUCT_NAME, changes_);
     if (observer.DesktopShortcutWanted())
         shortcuts_.CreateDesktopShortcut(installDir_ + "\\" PROGRAM_FILE, PRODUCT_NAME, changes_);
+    const bool durable = NewFilesDurable();
     const std::string manifestCopy = ManifestCopyPath(installDir_);
     manifestCopy_.Close();
     if (rt::FileExists(manifestCopy))
         rt::RemoveFile(manifestCopy);
-    // The new files' data reaches the disk before any earlier file is dropped: a power
-    // cut after the success point must not leave the new files as zeros with the old
-    // ones gone. One flush of the whole volume covers every file the run closed; a run
-    // that set nothing aside drops nothing, and needs none.
-    const std::vector<JournalRecord>& records = journal_.Records();
-    if (std::any_of(records.begin(), records.end(),
-                    [](const JournalRecord& r) { return r.kind == RecordKind::SettingAside; }))
-        os::FlushVolume(installDir_);
+    if (!durable)
+        return changes_.EndKeepingWhatWasSetAside();
     journal_.MarkSucceeded(); // nothing can fail any more: the earlier files go
     return changes_.Settle();
+}
+
+// Whether every file the run wrote has reached the disk, so that a power cut after the
+// success point cannot leave the new files as zeros with the earlier ones gone (a fresh
+// installation's too: the next run would take it as complete). One flush of the target's
+// volume covers every file there; where the volume cannot be flushed (a network share,
+// a substituted drive, no right to), each file is flushed. The links lie in the user's
+// profile, maybe on another volume: each is flushed after the shell saved it.
+bool InstallationRun::NewFilesDurable() const {
+    const bool volumeFlushed = os::FlushVolume(installDir_) == 0;
+    bool durable = true;
+    for (const JournalRecord& record : journal_.Records()) {
+        const bool inTarget = rt::IsInsideFolder(record.path, installDir_);
+        if (record.kind == RecordKind::Made && record.path != ManifestCopyPath(installDir_) &&
+            !(inTarget && volumeFlushed))
+            durable = os::FlushFile(record.path) == 0 && durable;
+    }
+    return durable;
 }
 
 } // namespace engine

@@ -53,7 +53,8 @@ struct DiskSpace {
 struct RunResult {
     RunOutcome outcome = RunOutcome::FoldersNotCreated;
     // Cancelled: what the undo had to leave. Succeeded: the earlier files it could not
-    // drop, and those left for deletion at the next restart.
+    // drop, those left for deletion at the next restart, and those it kept because the
+    // new files could not be written through to the disk.
     LeftBehind left;
     // What the run found of an interrupted one (RecoveryNotFinished: what it had to leave).
     Recovery recovery;
@@ -125,6 +126,7 @@ class InstallationRun {
     void WriteNewFile(const std::string& path, const char* data, std::size_t size,
                       os::Identity* written = nullptr);
     LeftBehind SucceedEnding(RunObserver& observer);
+    bool NewFilesDurable() const;
 
     ShortcutMaker& shortcuts_;
     const PayloadStore& store_;

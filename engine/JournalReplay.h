@@ -29,6 +29,8 @@ struct LeftBehind {
     std::vector<std::string> atRestart; // set-aside files held open, deleted at the next restart
     std::vector<Entry> movedAside;      // what stood where an earlier file had to return, and that
                                         // the undo could not prove the run's: moved to aside, kept
+    std::vector<Entry> keptAside;       // earlier files kept under their set-aside names (aside),
+                                        // since the new ones at path could not be made durable
     std::vector<Entry> unconfirmed;     // an earlier file's set-aside name (aside) holds an object
                                         // that is not the one set aside from path (on FAT a rename
                                         // changes the identity): neither put back nor dropped

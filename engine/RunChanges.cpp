@@ -186,6 +186,17 @@ LeftBehind RunChanges::Settle(const BytesOfTheRun& bytesOfTheRun) {
     return settled.left;
 }
 
+LeftBehind RunChanges::EndKeepingWhatWasSetAside() {
+    LeftBehind left;
+    std::uint32_t attributes = 0;
+    for (const JournalRecord& record : journal_.Records())
+        if (record.kind == RecordKind::SettingAside && rt::ReadAttributes(record.aside, attributes))
+            left.keptAside.push_back({record.path, record.aside});
+    journal_.Delete();
+    StartAfresh();
+    return left;
+}
+
 void RunChanges::StartAfresh() {
     journal_.CloseLeavingFile();
     foldersNoted_.clear();

@@ -62,6 +62,12 @@ class RunChanges : public rt::UndoableCreation {
     // that a second call does nothing.
     LeftBehind Settle(const BytesOfTheRun& bytesOfTheRun = {});
 
+    // Ends a run whose new files are all in place but could not all be written through
+    // to the disk: what it set aside stays where it is, named in keptAside, and the
+    // journal is deleted (a power cut before that is undone by the next run, and one
+    // after it loses no earlier file). Closes the journal.
+    LeftBehind EndKeepingWhatWasSetAside();
+
   private:
     void CreateFolder(const std::string& path, rt::FolderRights rights);
     void RecordFoldersMade(const std::vector<std::string>& folders);

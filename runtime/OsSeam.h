@@ -73,8 +73,14 @@ unsigned Write(FileHandle file, const void* data, std::size_t size, std::size_t&
 unsigned Flush(FileHandle file);
 void Close(FileHandle file);
 // Writes what the system holds of every file on the volume that holds folder out to the
-// disk, closed files included (an administrator's right on Windows).
+// disk, closed files included (an administrator's right on Windows). The volume is the
+// one the folder lies on, a volume mounted in a folder included; a folder that lies on
+// no volume of this computer (a network share, on Windows also a substituted drive)
+// fails.
 unsigned FlushVolume(const std::string& folder);
+// Writes what the system holds of one closed file's data out to the disk (a link at the
+// path's end is not followed).
+unsigned FlushFile(const std::string& path);
 
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes);
 unsigned WriteAttributes(const std::string& path, std::uint32_t attributes);

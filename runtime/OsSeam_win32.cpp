@@ -101,25 +101,58 @@ void Close(FileHandle file) {
         CloseHandle(AsHandle(file));
 }
 
-// FlushFileBuffers on the volume itself ("\\.\C:") writes out every file the cache
-// holds for it; opening the volume for writing takes an administrator.
-unsigned FlushVolume(const std::string& folder) {
-    const WidePath wide(folder);
-    if (wide.Code())
-        return wide.Code();
-    wchar_t root[MAX_PATH];
-    if (!GetVolumePathNameW(wide.c_str(), root, MAX_PATH))
-        return GetLastError();
-    std::string volume = "\\\\.\\" + Narrowed(root);
-    if (rt::EndsWithSeparator(volume))
-        volume.pop_back();
-    HANDLE handle = CreateFileW(Widened(volume).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+namespace {
+
+// Flushes what is open for writing at the path (a device or a file) and closes it.
+unsigned FlushOpened(const wchar_t* path, DWORD flags) {
+    const HANDLE handle = CreateFileW(path, GENERIC_READ | GENERIC_WRITE,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, flags, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return GetLastError();
     const unsigned code = Result(FlushFileBuffers(handle));
     CloseHandle(handle);
     return code;
+}
+
+} // namespace
+
+// FlushFileBuffers on the volume itself writes out every file the cache holds for it;
+// opening the volume for writing takes an administrator. The volume is named by its GUID
+// path ("\\?\Volume{...}", without the closing separator, which would name its root
+// folder): the one way that reaches a volume mounted in a folder, where "\\.\C:\Mnt\D"
+// would be a folder. Where that path cannot be had or opened, a drive's root is tried by
+// its letter ("\\.\C:"), unless the letter stands for a folder (a substituted drive,
+// whose device is a path: flushing it would flush nothing of the files). A network share
+// has no volume here at all: the caller then flushes each file.
+unsigned FlushVolume(const std::string& folder) {
+    const WidePath wide(folder);
+    if (wide.Code())
+        return wide.Code();
+    wchar_t root[MAX_PATH], volume[MAX_PATH];
+    if (!GetVolumePathNameW(wide.c_str(), root, MAX_PATH))
+        return GetLastError();
+    unsigned code = ERROR_INVALID_FUNCTION;
+    if (GetVolumeNameForVolumeMountPointW(root, volume, MAX_PATH)) {
+        const std::size_t length = wcslen(volume);
+        if (length > 0 && volume[length - 1] == L'\\')
+            volume[length - 1] = L'\0';
+        code = FlushOpened(volume, 0);
+    }
+    const std::string rootPath = Narrowed(root); // "C:\" for a drive's root, longer for a folder
+    if (code == 0 || rootPath.size() != 3 || rootPath[1] != ':')
+        return code;
+    wchar_t device[MAX_PATH] = {};
+    if (QueryDosDeviceW(Widened(rootPath.substr(0, 2)).c_str(), device, MAX_PATH) && wcsncmp(device, L"\\??\\", 4) == 0)
+        return ERROR_INVALID_FUNCTION;
+    return FlushOpened(Widened("\\\\.\\" + rootPath.substr(0, 2)).c_str(), 0);
+}
+
+unsigned FlushFile(const std::string& path) {
+    const WidePath wide(path);
+    if (wide.Code())
+        return wide.Code();
+    return FlushOpened(wide.c_str(), FILE_FLAG_OPEN_REPARSE_POINT);
 }
 
 unsigned ReadAttributes(const std::string& path, std::uint32_t& attributes) {

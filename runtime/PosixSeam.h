@@ -30,6 +30,8 @@ void Tell(Change::Kind kind, const std::string& path, const std::string& to = ""
 // Tells of a change when the call that made it succeeded; answers its code.
 unsigned Told(unsigned code, Change::Kind kind, const std::string& path, const std::string& to = "",
               std::uint32_t attributes = 0);
+// The code a test's refusal answers a flush with (runtime/SeamChanges.h), or 0.
+unsigned Refused(Change::Kind kind, const std::string& path);
 void RememberOpenPath(FileHandle file, const std::string& path);
 void ForgetOpenPath(FileHandle file);
 std::string PathOf(FileHandle file);

@@ -32,6 +32,11 @@ struct Change {
 // an empty listener stops the telling.
 void ListenToChanges(std::function<void(const Change&)> listener);
 
+// Every flush from now on (of a file or of the volume) is first put to refusal: a code
+// other than 0 is the seam's answer and nothing is written through, as a volume that
+// cannot be flushed answers; an empty refusal lets every flush through.
+void RefuseFlushes(std::function<unsigned(const Change&)> refusal);
+
 // From now on (true) an object's identity changes when it is renamed, as on FAT and exFAT,
 // where it is the place of its directory entry; false: it keeps its identity again.
 void IdentitiesMoveWithRenames(bool moving);

@@ -13,6 +13,11 @@ std::function<void(const Change&)>& Listener() {
     return listener;
 }
 
+std::function<unsigned(const Change&)>& Refusal() {
+    static std::function<unsigned(const Change&)> refusal;
+    return refusal;
+}
+
 std::map<FileHandle, std::string>& OpenPaths() {
     static std::map<FileHandle, std::string> paths;
     return paths;
@@ -25,7 +30,15 @@ void ListenToChanges(std::function<void(const Change&)> listener) {
     OpenPaths().clear();
 }
 
+void RefuseFlushes(std::function<unsigned(const Change&)> refusal) {
+    Refusal() = std::move(refusal);
+}
+
 namespace posix {
+
+unsigned Refused(Change::Kind kind, const std::string& path) {
+    return Refusal() ? Refusal()(Change{kind, path, "", "", 0}) : 0;
+}
 
 void Tell(Change::Kind kind, const std::string& path, const std::string& to, std::string bytes,
           std::uint32_t attributes) {

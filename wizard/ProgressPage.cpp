@@ -127,7 +127,8 @@ void ProgressPage::RunAndFollowItsOutcome() {
         break;
     case engine::RunOutcome::Succeeded:
         stage_ = Stage::Ended;
-        if (!result.left.atRestart.empty() || !result.left.Nothing() || !result.left.unconfirmed.empty())
+        if (!result.left.atRestart.empty() || !result.left.Nothing() || !result.left.keptAside.empty() ||
+            !result.left.unconfirmed.empty())
             Tell(DroppedLaterText(result.left), MB_ICONINFORMATION);
         onNext();
         break;

@@ -119,6 +119,15 @@ std::string DroppedLaterText(const engine::LeftBehind& left) {
         text += "以下旧文件正在被程序使用，将在计算机重新启动后删除：\r\n" + RestartLines(left);
     if (left.count > 0)
         text += rt::Format("以下 %d 个旧文件无法删除，请手动删除：\r\n", left.count) + EntryLines(left, "");
+    if (!left.keptAside.empty()) {
+        text += "无法确认新安装的文件已全部写入磁盘，因此以下原有文件没有删除，已保留为：\r\n";
+        constexpr std::size_t kNamed = 10; // a box that still fits on the screen
+        for (std::size_t i = 0; i < left.keptAside.size() && i < kNamed; ++i)
+            text += "    " + left.keptAside[i].aside + "\r\n";
+        if (left.keptAside.size() > kNamed)
+            text += "    ……\r\n";
+        text += "确认" PRODUCT_NAME "运行正常后，可以将它们删除。\r\n";
+    }
     return text + UnconfirmedLines(left, false);
 }
 

@@ -1,9 +1,11 @@
 #include "engine/InstallationRun.h"
 #include "engine/TargetPaths.h"
+#include "payload/ProductInfo.h"
 #include "runtime/Errors.h"
 #include "runtime/FileSystem.h"
 #include "runtime/FileWriter.h"
 #include "runtime/FolderClaim.h"
+#include "runtime/SeamChanges.h"
 #include "runtime/TextFile.h"
 #include "tests/support/FolderSnapshot.h"
 #include "tests/support/FolderStore.h"
@@ -19,6 +21,7 @@
 #include <csignal>
 #include <cstring>
 #include <fstream>
+#include <set>
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
@@ -264,6 +267,52 @@ TEST(InstallationRun, ASuccessfulReinstallDropsWhatItSetAsideAndNothingElse) {
         for (const auto& entry : after)
             EXPECT_TRUE(entry.first == "readme.txt.bak" || entry.first.find(".bak") == std::string::npos)
                 << entry.first;
+    }
+}
+
+// Success waits for the new files to reach the disk, a fresh installation's too: one
+// volume flush, or where the volume cannot be flushed each file, and each link (which
+// may lie on another volume) after it is saved. Where nothing can write them through,
+// the earlier files are kept under their set-aside names and named, never dropped.
+TEST(InstallationRun, SuccessWaitsForTheNewFilesToReachTheDisk) {
+    struct Case {
+        const char* name;
+        bool reinstall, volumeFlushes, fileFlushes;
+    };
+    for (const Case& c : {Case{"fresh", false, true, true}, Case{"volume", true, true, true},
+                          Case{"each file", true, false, true}, Case{"nothing", true, false, false}}) {
+        TempFolder dir;
+        Reinstall second(dir);
+        RunFixture fresh(second.earlier.payload, dir / "fresh");
+        fresh.shortcuts.linkFolder = second.earlier.links;
+        RunFixture& r = c.reinstall ? second.r : fresh;
+        std::set<std::string> flushed;
+        int volumeFlushes = 0;
+        os::RefuseFlushes([&](const os::Change& change) -> unsigned {
+            const bool volume = change.kind == os::Change::Kind::FlushVolume;
+            const bool journal = change.path.find("Setup.journal") != std::string::npos;
+            return journal || (volume ? c.volumeFlushes : c.fileFlushes) ? 0 : 1117; // ERROR_IO_DEVICE
+        });
+        os::ListenToChanges([&](const os::Change& change) {
+            if (change.kind == os::Change::Kind::FlushVolume)
+                ++volumeFlushes;
+            else if (change.kind == os::Change::Kind::Flush)
+                flushed.insert(change.path);
+        });
+        EXPECT_EQ(r.Install(), "") << c.name;
+        os::ListenToChanges({});
+        os::RefuseFlushes({});
+        EXPECT_EQ(r.result.outcome, RunOutcome::Succeeded) << c.name;
+        EXPECT_EQ(volumeFlushes, c.volumeFlushes ? 1 : 0) << c.name;
+        const std::string link = second.earlier.links + "\\" PRODUCT_NAME ".lnk";
+        EXPECT_EQ(flushed.count(link), c.fileFlushes ? 1u : 0u) << c.name;
+        EXPECT_EQ(flushed.count(r.installDir + "\\readme.txt"), c.volumeFlushes || !c.fileFlushes ? 0u : 1u)
+            << c.name;
+        EXPECT_FALSE(rt::FileExists(JournalPath(r.installDir))) << c.name;
+        EXPECT_EQ(FileContent(r.installDir + "\\readme.txt"), "blob of readme.txt") << c.name;
+        const bool kept = c.reinstall && !c.fileFlushes;
+        EXPECT_EQ(!r.result.left.keptAside.empty(), kept) << c.name;
+        EXPECT_EQ(rt::DirectoryExists(r.installDir + "\\data\\day.bak"), kept) << c.name;
     }
 }
 
