@@ -3,11 +3,12 @@
 // framework's control files only.
 #pragma once
 
-#include "framework/Controls.h"
-
 #include <windows.h>
 
 namespace framework {
+
+class Control; // framework/Controls.h; named here only through a pointer
+
 namespace controls {
 
 constexpr DWORD kChild = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;

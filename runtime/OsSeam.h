@@ -18,8 +18,6 @@ namespace os {
 // Windows file attribute bits the primitives look at.
 constexpr std::uint32_t kAttrReadOnly = 0x01;
 constexpr std::uint32_t kAttrHidden = 0x02;
-constexpr std::uint32_t kAttrSystem = 0x04;
-constexpr std::uint32_t kAttrVolume = 0x08;
 constexpr std::uint32_t kAttrDirectory = 0x10;
 constexpr std::uint32_t kAttrArchive = 0x20;
 constexpr std::uint32_t kAttrReparsePoint = 0x400;
