@@ -2,6 +2,7 @@
 // state: what the user had under the payload's own names (an earlier installation,
 // its links, files of their own) is there afterwards byte for byte, with its
 // attributes and time stamps, however the run was left.
+#include "engine/JournalFormat.h"
 #include "runtime/FileSystem.h"
 #include "runtime/OsSeam.h"
 #include "runtime/Text.h"
@@ -219,7 +220,54 @@ template <class Found> bool WaitClosely(Found found) {
 }
 
 // Where a reinstall is killed.
-enum class KillPoint { Early, Middle, Late, LinksBeingMade, EarlierFilesBeingDropped, DuringTheUndo };
+enum class KillPoint {
+    Early,
+    Middle,
+    Late,
+    LinksBeingMade,
+    FirstLinkWritten,
+    EarlierFilesBeingDropped,
+    DuringTheUndo
+};
+
+// The first link the success ending writes, over the earlier one it sets aside.
+std::string FirstLink() {
+    return ProductFolder() + "\\软件说明文件.lnk";
+}
+
+// Lays out what a kill leaves just after the shell saved link and before the run recorded
+// it as made (a moment the test cannot stop the run at: it sees the link a few steps
+// later): the records after the link's "creating" come off the journal's end, and what
+// they describe is reversed, newest first (a later link goes, an earlier one set aside
+// comes back). False, with nothing changed, when the run had gone on past its links.
+bool BackToJustAfterTheLinksSave(const std::string& journal, const std::string& link) {
+    using engine::RecordKind;
+    std::string bytes = testing_support::FileContent(journal);
+    const std::vector<engine::JournalRecord> records = engine::ParseJournal(bytes).records;
+    std::size_t after = records.size();
+    while (after > 0 && !(records[after - 1].kind == RecordKind::Creating && records[after - 1].path == link))
+        --after;
+    std::string tail;
+    for (std::size_t i = after; i < records.size(); ++i) {
+        const RecordKind kind = records[i].kind;
+        if (kind == RecordKind::Succeeded || kind == RecordKind::FolderMade ||
+            kind == RecordKind::FolderMaking)
+            return false;
+        tail += engine::EncodeRecord(records[i]);
+    }
+    if (after == 0 || bytes.size() < tail.size() ||
+        bytes.compare(bytes.size() - tail.size(), tail.size(), tail))
+        return false;
+    for (std::size_t i = records.size(); i-- > after;) {
+        if (records[i].kind == RecordKind::SettingAside)
+            MoveFileW(os::Widened(records[i].aside).c_str(), os::Widened(records[i].path).c_str());
+        else if (records[i].kind == RecordKind::Creating && records[i].path != link)
+            DeleteFileW(os::Widened(records[i].path).c_str());
+    }
+    bytes.resize(bytes.size() - tail.size());
+    PutFile(journal, bytes);
+    return true;
+}
 
 struct KillCase {
     const char* name;
@@ -246,6 +294,10 @@ class KilledRun : public NothingLost {
         case KillPoint::LinksBeingMade: // the new uninstall list is written just before them
             EXPECT_TRUE(WaitClosely([&] { return rt::FileExists(target + "\\Unini.dat.bak"); }));
             EXPECT_TRUE(WaitClosely([&] { return rt::FileExists(target + "\\Unini.dat"); }));
+            break;
+        case KillPoint::FirstLinkWritten:
+            EXPECT_TRUE(WaitClosely([&] { return rt::FileExists(FirstLink() + ".bak"); }));
+            EXPECT_TRUE(WaitClosely([&] { return rt::FileExists(FirstLink()); }));
             break;
         case KillPoint::EarlierFilesBeingDropped: // the root's go first, the daily folder's after
             EXPECT_TRUE(WaitClosely([&] { return rt::FileExists(target + "\\Quenvale.exe.bak"); }));
@@ -310,6 +362,7 @@ TEST_F(KilledRun, AKilledReinstallIsUndoneOrCompletedByTheNextRunAndNothingIsLos
         {"middle, the user's file among the daily files", KillPoint::Middle, false, true},
         {"late", KillPoint::Late, false, false},
         {"while the links are made", KillPoint::LinksBeingMade, true, false},
+        {"just after the first link is written", KillPoint::FirstLinkWritten, false, false},
         {"while the earlier files are dropped", KillPoint::EarlierFilesBeingDropped, true, false},
         {"during the undo of a cancel", KillPoint::DuringTheUndo, false, false},
     };
@@ -324,6 +377,9 @@ TEST_F(KilledRun, AKilledReinstallIsUndoneOrCompletedByTheNextRunAndNothingIsLos
             PutFile(target + "\\data\\day\\mine.txt", "my day notes");
         const Snapshot before = Everything(caseFolder.Path());
         KillAt(SetupProcess(), target, kill.point);
+        if (kill.point == KillPoint::FirstLinkWritten) {
+            EXPECT_TRUE(BackToJustAfterTheLinksSave(JournalOf(target), FirstLink()));
+        }
 
         const bool journalLeft = rt::FileExists(JournalOf(target));
         const bool pastSuccess = kill.point == KillPoint::EarlierFilesBeingDropped;
@@ -400,33 +456,53 @@ TEST_F(NothingLost, TheSessionMayNotEndWhileFilesAreWritten) {
     EXPECT_TRUE(sessionMayEnd(GetWindow(finish, GW_OWNER)));
 }
 
-// The undo of a cancel cannot delete a new file that another program holds, nor put the
-// earlier one back under its name: a warning says so and where the earlier file is, and
-// the next run, once the file is released, finishes the undo before it goes on.
+// The undo of a cancel cannot delete a new file that another program holds. A new root
+// file stays, with the earlier one at its set-aside name; a new daily file moves away with
+// the run's new daily folder, so that the earlier folder is back at once. A warning says
+// so and where each is, and the next run, once the file is released, finishes the undo
+// before it goes on, leaving nothing stray.
 TEST_F(KilledRun, AnUndoThatHasToLeaveAFileSaysSoAndTheNextRunFinishesIt) {
-    const std::string target = dir / "Quenvale";
-    PlantEarlierInstallation(target);
-    const Snapshot before = Everything();
-    HWND progress = StartInstalling(target);
-    EXPECT_GE(WaitForBarPosition(progress, 300), 300);
-    HANDLE held = HoldOpen(target + "\\Quenvale.exe"); // the new one
-    ASSERT_NE(held, INVALID_HANDLE_VALUE);
-    Click(ChildWithText(progress, "取消"));
-    AnswerTheCancelQuestion(IDOK);
-    const MessageBoxSeen warning = WaitForMessageBox(setup.Id(), 60000);
-    ASSERT_NE(warning.window, nullptr);
-    EXPECT_EQ(warning.caption, "Marluxa安装程序");
-    EXPECT_EQ(warning.text, "安装已撤销，但有 2 项无法恢复原状，仍留在原处：\r\n    " + target +
-                                "\\Quenvale.exe（新文件，无法删除）\r\n    " + target +
-                                "\\Quenvale.exe\r\n        原有文件现为：" + target +
-                                "\\Quenvale.exe.bak\r\n\r\n再次安装到此文件夹时，安装程序会先完成撤销。");
-    Screenshot("undo-left-a-file");
-    Answer(warning, IDOK);
-    EXPECT_TRUE(setup.WaitForExit(20000));
-    EXPECT_TRUE(rt::FileExists(JournalOf(target)));
-    CloseHandle(held);
-    NextRun(target, false, kInterruptedRunUndone);
-    EXPECT_EQ(Everything(), before);
+    struct Held {
+        const char* file;   // the new one, held from the bar's 300th step
+        const char* listed; // what the warning lists, {target} standing for the target
+    };
+    const Held cases[] = {
+        {"Quenvale.exe",
+         "有 2 项无法恢复原状，仍留在原处：\r\n    {target}\\Quenvale.exe（新文件，无法删除）\r\n"
+         "    {target}\\Quenvale.exe\r\n        原有文件现为：{target}\\Quenvale.exe.bak\r\n"},
+        {"data\\day\\000001.day", "有 1 项无法恢复原状，仍留在原处：\r\n    "
+                                  "{target}\\data\\day.bak2\\000001.day（新文件，无法删除）\r\n"},
+    };
+    for (const Held& held : cases) {
+        SCOPED_TRACE(held.file);
+        RemoveShortcuts();
+        TempFolder caseFolder;
+        const std::string target = caseFolder / "Quenvale";
+        PlantEarlierInstallation(target);
+        const Snapshot before = Everything(caseFolder.Path());
+        SetupProcess cancelled;
+        HWND progress = StartInstalling(cancelled, target);
+        EXPECT_GE(WaitForBarPosition(progress, 300), 300);
+        HANDLE holder = HoldOpen(target + "\\" + held.file);
+        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
+        Click(ChildWithText(progress, "取消"));
+        AnswerTheCancelQuestion(cancelled, IDOK);
+        const MessageBoxSeen warning = WaitForMessageBox(cancelled.Id(), 60000);
+        ASSERT_NE(warning.window, nullptr);
+        EXPECT_EQ(warning.caption, "Marluxa安装程序");
+        std::string listed = held.listed;
+        for (std::size_t at; (at = listed.find("{target}")) != std::string::npos;)
+            listed.replace(at, 8, target);
+        EXPECT_EQ(warning.text,
+                  "安装已撤销，但" + listed + "\r\n再次安装到此文件夹时，安装程序会先完成撤销。");
+        Screenshot("undo-left-a-file");
+        Answer(warning, IDOK);
+        EXPECT_TRUE(cancelled.WaitForExit(20000));
+        EXPECT_TRUE(rt::FileExists(JournalOf(target)));
+        CloseHandle(holder);
+        NextRun(target, false, kInterruptedRunUndone);
+        EXPECT_EQ(Everything(caseFolder.Path()), before);
+    }
 }
 
 // The earlier program still runs during a reinstall: its file is set aside like any
