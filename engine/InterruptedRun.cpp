@@ -93,6 +93,18 @@ class PlacesOfTheRun {
                            [this](const JournalRecord& r) { return Allows(r); });
     }
 
+    // What the records set aside that still stands under its set-aside name, each at a
+    // place the run writes; its attributes are all that is read.
+    std::vector<LeftBehind::Entry> StillSetAside(const std::vector<JournalRecord>& records) const {
+        std::vector<LeftBehind::Entry> entries;
+        std::uint32_t attributes = 0;
+        for (const JournalRecord& record : records)
+            if (record.kind == RecordKind::SettingAside && Allows(record) &&
+                rt::ReadAttributes(record.aside, attributes))
+                entries.push_back({record.path, record.aside});
+        return entries;
+    }
+
     // The folders the records act through, as the system names them, each once: every
     // folder below the target, or below the link place a path lies in (taken as it is,
     // since it may be a link of its user's), on the way to the folder each path lies in;
@@ -283,6 +295,11 @@ Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string
         return recovery;
     }
     const PlacesOfTheRun places(installDir, linkPlaces, journal.records);
+    if (journal.status == ParsedJournal::Status::Damaged) {
+        Recovery damaged = JournalMovedAside(journalPath);
+        damaged.underOtherNames = places.StillSetAside(journal.records);
+        return damaged;
+    }
     if (!journal.Usable() || !BelongsHere(journalPath, journal.installDir, installDir) ||
         !places.AllowAll(journal.records) || !NoneIsALink(places.FoldersActedThrough(journal.records)))
         return JournalMovedAside(journalPath);

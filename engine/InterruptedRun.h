@@ -2,7 +2,8 @@
 // run into the same folder finds its journal and, before it writes anything, undoes it
 // or, past its success point, completes it. A journal that cannot be trusted (damaged,
 // of another version, naming places the run never writes, or copied from another
-// folder) is never acted on: it is moved aside and every file stays where it is.
+// folder) is never acted on: it is moved aside and every file stays where it is; of a
+// damaged one, the records read before the damage tell what stays under other names.
 #pragma once
 
 #include "engine/JournalReplay.h"
@@ -26,6 +27,10 @@ struct Recovery {
     Outcome outcome = Outcome::NothingFound;
     LeftBehind left;
     std::string keptAs;
+    // Unreadable, a damaged journal: what the records read before the damage set aside and
+    // still stands under its set-aside name (path: its own name; aside: where it is now).
+    // Nothing of it was touched.
+    std::vector<LeftBehind::Entry> underOtherNames;
 };
 
 // installDir is the target folder of the run that recovers; linkPlaces are the folders

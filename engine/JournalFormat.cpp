@@ -11,6 +11,7 @@ constexpr char kMarker[2] = {'J', 'R'};
 constexpr std::size_t kFrameHead = 14; // marker, length, the length's checksum, the payload's checksum
 constexpr std::uint32_t kLargestPayload = 16u << 20;
 constexpr char kHeaderName[8] = {'S', 'E', 'T', 'U', 'P', 'J', 'N', 'L'};
+constexpr std::uint8_t kCheckpointKind = 0xFF; // the first byte of a checkpoint; no record's kind
 
 std::uint32_t Checksum(const char* data, std::size_t size) {
     std::uint32_t hash = 2166136261u; // FNV-1a: any one changed byte changes the result
@@ -108,8 +109,7 @@ std::size_t ZeroTailStart(const std::string& bytes) {
 // head, a frame whose own head is whole and whose payload runs to the end of the file or
 // past it, or a frame that runs into zeros that go on to the end of the file (after a
 // power cut a file may keep its length and lose its last data, which reads as zeros).
-// Anything else is damage.
-bool IsTornTail(const std::string& bytes, std::size_t at) {
+bool IsCutShort(const std::string& bytes, std::size_t at) {
     if (bytes.size() - at < kFrameHead)
         return true;
     std::size_t size = 0;
@@ -118,6 +118,32 @@ bool IsTornTail(const std::string& bytes, std::size_t at) {
         return true;
     const std::size_t frameEnd = at + kFrameHead + (head ? size : 0);
     return ZeroTailStart(bytes) < frameEnd;
+}
+
+// Whether the payload of the whole frame at offset at is a checkpoint that names it.
+bool IsCheckpoint(const std::string& bytes, std::size_t at, std::size_t size) {
+    PayloadReader reader(bytes.data() + at + kFrameHead, size);
+    std::uint64_t kind = 0, offset = 0;
+    return reader.Number(kind, 1) && kind == kCheckpointKind && reader.Number(offset, 8) && reader.AtEnd() &&
+           offset == at;
+}
+
+// Whether a whole frame lies somewhere after offset from (a checkpoint, when
+// checkpointOnly), wherever the frames before it may have been damaged.
+bool WholeFrameAfter(const std::string& bytes, std::size_t from, bool checkpointOnly) {
+    std::size_t size = 0;
+    for (std::size_t at = from + 1; bytes.size() - at >= kFrameHead; ++at)
+        if (FrameAt(bytes, at, size) && (!checkpointOnly || IsCheckpoint(bytes, at, size)))
+            return true;
+    return false;
+}
+
+// Whether the frame at offset at, which does not read whole, is a tail that never reached
+// the disk whole rather than damage. Cut short, it is. With checkpoints, so is any
+// damage after the last checkpoint found whole: only what was flushed before one is
+// known to have been on the disk (the sectors written since may each be lost or kept).
+bool IsTornTail(const std::string& bytes, std::size_t at, bool checkpointed) {
+    return IsCutShort(bytes, at) || (checkpointed && !WholeFrameAfter(bytes, at, true));
 }
 
 bool DecodeRecord(const char* data, std::size_t size, JournalRecord& record) {
@@ -140,7 +166,7 @@ bool DecodeRecord(const char* data, std::size_t size, JournalRecord& record) {
     return reader.AtEnd();
 }
 
-// Reads the header frame's payload; Damaged unless it is one.
+// Reads the header frame's payload; Damaged unless it is one (installDir then untouched).
 ParsedJournal::Status DecodeHeader(const char* data, std::size_t size, std::string& installDir,
                                    std::uint64_t& version) {
     if (size < sizeof kHeaderName || std::memcmp(data, kHeaderName, sizeof kHeaderName) != 0)
@@ -148,10 +174,14 @@ ParsedJournal::Status DecodeHeader(const char* data, std::size_t size, std::stri
     PayloadReader reader(data + sizeof kHeaderName, size - sizeof kHeaderName);
     if (!reader.Number(version, 4))
         return ParsedJournal::Status::Damaged;
-    if (version != kJournalVersion && version != kCodePageJournalVersion)
+    if (version != kJournalVersion && version != kUncheckpointedJournalVersion &&
+        version != kCodePageJournalVersion)
         return ParsedJournal::Status::OtherVersion;
-    return reader.Text(installDir) && reader.AtEnd() ? ParsedJournal::Status::Whole
-                                                     : ParsedJournal::Status::Damaged;
+    std::string folder;
+    if (!reader.Text(folder) || !reader.AtEnd())
+        return ParsedJournal::Status::Damaged;
+    installDir = folder; // only a header read whole gives its folder
+    return ParsedJournal::Status::Whole;
 }
 
 // A version-1 journal's texts, from the system's code page to UTF-8; false when one is
@@ -180,6 +210,13 @@ std::string EncodeHeader(const std::string& installDir) {
     return payload.Frame();
 }
 
+std::string EncodeCheckpoint(std::uint64_t offset) {
+    PayloadWriter payload;
+    payload.Byte(kCheckpointKind);
+    payload.Number(offset, 8);
+    return payload.Frame();
+}
+
 std::string EncodeRecord(const JournalRecord& record) {
     PayloadWriter payload;
     payload.Byte(static_cast<std::uint8_t>(record.kind));
@@ -199,30 +236,36 @@ ParsedJournal ParseJournal(const std::string& bytes) {
     ParsedJournal journal;
     std::size_t size = 0;
     if (!FrameAt(bytes, 0, size)) {
-        // A header cut short: the run was killed before it recorded anything.
-        journal.status = IsTornTail(bytes, 0) ? Status::TornTail : Status::Damaged;
+        // A header cut short, or lost with all that followed it: the run was killed or cut
+        // off before it recorded anything. A header lost with whole frames after it tells
+        // no version, and so nothing of whether they were flushed: damage.
+        journal.status =
+            IsCutShort(bytes, 0) || !WholeFrameAfter(bytes, 0, false) ? Status::TornTail : Status::Damaged;
         return journal;
     }
     std::uint64_t version = 0;
     journal.status = DecodeHeader(bytes.data() + kFrameHead, size, journal.installDir, version);
     if (journal.status != Status::Whole)
         return journal;
+    const bool checkpointed = version == kJournalVersion;
     for (std::size_t at = kFrameHead + size; at < bytes.size(); at += kFrameHead + size) {
         JournalRecord record;
         if (!FrameAt(bytes, at, size)) {
-            journal.status = IsTornTail(bytes, at) ? Status::TornTail : Status::Damaged;
+            journal.status = IsTornTail(bytes, at, checkpointed) ? Status::TornTail : Status::Damaged;
             break;
         }
+        if (checkpointed && IsCheckpoint(bytes, at, size))
+            continue;
         if (!DecodeRecord(bytes.data() + at + kFrameHead, size, record)) {
             journal.status = Status::Damaged; // whole, yet not a record of this version
             break;
         }
         journal.records.push_back(std::move(record));
     }
-    if (version == kCodePageJournalVersion && !ConvertFromSystemCodePage(journal))
+    if (version == kCodePageJournalVersion && !ConvertFromSystemCodePage(journal)) {
         journal.status = Status::Damaged;
-    if (journal.status == Status::Damaged)
-        journal.records.clear();
+        journal.records.clear(); // not text: nothing to tell from them either
+    }
     return journal;
 }
 

@@ -4,11 +4,17 @@
 //
 // A journal is a sequence of frames: the marker "JR", the payload's length (4 bytes,
 // little-endian), the length's checksum and the payload's (4 bytes each, FNV-1a), then
-// the payload. Records are appended whole, one write each, so only the last frame can
-// be cut short; damage anywhere else, or a length that is not its own, makes the
-// journal untrustworthy as a whole, found in one pass.
-// The first frame holds the header (the format's name and version, and the target
-// folder as the user typed it); every later frame holds one record.
+// the payload. The first frame holds the header (the format's name and version, and the
+// target folder as the user typed it); every later frame holds one record, or a
+// checkpoint: written after each flush, it names its own offset, so that whoever finds
+// it whole knows every byte before it reached the disk.
+//
+// Records are appended whole, one write each. After a power cut, the sectors written
+// since the last flush may each be lost or kept, so damage past the last point known to
+// be on the disk (a cut, zeros to the end, a hole with later bytes kept) is a torn tail:
+// the records before it are acted on. Damage before a checkpoint found whole is damage
+// of what was on the disk, and makes the journal untrustworthy as a whole; so does a
+// whole frame that is no record of its version, or a length that is not its own.
 #pragma once
 
 #include "runtime/OsSeam.h"
@@ -19,9 +25,12 @@
 
 namespace engine {
 
-// Version 2 holds its texts in UTF-8. Version 1, written before the program was Unicode,
-// holds them in the system's code page; it is read by converting them.
-constexpr std::uint32_t kJournalVersion = 2;
+// Version 3 writes checkpoints. Version 2, without them, holds its texts in UTF-8 as
+// version 3 does; a damaged frame before its last is damage. Version 1, written before
+// the program was Unicode, holds them in the system's code page; it is read by
+// converting them.
+constexpr std::uint32_t kJournalVersion = 3;
+constexpr std::uint32_t kUncheckpointedJournalVersion = 2;
 constexpr std::uint32_t kCodePageJournalVersion = 1;
 
 enum class RecordKind : std::uint8_t {
@@ -47,16 +56,22 @@ struct JournalRecord {
 
 std::string EncodeHeader(const std::string& installDir);
 std::string EncodeRecord(const JournalRecord& record);
+// The checkpoint written at offset, after every byte before it was flushed.
+std::string EncodeCheckpoint(std::uint64_t offset);
 
 struct ParsedJournal {
     enum class Status {
         Whole,        // every frame read
-        TornTail,     // the last frame was cut short (a write the run did not finish): ignored
-        Damaged,      // a frame other than the last is damaged, or the header cannot be read
+        TornTail,     // the frames from one on never reached the disk whole (a write the run did
+                      // not finish, or one a power cut took): ignored
+        Damaged,      // damage where the disk held the journal whole, or the header cannot be read
         OtherVersion, // written by another version of the format
     };
     Status status = Status::Damaged;
     std::string installDir;
+    // The records read whole: up to a torn tail, all of them. Of a damaged journal, those
+    // before the damage, never to be acted on; they only tell what the run may have left
+    // (what it set aside, under which name).
     std::vector<JournalRecord> records;
 
     // Whole or with a torn tail: the records can be acted on.

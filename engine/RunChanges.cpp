@@ -179,9 +179,14 @@ LeftBehind RunChanges::Settle(const BytesOfTheRun& bytesOfTheRun) {
         [this](const std::vector<JournalRecord>& moved) {
             for (const JournalRecord& record : moved)
                 journal_.Append(record);
-            journal_.Flush();
+            // An undo is not stopped half-way by a flush that fails: the records are
+            // written, and only a power cut before the system writes them back could
+            // leave the moved file unnamed, where it stays (nothing of the user's is lost).
+            journal_.FlushIfPossible();
         });
-    journal_.Flush(); // what stays, stays whole for the next run
+    // What stays, stays whole for the next run. The settle is done: a flush that fails
+    // does not undo it or stop it; the next run reads whatever reached the disk.
+    journal_.FlushIfPossible();
     StartAfresh();
     return settled.left;
 }

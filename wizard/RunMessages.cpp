@@ -49,6 +49,16 @@ std::string UnconfirmedLines(const engine::LeftBehind& left, bool undone) {
     return undone ? lines + "\r\n" : lines; // an undo's box goes on after a blank line
 }
 
+// What a damaged journal's run set aside and left under other names, each with where it
+// now is; the first ten of them, "……" for the rest (a box that still fits on the screen).
+std::string UnderOtherNamesLines(const std::vector<engine::LeftBehind::Entry>& entries) {
+    constexpr std::size_t kNamed = 10;
+    std::string lines = "那次安装把以下原有文件改了名，它们仍在新名称下，请自行检查：\r\n";
+    for (std::size_t i = 0; i < entries.size() && i < kNamed; ++i)
+        lines += "    " + entries[i].path + "\r\n        现为：" + entries[i].aside + "\r\n";
+    return entries.size() > kNamed ? lines + "    ……\r\n" : lines;
+}
+
 std::string RestartLines(const engine::LeftBehind& left) {
     std::string lines;
     for (const std::string& path : left.atRestart)
@@ -76,6 +86,10 @@ std::string RecoveredText(const engine::Recovery& recovery) {
                "记录已另存为：\r\n    " +
                recovery.keptAs + "\r\n\r\n现在继续安装。";
     default:
+        if (!recovery.underOtherNames.empty())
+            return "此文件夹中有一次中断的安装留下的记录，但记录已损坏，因此安装程序没有按它改动任何文件。" +
+                   UnderOtherNamesLines(recovery.underOtherNames) + "\r\n记录已另存为：\r\n    " +
+                   recovery.keptAs + "\r\n\r\n现在继续安装。";
         return "此文件夹中有一次中断的安装留下的记录，但记录无法读取，因此没有改动任何文件。记录已另存为：\r"
                "\n    " +
                recovery.keptAs + "\r\n\r\n现在继续安装。";

@@ -1,6 +1,7 @@
 // Writes the journal fuzz target's seed inputs into the folder given: journals as the
-// run writes them (a header alone, records of every kind, a torn tail), so that the
-// fuzzer starts from the real format and not from nothing.
+// run writes them (a header alone, records of every kind with checkpoints, a torn tail,
+// a hole after the last checkpoint), so that the fuzzer starts from the real format and
+// not from nothing.
 #include "engine/JournalFormat.h"
 
 #include <fstream>
@@ -27,11 +28,18 @@ int main(int argc, char** argv) {
         {RecordKind::Made, "C:\\Program Files\\Q\\Q.exe", "", {1, 5}, false, {}},
         {RecordKind::CreationFailed, "C:\\Program Files\\Q\\readme.txt", "", {}, false, {}},
         {RecordKind::Succeeded, "", "", {}, false, {}}};
-    std::string all = header;
-    for (const JournalRecord& record : records)
+    std::string all = header + EncodeCheckpoint(header.size()); // the flush after the header
+    for (const JournalRecord& record : records) {
         all += EncodeRecord(record);
-    const std::string seeds[] = {header, all, all.substr(0, all.size() - 7)};
-    for (int i = 0; i < 3; ++i)
-        std::ofstream(std::string(argv[1]) + "/seed-" + std::to_string(i + 1), std::ios::binary) << seeds[i];
+        if (record.kind == RecordKind::CreationFailed) // a flush
+            all += EncodeCheckpoint(all.size());
+    }
+    std::string holed = all;
+    holed.replace(all.size() - 40, 8,
+                  std::string(8, '\0')); // the last record's head, after the last checkpoint
+    const std::string seeds[] = {header, all, all.substr(0, all.size() - 7), holed};
+    int number = 0;
+    for (const std::string& seed : seeds)
+        std::ofstream(std::string(argv[1]) + "/seed-" + std::to_string(++number), std::ios::binary) << seed;
     return 0;
 }

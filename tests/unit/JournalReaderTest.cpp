@@ -12,6 +12,8 @@
 #include <cstdint>
 
 #ifndef _WIN32
+#include "runtime/SeamChanges.h"
+
 #include <sys/stat.h>
 #endif
 
@@ -110,8 +112,8 @@ bool StillThere(const std::string& root, const std::string& relative, const std:
 // Recovers from the journal at journalPath under root, where all else is as in untouched.
 // A journal found Unreadable or OpenToOthers must be moved aside whole, nothing else
 // touched; the moved copy is then removed.
-Recovery::Outcome Recover(const std::string& root, const std::string& journalPath, const Snapshot& untouched,
-                          const std::vector<std::string>& linkPlaces = {}) {
+Recovery Recover(const std::string& root, const std::string& journalPath, const Snapshot& untouched,
+                 const std::vector<std::string>& linkPlaces = {}) {
     const std::string bytes = FileContent(journalPath);
     const Recovery recovery =
         RecoverInterruptedRun(journalPath, rt::ContainingFolder(journalPath), linkPlaces);
@@ -128,7 +130,7 @@ Recovery::Outcome Recover(const std::string& root, const std::string& journalPat
         rt::RemoveDir(moved->aside);
         rt::RemoveFile(moved->aside);
     }
-    return recovery.outcome;
+    return recovery;
 }
 
 // A record of the object now at path, as the run writes it: its identity read with the
@@ -147,31 +149,83 @@ std::string JournalOf(const std::string& target, const std::vector<JournalRecord
 
 } // namespace
 
+// A journal as the run writes it, and where each of its frames starts: the header, the
+// records, and, in this version, the checkpoint that the flush after them writes; in
+// version 2 no checkpoint.
+struct WrittenJournal {
+    std::string bytes;
+    std::vector<std::size_t> starts;
+    std::size_t FrameOf(std::size_t at) const {
+        return std::upper_bound(starts.begin(), starts.end(), at) - starts.begin() - 1;
+    }
+};
+WrittenJournal Written(std::uint32_t version) {
+    std::string header = EncodeHeader("C:\\Q");
+    if (version != kJournalVersion) {
+        std::string payload = header.substr(kHead);
+        payload[8] = static_cast<char>(version); // the version follows the format's 8-byte name
+        header = Framed(payload);
+    }
+    WrittenJournal journal{header, {0}};
+    for (const JournalRecord& record : kRecords) {
+        journal.starts.push_back(journal.bytes.size());
+        journal.bytes += EncodeRecord(record);
+    }
+    if (version == kJournalVersion) {
+        journal.starts.push_back(journal.bytes.size());
+        journal.bytes += EncodeCheckpoint(journal.bytes.size());
+    }
+    return journal;
+}
+
 // Cut short anywhere (at 0: an empty file), a journal gives back the records before the
-// cut, whole at a frame's end and torn elsewhere. A byte flipped in its last payload reads
-// as a write cut short; anywhere else (a frame's head included, since a length that is not
-// its own is never trusted, and the version field: the checksum tells first) the journal
-// is damaged and gives nothing.
-TEST(JournalReader, GivesBackOnlyTheRecordsBeforeACutOrADamagedLastFrame) {
-    std::string journal = EncodeHeader("C:\\Q");
-    std::vector<std::size_t> ends = {journal.size()}; // where each frame ends
-    for (const JournalRecord& record : kRecords)
-        ends.push_back((journal += EncodeRecord(record)).size());
-    for (std::size_t at = 0; at < journal.size(); ++at) {
-        const ParsedJournal cut = ParseJournal(journal.substr(0, at));
-        const std::size_t whole = std::upper_bound(ends.begin(), ends.end(), at) - ends.begin();
-        EXPECT_EQ(cut.status, std::count(ends.begin(), ends.end(), at) ? Status::Whole : Status::TornTail)
-            << at;
+// cut, whole at a frame's end and torn elsewhere.
+TEST(JournalReader, GivesBackTheRecordsBeforeACut) {
+    const WrittenJournal journal = Written(kJournalVersion);
+    for (std::size_t at = 0; at < journal.bytes.size(); ++at) {
+        const ParsedJournal cut = ParseJournal(journal.bytes.substr(0, at));
+        const std::size_t whole = journal.FrameOf(at); // frames that end at or before the cut
+        EXPECT_EQ(cut.status, at > 0 && journal.starts[whole] == at ? Status::Whole : Status::TornTail) << at;
         EXPECT_EQ(cut.installDir, whole ? "C:\\Q" : "") << at;
         EXPECT_EQ(Encoded(cut.records), Encoded(kRecords, whole ? whole - 1 : 0)) << at;
-        const bool inLastFrame =
-            at >= ends[ends.size() - 2] + kHead - 4; // past its length and the length's checksum
-        for (unsigned mask : {0x01u, 0x80u, 0xFFu}) {
-            std::string flipped = journal;
-            flipped[at] = static_cast<char>(flipped[at] ^ mask);
-            const ParsedJournal read = ParseJournal(flipped);
-            EXPECT_EQ(read.status, inLastFrame ? Status::TornTail : Status::Damaged) << at << " ^ " << mask;
-            EXPECT_EQ(Encoded(read.records), inLastFrame ? Encoded(kRecords, 2) : "") << at;
+    }
+}
+
+// A byte flipped, or eight bytes lost to zeros with what follows kept (a sector a power
+// cut took while a later one reached the disk), at every place. Damage before the
+// checkpoint, which says every byte before it was on the disk, is damage, the header's
+// too: the journal gives nothing to act on, only the records before the damage to tell
+// from. Damage in the checkpoint itself, unflushed, is a torn tail. A version-2 journal,
+// with no checkpoint, is read as before: only its last frame may be torn (past its length
+// and the length's checksum, since a length that is not its own is never trusted).
+TEST(JournalReader, DamageIsATornTailOnlyWhereTheDiskMayNotHaveHeldTheJournal) {
+    for (const std::uint32_t version : {kJournalVersion, kUncheckpointedJournalVersion}) {
+        const WrittenJournal journal = Written(version);
+        const std::size_t last = journal.starts.back();
+        for (std::size_t at = 0; at < journal.bytes.size(); ++at) {
+            std::vector<std::string> damaged;
+            for (unsigned mask : {0x01u, 0x80u, 0xFFu}) {
+                damaged.push_back(journal.bytes);
+                damaged.back()[at] = static_cast<char>(damaged.back()[at] ^ mask);
+            }
+            if (at + 8 < journal.bytes.size())
+                damaged.push_back(journal.bytes.substr(0, at) + std::string(8, '\0') +
+                                  journal.bytes.substr(at + 8));
+            for (const std::string& bytes : damaged) {
+                const std::size_t first =
+                    std::mismatch(bytes.begin(), bytes.end(), journal.bytes.begin()).first -
+                    bytes.begin(); // the first byte changed
+                if (first == bytes.size())
+                    continue; // zeros over zeros
+                const std::size_t frame = journal.FrameOf(first);
+                const bool torn = version == kJournalVersion ? frame + 1 == journal.starts.size()
+                                                             : first >= last + kHead - 4;
+                const ParsedJournal read = ParseJournal(bytes);
+                EXPECT_EQ(read.status, torn ? Status::TornTail : Status::Damaged)
+                    << version << " at " << first;
+                EXPECT_EQ(Encoded(read.records), Encoded(kRecords, frame ? frame - 1 : 0))
+                    << version << " at " << first;
+            }
         }
     }
 }
@@ -222,12 +276,12 @@ TEST(JournalReader, AVersion1JournalsTextsAreReadFromTheSystemsCodePage) {
 TEST(JournalReader, WholeFramesThisVersionDoesNotWriteAreNotActedOn) {
     const std::string header = EncodeHeader("C:\\Q"), made = EncodeRecord(kRecords[2]);
     ASSERT_EQ(Framed(header.substr(kHead)), header);
-    std::string version3 = header.substr(kHead), unknownKind = made.substr(kHead);
-    version3[8] = 3; // the version follows the format's 8-byte name
+    std::string version4 = header.substr(kHead), unknownKind = made.substr(kHead);
+    version4[8] = 4; // the version follows the format's 8-byte name
     unknownKind[0] = 9;
     const std::vector<std::pair<std::string, Status>> cases = {
-        {Framed(version3), Status::OtherVersion},
-        {Framed(version3) + made + made, Status::OtherVersion},
+        {Framed(version4), Status::OtherVersion},
+        {Framed(version4) + made + made, Status::OtherVersion},
         {made + made, Status::Damaged},                                      // no header
         {header + Framed(unknownKind) + made, Status::Damaged},              // a kind it does not know
         {header + made + Framed(unknownKind), Status::Damaged},              // whole, so not a torn tail
@@ -236,23 +290,43 @@ TEST(JournalReader, WholeFramesThisVersionDoesNotWriteAreNotActedOn) {
     for (const auto& [bytes, status] : cases) {
         const ParsedJournal read = ParseJournal(bytes);
         EXPECT_EQ(read.status, status) << ::testing::PrintToString(bytes);
-        EXPECT_TRUE(read.records.empty());
+        EXPECT_FALSE(read.Usable());
     }
 }
 
+// Where the last checkpoint in a journal the run wrote starts.
+std::size_t LastCheckpointAt(const std::string& journal) {
+    for (std::size_t at = journal.size(); at-- > 0;) {
+        const std::string checkpoint = EncodeCheckpoint(at);
+        if (journal.compare(at, checkpoint.size(), checkpoint) == 0)
+            return at;
+    }
+    return 0;
+}
+
+// The set-aside names the records before offset at give.
+std::vector<std::string> AsidesRecordedBefore(const std::string& journal, std::size_t at) {
+    std::vector<std::string> asides;
+    for (const JournalRecord& record : ParseJournal(journal.substr(0, at)).records)
+        if (record.kind == RecordKind::SettingAside)
+            asides.push_back(record.aside);
+    return asides;
+}
+
 // The kill itself loses nothing: every file the user had is at its name or set aside.
-// Then, whatever byte is damaged, the journal is either not trusted and nothing is
-// touched, or (damage in its last frame, read as a torn tail) the run is undone: either
-// way every one of those files stays.
+// Then, whatever byte is damaged: before the journal's last checkpoint (on the disk
+// whole, so real damage), the journal is not trusted and nothing is touched, and the
+// recovery names what the records before the damage set aside; after it (what a power
+// cut may tear) the run is undone by the records before the damage. Either way every
+// one of those files stays.
 TEST(InterruptedRunRecovery, NoFlippedByteOfAKilledRunsJournalLosesAFileTheUserHad) {
     TempFolder dir;
     KilledReinstall killed(MakePayload(dir, 4), dir / "Q");
     for (const auto& [name, description] : killed.before)
         EXPECT_TRUE(description == "folder" || StillThere(killed.target, name, description)) << name;
-    const ParsedJournal read = ParseJournal(killed.journal);
-    ASSERT_EQ(read.status, Status::Whole);
-    // Past the last frame's length and its checksum, damage reads as a write cut short.
-    const std::size_t lastFrame = killed.journal.size() - EncodeRecord(read.records.back()).size() + 10;
+    ASSERT_EQ(ParseJournal(killed.journal).status, Status::Whole);
+    const std::size_t lastCheckpoint = LastCheckpointAt(killed.journal);
+    ASSERT_FALSE(AsidesRecordedBefore(killed.journal, lastCheckpoint).empty());
     const std::string journalPath = JournalPath(killed.target);
 #ifdef _WIN32
     // A spread of positions (every field among them): file operations take far longer there.
@@ -264,11 +338,15 @@ TEST(InterruptedRunRecovery, NoFlippedByteOfAKilledRunsJournalLosesAFileTheUserH
         std::string damaged = killed.journal;
         damaged[at] = static_cast<char>(damaged[at] ^ "\x01\x80\xFF"[at % 3]);
         PutFile(journalPath, damaged);
-        const Recovery::Outcome outcome = Recover(killed.target, journalPath, killed.left);
-        if (at < lastFrame) {
-            EXPECT_EQ(outcome, Recovery::Outcome::Unreadable) << at;
+        const Recovery recovery = Recover(killed.target, journalPath, killed.left);
+        if (at < lastCheckpoint) {
+            EXPECT_EQ(recovery.outcome, Recovery::Outcome::Unreadable) << at;
+            std::vector<std::string> named;
+            for (const LeftBehind::Entry& entry : recovery.underOtherNames)
+                named.push_back(entry.aside);
+            EXPECT_EQ(named, AsidesRecordedBefore(killed.journal, at)) << at;
         } else {
-            EXPECT_EQ(outcome, Recovery::Outcome::Undone) << at;
+            EXPECT_EQ(recovery.outcome, Recovery::Outcome::Undone) << at;
             EXPECT_EQ(TakeSnapshot(killed.target), killed.before) << at;
             killed.Again();
         }
@@ -310,7 +388,8 @@ TEST(InterruptedRunRecovery, AForgedOrForeignJournalIsMovedAsideWithNothingTouch
     for (const auto& [journalPath, bytes] : journals) {
         const Snapshot untouched = TakeSnapshot(dir.Path());
         PutFile(journalPath, bytes);
-        EXPECT_EQ(Recover(dir.Path(), journalPath, untouched), Recovery::Outcome::Unreadable) << journalPath;
+        EXPECT_EQ(Recover(dir.Path(), journalPath, untouched).outcome, Recovery::Outcome::Unreadable)
+            << journalPath;
     }
     EXPECT_EQ(FileContent(dir / "elsewhere\\precious.txt"), "precious");
 }
@@ -365,7 +444,8 @@ TEST(InterruptedRunRecovery, ATrustedJournalIsActedOnOnlyThroughRealFolders) {
     for (const auto& c : cases) {
         const Snapshot untouched = TakeSnapshot(dir.Path());
         PutFile(JournalPath(target), JournalOf(target, c.records));
-        EXPECT_EQ(Recover(dir.Path(), JournalPath(target), untouched, {desktop}), c.outcome) << c.what;
+        EXPECT_EQ(Recover(dir.Path(), JournalPath(target), untouched, {desktop}).outcome, c.outcome)
+            << c.what;
     }
     EXPECT_EQ(FileContent(outside + "\\precious.txt"), "precious");
     EXPECT_EQ(FileContent(outside + "\\sub\\precious.txt"), "precious");
@@ -383,10 +463,63 @@ TEST(InterruptedRunRecovery, AJournalOthersCouldHaveWrittenIsMovedAsideWithNothi
     for (const std::string& unixPath : {unixTarget, unixTarget + "/Setup.journal"}) {
         const mode_t mode = unixPath == unixTarget ? 0777 : 0666;
         ASSERT_EQ(chmod(std::string(unixPath).c_str(), mode), 0);
-        EXPECT_EQ(Recover(killed.target, JournalPath(killed.target), killed.left),
+        EXPECT_EQ(Recover(killed.target, JournalPath(killed.target), killed.left).outcome,
                   Recovery::Outcome::OpenToOthers);
         chmod(unixTarget.c_str(), 0755);
         PutFile(JournalPath(killed.target), killed.journal);
+    }
+}
+#endif
+
+#ifndef _WIN32
+// A flush of the journal that fails stops the run with the system's I/O error, wherever
+// it comes. Abandoning the stopped run then leaves the earlier installation as it was;
+// but after the success record, which may be on the disk or not, neither undoing nor
+// completing is safe: that run leaves everything, its journal included, to the next
+// run, which settles it by what the disk holds (here, whole: completed) and installs.
+TEST(InterruptedRunRecovery, AJournalFlushThatFailsStopsTheRunAndIsUndoneOrLeftToTheNextRun) {
+    const auto journalFlushes = [](const os::Change& change) {
+        return change.kind == os::Change::Kind::Flush &&
+               change.path.find("Setup.journal") != std::string::npos;
+    };
+    int flushes = 0, afterTheSuccessRecord = 0;
+    {
+        TempFolder dir;
+        Reinstall whole(dir);
+        os::ListenToChanges([&](const os::Change& change) {
+            flushes += journalFlushes(change);
+            if (change.kind == os::Change::Kind::Write && change.bytes == EncodeRecord(JournalRecord{}))
+                afterTheSuccessRecord = flushes + 1;
+        });
+        EXPECT_EQ(whole.r.Install(), "");
+        os::ListenToChanges({});
+    }
+    ASSERT_GT(afterTheSuccessRecord, 3);
+    for (int failing = 1; failing <= flushes; ++failing) {
+        TempFolder dir;
+        Reinstall second(dir);
+        int flush = 0;
+        os::ListenToChanges([](const os::Change&) {}); // the refusal is told which file is flushed
+        os::RefuseFlushes([&](const os::Change& change) -> unsigned {
+            return journalFlushes(change) && ++flush == failing ? 1117 : 0; // ERROR_IO_DEVICE
+        });
+        const std::string error = second.r.Install();
+        os::RefuseFlushes({});
+        os::ListenToChanges({});
+        EXPECT_EQ(error, rt::IoErrorMessage(1117)) << failing;
+        EXPECT_EQ(second.r.run.Abandon().count, 0) << failing;
+        const bool leftToTheNextRun = failing == afterTheSuccessRecord;
+        EXPECT_EQ(rt::FileExists(JournalPath(second.earlier.target)), leftToTheNextRun) << failing;
+        if (!leftToTheNextRun) {
+            EXPECT_EQ(second.earlier.Now(), second.before) << failing;
+            continue;
+        }
+        RunFixture next(second.earlier.payload, second.earlier.target);
+        next.shortcuts.linkFolder = second.earlier.links;
+        EXPECT_EQ(next.Install(), "");
+        ASSERT_EQ(next.observer.recoveries.size(), 1u);
+        EXPECT_EQ(next.observer.recoveries[0].outcome, Recovery::Outcome::Completed);
+        EXPECT_EQ(next.result.outcome, RunOutcome::Succeeded);
     }
 }
 #endif
