@@ -45,11 +45,19 @@ else()
   add_custom_target(payload_folder DEPENDS ${PAYLOAD_DIR}/Count.dat)
 endif()
 
+# A payload the check refuses (a fault, or more than the resource format or a 32-bit
+# process can hold) stops the build before anything is written and removes the programs
+# built from an earlier payload: this tree's Setup.exe and, in the test tree, its copies
+# and the product tree's.
 set(PAYLOAD_RC ${CMAKE_BINARY_DIR}/payload.rc)
+set(BUILT_FROM_PAYLOAD)
+foreach(program Setup.exe Setup-signed.exe product/Setup.exe product/Setup-signed.exe)
+  list(APPEND BUILT_FROM_PAYLOAD --built-from ${CMAKE_BINARY_DIR}/${program})
+endforeach()
 add_custom_command(
   OUTPUT ${PAYLOAD_RC}
   COMMAND python3 ${CMAKE_SOURCE_DIR}/tools/make_payload_rc.py --payload ${PAYLOAD_DIR} --out ${PAYLOAD_RC}
-          --depfile ${PAYLOAD_RC}.d
+          --depfile ${PAYLOAD_RC}.d ${BUILT_FROM_PAYLOAD}
   DEPENDS payload_folder ${PAYLOAD_DIR}/Count.dat ${CMAKE_SOURCE_DIR}/tools/make_payload_rc.py
   DEPFILE ${PAYLOAD_RC}.d
   COMMENT "Checking the payload and writing its resource script")

@@ -26,7 +26,8 @@ ExternalProject_Add(product
   BUILD_COMMAND ${CMAKE_COMMAND} --build ${PRODUCT_DIR} --target ${PRODUCT_TARGETS}
   INSTALL_COMMAND ${PRODUCT_COPY}
   BUILD_ALWAYS ON
-  DEPENDS payload_folder)
+  # This tree's check first: a payload it refuses builds no product.
+  DEPENDS payload_checked)
 
 add_custom_target(Setup ALL)
 add_dependencies(Setup product)
