@@ -32,7 +32,7 @@ NAMED_ENTRIES_LIMIT = 0xFFFF
 PROGRAM_NAMED_TYPES = {"PACKEDBITMAP", DIGESTS_TYPE}
 # The whole image, program and payload, that a 32-bit process maps at its start: the
 # system's DLLs, the heaps, the stacks and what the shell and an input method load keep
-# about 400 MiB of its 2 GiB beside it.
+# the rest of its 2 GiB (under Wine 326 MiB are left to reserve beside such an image).
 IMAGE_LIMIT = 1600 << 20
 # The program's own code, data and resources (about 0.5 MiB), with room to grow.
 PROGRAM_ALLOWANCE = 8 << 20
