@@ -32,6 +32,8 @@ unsigned Told(unsigned code, Change::Kind kind, const std::string& path, const s
               std::uint32_t attributes = 0);
 // The code a test's refusal answers a flush with (runtime/SeamChanges.h), or 0.
 unsigned Refused(Change::Kind kind, const std::string& path);
+// Whether flushes are told without being made (runtime/SeamChanges.h).
+bool& FlushesPretended();
 void RememberOpenPath(FileHandle file, const std::string& path);
 void ForgetOpenPath(FileHandle file);
 std::string PathOf(FileHandle file);

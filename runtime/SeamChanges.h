@@ -37,6 +37,11 @@ void ListenToChanges(std::function<void(const Change&)> listener);
 // cannot be flushed answers; an empty refusal lets every flush through.
 void RefuseFlushes(std::function<unsigned(const Change&)> refusal);
 
+// From now on (true) a flush, of a file or of the volume, is told and answered as made
+// without asking the system: the tests that cut the power themselves decide what each
+// flush kept, and a real one would only cost them time. false: flushes are made again.
+void PretendFlushes(bool pretending);
+
 // From now on (true) an object's identity changes when it is renamed, as on FAT and exFAT,
 // where it is the place of its directory entry; false: it keeps its identity again.
 void IdentitiesMoveWithRenames(bool moving);

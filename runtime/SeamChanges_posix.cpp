@@ -34,7 +34,16 @@ void RefuseFlushes(std::function<unsigned(const Change&)> refusal) {
     Refusal() = std::move(refusal);
 }
 
+void PretendFlushes(bool pretending) {
+    posix::FlushesPretended() = pretending;
+}
+
 namespace posix {
+
+bool& FlushesPretended() {
+    static bool pretended = false;
+    return pretended;
+}
 
 unsigned Refused(Change::Kind kind, const std::string& path) {
     return Refusal() ? Refusal()(Change{kind, path, "", "", 0}) : 0;

@@ -33,9 +33,19 @@ void Collect(const std::string& folder, Contents& contents) {
 
 // A byte range written to a file and not yet flushed.
 struct Range {
-    off_t offset;
+    std::size_t offset;
     std::size_t size;
 };
+
+// Turns the range's bytes to zeros: all of them, or those in the sectors lost.
+void Zero(int fd, const Range& range, const std::set<std::size_t>* lost) {
+    for (std::size_t at = range.offset, end = range.offset + range.size; at < end;) {
+        const std::size_t next = std::min(end, (at / kSector + 1) * kSector);
+        if (!lost || lost->count(at / kSector))
+            (void)!pwrite(fd, std::string(next - at, '\0').data(), next - at, static_cast<off_t>(at));
+        at = next;
+    }
+}
 
 // Which bytes of which files are not yet flushed, after a sequence of changes.
 class Unflushed {
@@ -49,7 +59,7 @@ class Unflushed {
             break;
         case Kind::Write:
             ranges_[change.path].push_back({sizes_[change.path], change.bytes.size()});
-            sizes_[change.path] += static_cast<off_t>(change.bytes.size());
+            sizes_[change.path] += change.bytes.size();
             break;
         case Kind::Flush:
             ranges_.erase(change.path);
@@ -68,11 +78,24 @@ class Unflushed {
         }
     }
 
-    void ReadAsZeros() const {
+    std::vector<std::size_t> Sectors(const std::string& file) const {
+        std::set<std::size_t> sectors;
+        const auto found = ranges_.find(file);
+        for (const Range& range : found == ranges_.end() ? std::vector<Range>() : found->second)
+            for (std::size_t at = range.offset; at < range.offset + range.size;
+                 at = (at / kSector + 1) * kSector)
+                sectors.insert(at / kSector);
+        return {sectors.begin(), sectors.end()};
+    }
+
+    void ReadAsZeros(const SectorLoss& sectors) const {
         for (const auto& [file, ranges] : ranges_) {
             const int fd = open(Unix(file).c_str(), O_WRONLY);
             for (const Range& range : ranges)
-                (void)!pwrite(fd, std::string(range.size, '\0').data(), range.size, range.offset);
+                Zero(fd, range, file == sectors.file ? &sectors.lost : nullptr);
+            if (file == sectors.file && sectors.endsAt != SIZE_MAX && !ranges.empty())
+                (void)!ftruncate(
+                    fd, static_cast<off_t>(std::max(ranges.front().offset, sectors.endsAt * kSector)));
             close(fd);
         }
     }
@@ -89,8 +112,15 @@ class Unflushed {
     }
 
     std::map<std::string, std::vector<Range>> ranges_;
-    std::map<std::string, off_t> sizes_;
+    std::map<std::string, std::size_t> sizes_;
 };
+
+Unflushed After(const std::vector<os::Change>& changes) {
+    Unflushed unflushed;
+    for (const os::Change& change : changes)
+        unflushed.Follow(change);
+    return unflushed;
+}
 
 } // namespace
 
@@ -131,11 +161,12 @@ ChangeRecorder::~ChangeRecorder() {
     os::ListenToChanges(nullptr);
 }
 
-void LoseUnflushedData(const std::vector<os::Change>& changes) {
-    Unflushed unflushed;
-    for (const os::Change& change : changes)
-        unflushed.Follow(change);
-    unflushed.ReadAsZeros();
+std::vector<std::size_t> UnflushedSectors(const std::vector<os::Change>& changes, const std::string& file) {
+    return After(changes).Sectors(file);
+}
+
+void LoseUnflushedData(const std::vector<os::Change>& changes, const SectorLoss& sectors) {
+    After(changes).ReadAsZeros(sectors);
 }
 
 } // namespace testing_support

@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -39,8 +40,27 @@ class ChangeRecorder {
     std::vector<os::Change> changes_;
 };
 
+// The disk's unit of writing: after a power cut each sector of a file's data written
+// since its last flush is there or lost on its own, in any order.
+constexpr std::size_t kSector = 512;
+
+// What a power cut leaves of one file that is looked at sector by sector (the journal):
+// which of its sectors lose their unflushed bytes (a sector's flushed bytes stay), and
+// whether the file ends early, at a sector's start (its size reached the disk ahead of
+// its data, or behind it), though never before its flushed bytes.
+struct SectorLoss {
+    std::string file; // none when empty
+    std::set<std::size_t> lost;
+    std::size_t endsAt = SIZE_MAX;
+};
+
+// The sectors, by number from the file's start, that hold bytes of file written and not
+// yet flushed after these changes.
+std::vector<std::size_t> UnflushedSectors(const std::vector<os::Change>& changes, const std::string& file);
+
 // A power cut after these changes: every byte written and not yet flushed (its file's
-// own flush, or the volume's) reads as zeros; every file keeps its length.
-void LoseUnflushedData(const std::vector<os::Change>& changes);
+// own flush, or the volume's) reads as zeros; every file keeps its length. The file that
+// sectors names loses only what it says.
+void LoseUnflushedData(const std::vector<os::Change>& changes, const SectorLoss& sectors = {});
 
 } // namespace testing_support

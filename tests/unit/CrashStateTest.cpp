@@ -2,8 +2,14 @@
 // of its changes, as a kill leaves the disk and as a power cut does (see CrashStates.h),
 // the next run into the folder recovers. Then nothing the user or the earlier
 // installation had may be lost, the folder must hold the earlier installation or the
-// complete new one, and the run after that must install. Four runs: a reinstall, a
-// cancelled one, an abandoned one and a fresh installation.
+// complete new one, an earlier file left under another name must be named in the box,
+// and the run after that must install. Four runs: a reinstall, a cancelled one, an
+// abandoned one and a fresh installation.
+//
+// The ways a stopped run can leave the disk come in families (CrashesAfter), each
+// tallied apart: killed or cut by power as a whole, and the journal's sectors one by
+// one. A new family is a function of its own giving its crashes for a prefix of the
+// run's changes, added to CrashesAfter; a new run or layout is another Explore.
 #include "engine/TargetPaths.h"
 #include "tests/support/CrashStates.h"
 #include "tests/support/SmallInstallation.h"
@@ -13,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <memory>
 
 using namespace engine;
@@ -26,12 +33,72 @@ int DailyFiles() {
     return count ? std::atoi(count) : 3;
 }
 
+// Whether the journal's sectors are explored after every change (SETUP_CRASH_EVERY_JOURNAL_STATE,
+// as tools/crash-states.sh does), or, in the test command's time, only after each write
+// to the journal that leaves more than one sector unflushed: every layout in which a
+// sector can be lost while a later one is kept, with the rest of the disk as it is then.
+bool EveryJournalState() {
+    return std::getenv("SETUP_CRASH_EVERY_JOURNAL_STATE") != nullptr;
+}
+
 struct Tally {
     int states = 0;
-    int inexact = 0;    // neither the earlier installation nor the complete new one
-    int lost = 0;       // a file of the earlier installation or of the user's gone
-    int cannotGoOn = 0; // the run after the recovery did not install
+    int inexact = 0;     // neither the earlier installation nor the complete new one
+    int lost = 0;        // a file of the earlier installation or of the user's gone
+    int cannotGoOn = 0;  // the run after the recovery did not install
+    int keptUnnamed = 0; // an earlier file left under another name, and the box names none
 };
+
+// One way a run stopped after some change leaves the disk: what is done to it, given
+// the changes the run made, and the family it is tallied in.
+struct Crash {
+    std::string family;
+    std::string what; // for a failure's message
+    std::function<void(const std::vector<os::Change>&)> leave;
+};
+
+// A kill (the disk as the run left it) and a power cut (every byte not yet flushed
+// lost, each file keeping its length).
+std::vector<Crash> KilledOrCut() {
+    return {{"killed or cut", "killed", [](const std::vector<os::Change>&) {}},
+            {"killed or cut", "power cut",
+             [](const std::vector<os::Change>& changes) { LoseUnflushedData(changes); }}};
+}
+
+// A power cut that the journal's sectors written since its last flush survive one by
+// one, every other file losing what it did not flush: the journal kept whole, zeros
+// from each of those sectors on, cut short at each, and a hole at each with every
+// later sector kept (the cut that loses all of them is KilledOrCut's).
+std::vector<Crash> JournalSectors(const std::vector<os::Change>& changes, const std::string& journal) {
+    const std::vector<std::size_t> sectors = UnflushedSectors(changes, journal);
+    std::vector<Crash> crashes;
+    const auto add = [&crashes, &journal](const std::string& what, std::size_t sector, SectorLoss loss) {
+        loss.file = journal;
+        crashes.push_back({"journal sectors", what + " " + std::to_string(sector),
+                           [loss](const std::vector<os::Change>& run) { LoseUnflushedData(run, loss); }});
+    };
+    for (std::size_t i = 0; i < sectors.size(); ++i) {
+        add("zeros after journal sector", sectors[i],
+            {"", {sectors.begin() + i + 1, sectors.end()}, SIZE_MAX});
+        add("journal cut at sector", sectors[i], {"", {}, sectors[i]});
+        if (i + 1 < sectors.size())
+            add("a hole at journal sector", sectors[i], {"", {sectors[i]}, SIZE_MAX});
+    }
+    return crashes;
+}
+
+// Whether an earlier file is no longer at its own name with its own bytes.
+bool UnderOtherNames(const Contents& before, const Contents& now) {
+    return std::any_of(before.begin(), before.end(), [&now](const auto& entry) {
+        const auto found = now.find(entry.first);
+        return entry.second != "folder" && (found == now.end() || found->second != entry.second);
+    });
+}
+
+// Whether the box after the recovery says nothing was changed, naming no file.
+bool SaysNothingChanged(const Recovery& recovery) {
+    return recovery.outcome == Recovery::Outcome::Unreadable && recovery.underOtherNames.empty();
+}
 
 // Whether every file of before is still somewhere in now, with its bytes.
 bool NothingLost(const Contents& before, const Contents& now) {
@@ -66,30 +133,50 @@ bool SameFiles(const Contents& now, const Contents& expected) {
 
 class CrashStates : public testing::Test {
   protected:
+    // Every power cut here is the explorer's own: a real flush would only cost time.
+    CrashStates() { os::PretendFlushes(true); }
+    ~CrashStates() override { os::PretendFlushes(false); }
+
     // Runs run from before once whole, to count its changes and find where it ends; then,
-    // from before again each time, stops it after every number of changes, as a kill
-    // leaves the disk and as a power cut does, and checks what the next run makes of it.
+    // from before again each time, stops it after every number of changes, leaves the
+    // disk as each crash does, and checks what the next run makes of it.
     void Explore(const char* name, const std::function<void()>& run, const Contents& before) {
-        std::size_t total = 0;
+        std::vector<os::Change> whole;
         LayOut(Roots(), before);
         {
             const ChangeRecorder recorder;
             run();
-            total = recorder.Changes().size();
+            whole = recorder.Changes();
         }
         const Contents completeNew = ContentsOf(Roots());
-        Tally tally;
-        for (std::size_t count = 0; count <= total; ++count)
-            for (const bool powerCut : {false, true})
-                Check(run, count, powerCut, before, completeNew, tally);
-        std::printf("%s: %d crash states of %zu changes: %d inexact, %d losing a file, %d stuck\n", name,
-                    tally.states, total, tally.inexact, tally.lost, tally.cannotGoOn);
-        EXPECT_EQ(tally.lost, 0) << name;
-        EXPECT_EQ(tally.cannotGoOn, 0) << name;
+        std::map<std::string, Tally> tallies;
+        for (std::size_t count = 0; count <= whole.size(); ++count)
+            for (const Crash& crash : CrashesAfter({whole.begin(), whole.begin() + count}))
+                Check(run, count, crash, before, completeNew, tallies[crash.family]);
+        for (const auto& [family, tally] : tallies) {
+            std::printf("%s, %s: %d crash states of %zu changes: %d inexact, %d losing a file, %d stuck, "
+                        "%d keeping earlier files under other names unsaid\n",
+                        name, family.c_str(), tally.states, whole.size(), tally.inexact, tally.lost,
+                        tally.cannotGoOn, tally.keptUnnamed);
+            EXPECT_EQ(tally.lost, 0) << name << ", " << family;
+            EXPECT_EQ(tally.cannotGoOn, 0) << name << ", " << family;
+            EXPECT_EQ(tally.keptUnnamed, 0) << name << ", " << family;
+        }
     }
 
-    void Check(const std::function<void()>& run, std::size_t count, bool powerCut, const Contents& before,
-               const Contents& completeNew, Tally& tally) {
+    std::vector<Crash> CrashesAfter(const std::vector<os::Change>& changes) const {
+        std::vector<Crash> crashes = KilledOrCut();
+        const std::string journal = JournalPath(target);
+        const bool journalWritten = !changes.empty() && changes.back().kind == os::Change::Kind::Write &&
+                                    changes.back().path == journal;
+        if (EveryJournalState() || (journalWritten && UnflushedSectors(changes, journal).size() > 1))
+            for (Crash& crash : JournalSectors(changes, journal))
+                crashes.push_back(std::move(crash));
+        return crashes;
+    }
+
+    void Check(const std::function<void()>& run, std::size_t count, const Crash& crash,
+               const Contents& before, const Contents& completeNew, Tally& tally) {
         ++tally.states;
         LayOut(Roots(), before);
         if (count > 0) {
@@ -98,8 +185,7 @@ class CrashStates : public testing::Test {
                 run();
             } catch (const ChangeRecorder::Stopped&) {
             }
-            if (powerCut)
-                LoseUnflushedData(recorder.Changes());
+            crash.leave(recorder.Changes());
         }
         RunFixture recovering(payload, target);
         recovering.shortcuts.linkFolder = links;
@@ -111,7 +197,10 @@ class CrashStates : public testing::Test {
         tally.inexact += !exact;
         // A completed run drops what it replaced, as it does without a crash; any other
         // ending keeps every earlier file, at its name or moved aside.
-        tally.lost += !completed && !NothingLost(before, recovered);
+        const bool lost = !completed && !NothingLost(before, recovered);
+        tally.lost += lost;
+        tally.keptUnnamed += !completed && SaysNothingChanged(recovering.result.recovery) &&
+                             UnderOtherNames(before, recovered);
         RunFixture next(payload, target);
         next.shortcuts.linkFolder = links;
         const bool installs = next.Install().empty() && next.result.outcome == RunOutcome::Succeeded;
@@ -124,11 +213,10 @@ class CrashStates : public testing::Test {
                 if (!recovered.count(path) || recovered.at(path) != bytes)
                     std::printf("  was  %s (%zu bytes)\n", path.c_str(), bytes.size());
         }
-        const bool lost = !completed && !NothingLost(before, recovered);
         if (lost || !installs)
-            ADD_FAILURE() << "after change " << count << (powerCut ? " (power cut)" : " (killed)")
+            ADD_FAILURE() << "after change " << count << " (" << crash.what << ")"
                           << ": recovery said \"" << error << "\", outcome "
-                          << static_cast<int>(recovering.result.outcome) << "; "
+                          << static_cast<int>(recovering.result.recovery.outcome) << "; "
                           << (lost ? "a file of the earlier installation or the user's is gone; " : "")
                           << (installs ? "" : "the next run did not install");
     }
