@@ -247,16 +247,17 @@ bool BackToJustAfterTheLinksSave(const std::string& journal, const std::string& 
     std::size_t after = records.size();
     while (after > 0 && !(records[after - 1].kind == RecordKind::Creating && records[after - 1].path == link))
         --after;
-    std::string tail;
     for (std::size_t i = after; i < records.size(); ++i) {
         const RecordKind kind = records[i].kind;
         if (kind == RecordKind::Succeeded || kind == RecordKind::FolderMade ||
             kind == RecordKind::FolderMaking)
             return false;
-        tail += engine::EncodeRecord(records[i]);
     }
-    if (after == 0 || bytes.size() < tail.size() ||
-        bytes.compare(bytes.size() - tail.size(), tail.size(), tail))
+    // The journal ends again with that "creating" record (checkpoints stand between
+    // records, so the tail is not the records' frames alone).
+    const std::string creating = after == 0 ? "" : engine::EncodeRecord(records[after - 1]);
+    const std::size_t end = bytes.rfind(creating);
+    if (after == 0 || end == std::string::npos)
         return false;
     for (std::size_t i = records.size(); i-- > after;) {
         if (records[i].kind == RecordKind::SettingAside)
@@ -264,7 +265,7 @@ bool BackToJustAfterTheLinksSave(const std::string& journal, const std::string& 
         else if (records[i].kind == RecordKind::Creating && records[i].path != link)
             DeleteFileW(os::Widened(records[i].path).c_str());
     }
-    bytes.resize(bytes.size() - tail.size());
+    bytes.resize(end + creating.size());
     PutFile(journal, bytes);
     return true;
 }
