@@ -2,7 +2,6 @@
 
 #include "engine/FoundFolders.h"
 #include "engine/Manifest.h"
-#include "engine/PayloadCheck.h"
 #include "engine/TargetPaths.h"
 #include "payload/ProductInfo.h"
 #include "runtime/Errors.h"
@@ -47,7 +46,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
         result.outcome = outcome;
         return result;
     };
-    if (!PayloadIsWhole(store_))
+    if (!payloadCheck_.IsWhole())
         return ended(RunOutcome::PayloadDamaged);
     const std::vector<PlannedFile> files = PlannedFiles();
     if (!rt::IsRootedPath(installDir_) || !PartEndingInBlankOrDot(installDir_).empty() ||

@@ -7,6 +7,7 @@
 
 #include "engine/FoundFolders.h"
 #include "engine/InterruptedRun.h"
+#include "engine/PayloadCheck.h"
 #include "engine/PayloadStore.h"
 #include "engine/RunChanges.h"
 #include "engine/RunJournal.h"
@@ -77,6 +78,11 @@ class InstallationRun {
     // another run into it is refused.
     RunResult Install(const std::string& installDir, RunObserver& observer);
 
+    // The check of the payload that Install needs before anything else: the caller may
+    // run it ahead on another thread, and must then wait for it to end before Install.
+    // Install runs it itself when nobody did, and keeps its answer for later runs.
+    PayloadCheck& CheckOfItsPayload() { return payloadCheck_; }
+
     // Abandons a run that stopped without finishing: removes what it made and is still
     // its own, shortcuts and a file left half-written included, puts back every file it
     // set aside, and lets go of the folder. Answers what it had to leave; a second call
@@ -132,6 +138,7 @@ class InstallationRun {
 
     ShortcutMaker& shortcuts_;
     const PayloadStore& store_;
+    PayloadCheck payloadCheck_{store_};
 
     std::string installDir_;                 // the target of the current run, as typed
     std::vector<std::string> uninstallList_; // files written whole, in order, as listed
