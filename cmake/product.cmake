@@ -1,9 +1,10 @@
 # Setup.exe is built in a tree of its own (product/ in this build folder), in the win32
-# thread model: the program has one thread, and the posix model's C++ runtime links a
-# pthreads library (about 30 KB) that its unwinder calls into. The tests stay in the
-# posix model, which GoogleTest needs (it uses std::mutex, which the win32 model's
-# library lacks). The product tree takes this tree's payload and signing settings, and
-# its Setup.exe (and Setup-signed.exe) are copied here, where the tests and tools look.
+# thread model: the posix model's C++ runtime links a pthreads library (about 30 KB)
+# that its unwinder calls into, and the program's one worker is a Win32 thread
+# (framework/WorkerThread.h). The tests stay in the posix model, which GoogleTest needs
+# (it uses std::mutex, which the win32 model's library lacks). The product tree takes
+# this tree's payload and signing settings, and its Setup.exe (and Setup-signed.exe) are
+# copied here, where the tests and tools look.
 include(ExternalProject)
 
 set(PRODUCT_DIR ${CMAKE_BINARY_DIR}/product)

@@ -139,6 +139,10 @@ void Application::RequestClose() {
         Terminate();
 }
 
+void Application::WaitForMessages(DWORD milliseconds) {
+    MsgWaitForMultipleObjectsEx(0, nullptr, milliseconds, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
 void Application::ProcessMessages() {
     MSG message;
     while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {

@@ -30,6 +30,8 @@ class Application {
     // is not the program's own (posted by another program) is taken as a close
     // request, so that it is neither lost nor ends a run half-way.
     void ProcessMessages();
+    // Waits until a message arrives for the program's windows, or at most milliseconds.
+    void WaitForMessages(DWORD milliseconds);
 
     // What a request to close the application (the task bar's Close) does; by default
     // it terminates. Runs through the dispatch point.

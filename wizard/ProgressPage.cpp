@@ -15,6 +15,7 @@ const char* const kFolderFailure = "创建安装目录失败!";
 const char* const kFolderFailureCaption = "信息";
 const char* const kFileIndent = "    ";
 const char* const kPayloadDamaged = "安装程序已损坏，请重新获取安装程序。";
+const char* const kPayloadChecking = "正在检查安装程序是否完整，请稍候......";
 const char* const kReadyText = "\r    安装" PRODUCT_NAME "，请点击安装";
 // Shown by the system beside the program when a log-off or shut-down waits for it.
 const char* const kSessionEndBlockReason = "正在安装" PRODUCT_NAME "，请等待安装完成或取消。";
@@ -31,6 +32,13 @@ class SessionEndBlocked {
 // How often the page shows the run's progress and handles waiting messages while the
 // run goes: about two screen refreshes, so a click is answered well within 50 ms.
 constexpr std::chrono::milliseconds kRefreshInterval{33};
+
+// The bar's range while the payload check goes, and how far the check is on it.
+constexpr long kCheckBarSteps = 1000;
+long CheckBarPosition(const engine::PayloadCheck& check) {
+    const unsigned long long done = check.Done(), inAll = check.InAll();
+    return inAll == 0 ? 0 : static_cast<long>(done * kCheckBarSteps / inAll);
+}
 
 // Names both figures, in megabytes with one decimal.
 std::string RoomMessage(const engine::DiskSpace& room) {
@@ -74,6 +82,11 @@ void ProgressPage::Install() {
 
 void ProgressPage::RunAndFollowItsOutcome() {
     stage_ = Stage::Installing;
+    if (!PayloadCheckAwaited()) {
+        stage_ = Stage::Ended;
+        onQuit(); // nothing was written
+        return;
+    }
     engine::RunResult result;
     try {
         const SessionEndBlocked writing;
@@ -95,7 +108,7 @@ void ProgressPage::RunAndFollowItsOutcome() {
     switch (result.outcome) {
     case engine::RunOutcome::PayloadDamaged:
         stage_ = Stage::Ended;
-        framework::ShowMessageBox(Handle(), kPayloadDamaged, SETUP_TITLE, MB_OK | MB_ICONSTOP);
+        Tell(kPayloadDamaged, MB_ICONSTOP); // shown again if closed while the check went
         onQuit(); // nothing was written, and nothing can be installed from this program
         break;
     case engine::RunOutcome::NotEnoughRoom:
@@ -133,6 +146,24 @@ void ProgressPage::RunAndFollowItsOutcome() {
         onNext();
         break;
     }
+}
+
+bool ProgressPage::PayloadCheckAwaited() {
+    const engine::PayloadCheck& check = run_.CheckOfItsPayload();
+    if (check.Now() != engine::PayloadCheck::State::Running)
+        return true;
+    currentFile_.SetText(kFileIndent + std::string(kPayloadChecking));
+    bar_.SetRange(0, kCheckBarSteps);
+    while (check.Now() == engine::PayloadCheck::State::Running) {
+        bar_.SetPosition(CheckBarPosition(check));
+        framework::App().WaitForMessages(kRefreshInterval.count());
+        PumpWaitingMessages();
+        if (cancelRequested_ && CancelConfirmed())
+            return false;
+    }
+    currentFile_.SetText("");
+    bar_.SetPosition(0); // the run's own steps start from here
+    return true;
 }
 
 void ProgressPage::TellWhatTheUndoLeft(const engine::LeftBehind& left) {

@@ -32,6 +32,11 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
 
     void Install();
     void RunAndFollowItsOutcome();
+    // Before the run: while the check of the payload (started with the program) still
+    // goes, says so, shows how far it is on the bar and handles waiting messages; a
+    // cancel request is answered at once. False when the user confirmed it: nothing was
+    // written.
+    bool PayloadCheckAwaited();
     // Back to the page as it was before "安装", so that the user can go back and choose
     // another folder.
     void ReturnToReady();

@@ -5,7 +5,7 @@
 
 namespace wizard {
 
-Wizard::Wizard() : run_(shortcuts_, payload_) {
+Wizard::Wizard() : run_(shortcuts_, payload_), payloadChecking_([this] { run_.CheckOfItsPayload().Run(); }) {
     agreement_.onNext = [this] { Forward(agreement_, Directory()); };
     QuitsTheProgram(agreement_);
     // Only the progress page acts otherwise on the task bar's Close, and only once reached.
@@ -15,6 +15,10 @@ Wizard::Wizard() : run_(shortcuts_, payload_) {
         else
             framework::App().Terminate();
     });
+}
+
+Wizard::~Wizard() {
+    run_.CheckOfItsPayload().RequestStop(); // the program ends: its answer is not needed
 }
 
 DirectoryPage& Wizard::Directory() {

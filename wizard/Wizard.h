@@ -1,4 +1,5 @@
-// The navigator: owns the target folder the pages share, the payload, the installation run and
+// The navigator: owns the target folder the pages share, the payload, the installation run
+// (with the check of the payload, which it starts at once on a thread of its own) and
 // the four pages in their order, and moves between the pages when they ask. No page
 // names another. The pages after the first are made when first reached, so that the
 // first page comes up without waiting for the others.
@@ -8,6 +9,7 @@
 
 #include "engine/InstallationRun.h"
 #include "engine/ResourceStore.h"
+#include "framework/WorkerThread.h"
 #include "wizard/AgreementPage.h"
 #include "wizard/DirectoryPage.h"
 #include "wizard/FinishPage.h"
@@ -19,7 +21,13 @@ namespace wizard {
 
 class Wizard {
   public:
+    // Starts the check of the payload on a thread of its own, so that it is normally
+    // done before "安装".
     Wizard();
+    // Stops the check if it still runs, and waits for its thread.
+    ~Wizard();
+    Wizard(const Wizard&) = delete;
+    Wizard& operator=(const Wizard&) = delete;
 
     // Shows the agreement page and runs the message loop until the program ends.
     void Run();
@@ -54,6 +62,7 @@ class Wizard {
     const engine::ResourceStore payload_{};
     ShellShortcuts shortcuts_;
     engine::InstallationRun run_;
+    framework::WorkerThread payloadChecking_;
     AgreementPage agreement_;
     std::unique_ptr<DirectoryPage> directory_;
     std::unique_ptr<ProgressPage> progress_;
