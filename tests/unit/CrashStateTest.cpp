@@ -3,14 +3,16 @@
 // the next run into the folder recovers. Then nothing the user or the earlier
 // installation had may be lost, the folder must hold the earlier installation or the
 // complete new one, an earlier file left under another name must be named in the box,
-// and the run after that must install. Four runs: a reinstall, a cancelled one, an
-// abandoned one and a fresh installation.
+// and the run after that must install. Five runs: a reinstall, the same onto a volume
+// that cannot be flushed, a cancelled one, an abandoned one and a fresh installation. A
+// volume flush covers the target's tree only: the links stand for another volume.
 //
 // The ways a stopped run can leave the disk come in families (CrashesAfter), each
 // tallied apart: killed or cut by power as a whole, and the journal's sectors one by
 // one. A new family is a function of its own giving its crashes for a prefix of the
 // run's changes, added to CrashesAfter; a new run or layout is another Explore.
 #include "engine/TargetPaths.h"
+#include "runtime/SeamChanges.h"
 #include "tests/support/CrashStates.h"
 #include "tests/support/SmallInstallation.h"
 
@@ -135,7 +137,10 @@ class CrashStates : public testing::Test {
   protected:
     // Every power cut here is the explorer's own: a real flush would only cost time.
     CrashStates() { os::PretendFlushes(true); }
-    ~CrashStates() override { os::PretendFlushes(false); }
+    ~CrashStates() override {
+        os::PretendFlushes(false);
+        os::RefuseFlushes({});
+    }
 
     // Runs run from before once whole, to count its changes and find where it ends; then,
     // from before again each time, stops it after every number of changes, leaves the
@@ -259,6 +264,16 @@ class CrashStates : public testing::Test {
 TEST_F(CrashStates, AReinstallEndsAsTheEarlierOrTheNewInstallation) {
     InstallEarlier();
     Explore("reinstall", RunInto(), ContentsOf(Roots()));
+}
+
+// A volume that cannot be flushed (a network share, a substituted drive): the run
+// flushes each file instead, and a power cut still loses nothing.
+TEST_F(CrashStates, AReinstallOnAVolumeThatCannotBeFlushedEndsAsTheEarlierOrTheNewInstallation) {
+    InstallEarlier();
+    os::RefuseFlushes([](const os::Change& change) -> unsigned {
+        return change.kind == os::Change::Kind::FlushVolume ? 1 : 0; // ERROR_INVALID_FUNCTION
+    });
+    Explore("reinstall, volume not flushed", RunInto(), ContentsOf(Roots()));
 }
 
 TEST_F(CrashStates, ACancelledOrAbandonedReinstallEndsAsTheEarlierInstallation) {
