@@ -9,6 +9,7 @@
 #include "tests/e2e/Driver.h"
 #include "tests/e2e/Installation.h"
 #include "tests/e2e/SetupTest.h"
+#include "tests/support/Readers.h"
 #include "tests/support/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -421,6 +422,53 @@ TEST_F(KilledRun, AJournalThatLostItsLastDataIsStillSettled) {
         PutFile(JournalOf(target), damage(testing_support::FileContent(JournalOf(target))));
         NextRun(target, true, kInterruptedRunUndone);
         ExpectInstalledBesideTheLetter(target);
+    }
+}
+
+// After a power cut the sectors written since the journal's last flush may each be lost:
+// a hole after its last checkpoint, later bytes kept, is a torn tail, and the run is
+// undone. Damage before it is damage of what was on the disk: nothing is touched, and
+// the box names each earlier file the killed run set aside, where it now is.
+TEST_F(KilledRun, AJournalWithAHoleIsUndoneAndADamagedOneNamesTheFilesItLeaves) {
+    for (const bool beforeTheCheckpoint : {false, true}) {
+        SCOPED_TRACE(beforeTheCheckpoint ? "damaged before the last checkpoint" : "a hole after it");
+        RemoveShortcuts();
+        TempFolder caseFolder;
+        const std::string target = caseFolder / "Quenvale";
+        PlantEarlierInstallation(target);
+        PutFile(target + "\\letter.txt", "my letter");
+        KillAt(SetupProcess(), target, KillPoint::Middle);
+        std::string journal = testing_support::FileContent(JournalOf(target));
+        const std::size_t checkpoint = testing_support::LastCheckpointAt(journal);
+        ASSERT_GT(checkpoint, 0u);
+        ASSERT_GT(journal.size(), checkpoint + 200); // records after it
+        // A byte of the record before the checkpoint flipped, or 64 bytes well after it lost.
+        if (beforeTheCheckpoint)
+            journal[checkpoint - 1] = static_cast<char>(journal[checkpoint - 1] ^ 0xFF);
+        else
+            std::fill(journal.begin() + checkpoint + 100, journal.begin() + checkpoint + 164, '\0');
+        PutFile(JournalOf(target), journal);
+        std::string expected = kInterruptedRunUndone;
+        std::vector<engine::JournalRecord> setAside; // the earlier files, and where they stay
+        if (beforeTheCheckpoint) {
+            expected =
+                "此文件夹中有一次中断的安装留下的记录，但记录已损坏，因此安装程序没有按它改动任何文件。"
+                "那次安装把以下原有文件改了名，它们仍在新名称下，请自行检查：\r\n";
+            for (const engine::JournalRecord& record : engine::ParseJournal(journal).records)
+                if (record.kind == engine::RecordKind::SettingAside)
+                    setAside.push_back(record);
+            ASSERT_FALSE(setAside.empty());
+            for (std::size_t i = 0; i < setAside.size() && i < 10; ++i)
+                expected += "    " + setAside[i].path + "\r\n        现为：" + setAside[i].aside + "\r\n";
+            if (setAside.size() > 10)
+                expected += "    ……\r\n";
+            expected += "\r\n记录已另存为：\r\n    " + JournalOf(target) + ".bak\r\n\r\n现在继续安装。";
+        }
+        NextRun(target, true, expected.c_str());
+        ExpectCompleteInstallation(target);
+        EXPECT_EQ(testing_support::FileContent(target + "\\letter.txt"), "my letter");
+        for (const engine::JournalRecord& record : setAside)
+            EXPECT_TRUE(rt::FileExists(record.aside) || rt::DirectoryExists(record.aside)) << record.aside;
     }
 }
 

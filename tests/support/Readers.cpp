@@ -1,5 +1,6 @@
 #include "tests/support/Readers.h"
 
+#include "engine/JournalFormat.h"
 #include "runtime/Errors.h"
 #include "runtime/TextFile.h"
 
@@ -22,6 +23,15 @@ std::vector<std::string> FileLines(const std::string& path) {
         lines.push_back(file.ReadLn());
     file.Close();
     return lines;
+}
+
+std::size_t LastCheckpointAt(const std::string& journal) {
+    for (std::size_t at = journal.size(); at-- > 0;) {
+        const std::string checkpoint = engine::EncodeCheckpoint(at);
+        if (journal.compare(at, checkpoint.size(), checkpoint) == 0)
+            return at;
+    }
+    return 0;
 }
 
 } // namespace testing_support

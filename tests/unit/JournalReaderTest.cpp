@@ -294,16 +294,6 @@ TEST(JournalReader, WholeFramesThisVersionDoesNotWriteAreNotActedOn) {
     }
 }
 
-// Where the last checkpoint in a journal the run wrote starts.
-std::size_t LastCheckpointAt(const std::string& journal) {
-    for (std::size_t at = journal.size(); at-- > 0;) {
-        const std::string checkpoint = EncodeCheckpoint(at);
-        if (journal.compare(at, checkpoint.size(), checkpoint) == 0)
-            return at;
-    }
-    return 0;
-}
-
 // The set-aside names the records before offset at give.
 std::vector<std::string> AsidesRecordedBefore(const std::string& journal, std::size_t at) {
     std::vector<std::string> asides;
