@@ -23,8 +23,9 @@ std::string FoldersOpenToOthersQuestion(const std::vector<std::string>& folders)
 // What an undo had to leave in place, and where the earlier files are.
 std::string UndoLeftText(const engine::LeftBehind& left);
 // The earlier files that a running program still holds, deleted at the next restart,
-// any that could be neither deleted nor left for the restart, and set-aside names that
-// hold what cannot be confirmed as the file set aside.
+// any that could be neither deleted nor left for the restart, those kept because the
+// new files could not be written through to the disk, and set-aside names that hold what
+// cannot be confirmed as the file set aside.
 std::string DroppedLaterText(const engine::LeftBehind& left);
 
 } // namespace wizard
