@@ -12,15 +12,6 @@ namespace {
 
 enum class Finding { Missing, Protected, Link, OpenToOthers };
 
-// The attributes of what is held, with the link bit of what its path names: the handle
-// tells a link on Windows, but under Wine only the path's attributes do.
-std::uint32_t AttributesOf(const rt::OwnedFile& held, const std::string& path) {
-    std::uint32_t byHandle = 0, byPath = 0;
-    os::ReadAttributes(held.Handle(), byHandle);
-    rt::ReadAttributes(path, byPath);
-    return byHandle | (byPath & os::kAttrReparsePoint);
-}
-
 // Opens folder into held and says what it is; changes: what others may not do to it.
 Finding LookAt(const std::string& folder, os::Changes changes, rt::OwnedFile& held) {
     std::uint32_t attributes = 0;
@@ -31,7 +22,7 @@ Finding LookAt(const std::string& folder, os::Changes changes, rt::OwnedFile& he
             return Finding::Missing;
         return (attributes & os::kAttrReparsePoint) ? Finding::Link : Finding::OpenToOthers;
     }
-    attributes = AttributesOf(held, folder);
+    rt::ReadAttributes(held, folder, attributes);
     if (attributes & os::kAttrReparsePoint)
         return Finding::Link;
     if (!(attributes & os::kAttrDirectory))

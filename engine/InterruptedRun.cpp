@@ -203,22 +203,13 @@ bool BelongsHere(const std::string& journalPath, const std::string& journalsFold
            here == named && here == target;
 }
 
-// Reads the attributes of the object held, with the link bit of what its path names: the
-// handle tells a link on Windows, but under Wine only the path's attributes do.
-bool ReadAttributesOf(const rt::OwnedFile& held, const std::string& path, std::uint32_t& attributes) {
-    std::uint32_t byHandle = 0, byPath = 0;
-    const bool read = os::ReadAttributes(held.Handle(), byHandle) == 0 && rt::ReadAttributes(path, byPath);
-    attributes = byHandle | (byPath & os::kAttrReparsePoint);
-    return read;
-}
-
 // Whether the object at path is what it should be (a plain file, or a folder that is no
 // link) and nobody but the trusted accounts could have changed it since it was made.
 bool IsProtected(const std::string& path, bool folder) {
     rt::OwnedFile held;
     std::uint32_t attributes = 0;
     os::Guard guard = os::Guard::OpenToOthers;
-    return held.OpenToInspect(path) == 0 && ReadAttributesOf(held, path, attributes) &&
+    return held.OpenToInspect(path) == 0 && rt::ReadAttributes(held, path, attributes) &&
            !(attributes & os::kAttrReparsePoint) && ((attributes & os::kAttrDirectory) != 0) == folder &&
            os::ReadGuard(held.Handle(), guard) == 0 && guard == os::Guard::Protected;
 }
@@ -233,7 +224,7 @@ bool NoneIsALink(const std::set<std::string>& folders) {
         std::uint32_t attributes = 0;
         switch (held.OpenToInspect(folder)) {
         case 0:
-            return ReadAttributesOf(held, folder, attributes) && !(attributes & os::kAttrReparsePoint);
+            return rt::ReadAttributes(held, folder, attributes) && !(attributes & os::kAttrReparsePoint);
         case os::kErrorFileNotFound:
         case os::kErrorPathNotFound: // a link that leads nowhere may show by its path alone
             return !rt::ReadAttributes(folder, attributes) || !(attributes & os::kAttrReparsePoint);

@@ -122,6 +122,13 @@ bool ReadAttributes(const std::string& path, std::uint32_t& attributes) {
     return os::ReadAttributes(path, attributes) == 0;
 }
 
+bool ReadAttributes(const OwnedFile& held, const std::string& path, std::uint32_t& attributes) {
+    std::uint32_t byHandle = 0, byPath = 0;
+    const bool read = os::ReadAttributes(held.Handle(), byHandle) == 0 && ReadAttributes(path, byPath);
+    attributes = byHandle | (byPath & os::kAttrReparsePoint);
+    return read;
+}
+
 unsigned FileSetAttr(const std::string& path, std::uint32_t attributes) {
     return os::WriteAttributes(path, attributes);
 }

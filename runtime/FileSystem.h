@@ -4,6 +4,7 @@
 
 #include "runtime/FolderRights.h"
 #include "runtime/OsSeam.h"
+#include "runtime/OwnedFile.h"
 
 #include <cstdint>
 #include <functional>
@@ -58,6 +59,10 @@ unsigned ReadWholeFile(const std::string& path, std::string& bytes);
 
 // Reads the entry's attribute bits; false when there is no entry or they cannot be read.
 bool ReadAttributes(const std::string& path, std::uint32_t& attributes);
+// Reads the attribute bits of an object held open by path, with the link bit of what
+// the path names: the handle tells a link on Windows, but under Wine only the path's
+// attributes do. False when either cannot be read.
+bool ReadAttributes(const OwnedFile& held, const std::string& path, std::uint32_t& attributes);
 
 // Sets the entry's attribute bits; answers 0 or the system's error code.
 unsigned FileSetAttr(const std::string& path, std::uint32_t attributes);
