@@ -317,6 +317,16 @@ class KilledRun : public NothingLost {
         running.Kill();
     }
 
+    // A case of its own: no links, and an earlier installation in caseFolder\Quenvale with
+    // a letter of the user's beside it; answers that folder.
+    std::string EarlierInstallationWithALetter(const TempFolder& caseFolder) {
+        RemoveShortcuts();
+        const std::string target = caseFolder / "Quenvale";
+        PlantEarlierInstallation(target);
+        PutFile(target + "\\letter.txt", "my letter");
+        return target;
+    }
+
     // The complete new installation, the user's letter beside it, and nothing set aside
     // or journalled left.
     static void ExpectInstalledBesideTheLetter(const std::string& target) {
@@ -370,11 +380,8 @@ TEST_F(KilledRun, AKilledReinstallIsUndoneOrCompletedByTheNextRunAndNothingIsLos
     };
     for (const KillCase& kill : cases) {
         SCOPED_TRACE(kill.name);
-        RemoveShortcuts();
         TempFolder caseFolder;
-        const std::string target = caseFolder / "Quenvale";
-        PlantEarlierInstallation(target);
-        PutFile(target + "\\letter.txt", "my letter");
+        const std::string target = EarlierInstallationWithALetter(caseFolder);
         if (kill.usersFileInDayFolder)
             PutFile(target + "\\data\\day\\mine.txt", "my day notes");
         const Snapshot before = Everything(caseFolder.Path());
@@ -412,11 +419,8 @@ TEST_F(KilledRun, AJournalThatLostItsLastDataIsStillSettled) {
     };
     for (const auto& [name, damage] : damages) {
         SCOPED_TRACE(name);
-        RemoveShortcuts();
         TempFolder caseFolder;
-        const std::string target = caseFolder / "Quenvale";
-        PlantEarlierInstallation(target);
-        PutFile(target + "\\letter.txt", "my letter");
+        const std::string target = EarlierInstallationWithALetter(caseFolder);
         KillAt(SetupProcess(), target, KillPoint::Middle);
         ASSERT_TRUE(rt::FileExists(JournalOf(target)));
         PutFile(JournalOf(target), damage(testing_support::FileContent(JournalOf(target))));
@@ -432,11 +436,8 @@ TEST_F(KilledRun, AJournalThatLostItsLastDataIsStillSettled) {
 TEST_F(KilledRun, AJournalWithAHoleIsUndoneAndADamagedOneNamesTheFilesItLeaves) {
     for (const bool beforeTheCheckpoint : {false, true}) {
         SCOPED_TRACE(beforeTheCheckpoint ? "damaged before the last checkpoint" : "a hole after it");
-        RemoveShortcuts();
         TempFolder caseFolder;
-        const std::string target = caseFolder / "Quenvale";
-        PlantEarlierInstallation(target);
-        PutFile(target + "\\letter.txt", "my letter");
+        const std::string target = EarlierInstallationWithALetter(caseFolder);
         KillAt(SetupProcess(), target, KillPoint::Middle);
         std::string journal = testing_support::FileContent(JournalOf(target));
         const std::size_t checkpoint = testing_support::LastCheckpointAt(journal);
