@@ -316,7 +316,11 @@ class DllSearch : public FaultMatrix {
         for (const char* name : kPlanted)
             for (const std::string& folder : {downloads, current})
                 ASSERT_TRUE(CopyFileA(STUB_DLL, (folder + "\\" + name).c_str(), FALSE)) << name;
-        SetEnvironmentVariableA("WINEDLLOVERRIDES", "version,uxtheme,dwmapi,cryptbase,comctl32=n,b");
+        char session[256] = {};
+        GetEnvironmentVariableA("WINEDLLOVERRIDES", session, sizeof session);
+        sessionOverrides_ = session;
+        SetEnvironmentVariableA("WINEDLLOVERRIDES",
+                                "version,uxtheme,dwmapi,cryptbase,comctl32=n,b;winemenubuilder.exe=d");
         ASSERT_TRUE(CopyFileA(IMPORTS_LIKE_SETUP_EXE, (downloads + "\\Control.exe").c_str(), FALSE));
         SetupProcess control(downloads + "\\Control.exe", current);
         WaitUntil(20000, [&] { return DllsFrom(control.Id(), {downloads, current}).count("cryptbase.dll"); });
@@ -328,9 +332,11 @@ class DllSearch : public FaultMatrix {
                     Joined(takenByWine).c_str());
     }
     void TearDown() override {
-        SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+        SetEnvironmentVariableA("WINEDLLOVERRIDES",
+                                sessionOverrides_.empty() ? nullptr : sessionOverrides_.c_str());
         FaultMatrix::TearDown();
     }
+    std::string sessionOverrides_; // the test session's, restored for the tests after
 
     // The whole road, from a copy of the build in the downloads folder: the folder
     // chooser, an installation with its shortcuts, the finish page's opens. The DLLs the
