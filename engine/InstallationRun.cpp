@@ -36,7 +36,7 @@ LeftBehind InstallationRun::Abandon() {
 LeftBehind InstallationRun::Undo() {
     manifestCopy_.Close(); // the undo deletes it
     held_.ReleaseAll();    // and may remove the folders the run made
-    return changes_.Settle(ProofOfTheRunsFiles());
+    return changes_.Settle(plan_.ProofOfItsFiles(shortcuts_));
 }
 
 RunResult InstallationRun::Run(RunObserver& observer) {
@@ -48,15 +48,15 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     };
     if (!payloadCheck_.IsWhole())
         return ended(RunOutcome::PayloadDamaged);
-    const std::vector<PlannedFile> files = PlannedFiles();
+    // A target that depends on the current folder or drive is refused: its files and the
+    // uninstall list would hold relative paths.
+    RunPlan plan(store_, installDir_);
     if (!rt::IsRootedPath(installDir_) || !PartEndingInBlankOrDot(installDir_).empty() ||
-        !ListInTheSystemCodePage(files))
+        !plan.ListedInTheSystemCodePage())
         return ended(RunOutcome::FoldersNotCreated);
     if (!claim_.Take(installDir_))
         return ended(RunOutcome::FolderInUse);
-    plannedPaths_.clear();
-    for (const PlannedFile& file : files)
-        plannedPaths_.push_back(file.path);
+    plan_ = std::move(plan);
     // The folders are looked at before the recovery reads, renames or deletes anything in
     // them, and again once it has: from then on they are held.
     std::vector<std::string> accepted;
@@ -68,19 +68,20 @@ RunResult InstallationRun::Run(RunObserver& observer) {
                          : RunOutcome::RecoveryNotFinished);
     if (!FoundFoldersAccepted(observer, &held_, accepted, result.refusedAt))
         return ended(result.refusedAt.empty() ? RunOutcome::FolderLeftToOthers : RunOutcome::LinkInTheWay);
-    const SetAsidePlan plan = PlanSetAsides(plannedPaths_, rt::ContainingFolder(JournalPath(installDir_)));
-    result.refusedAt = FirstLinkInTheWay(plan);
+    const SetAsidePlan setAsides =
+        PlanSetAsides(plan_.Paths(), rt::ContainingFolder(JournalPath(installDir_)));
+    result.refusedAt = FirstLinkInTheWay(setAsides);
     if (!result.refusedAt.empty())
         return ended(RunOutcome::LinkInTheWay);
-    if (!TargetCanHoldTheInstallation(files, plan))
+    if (!plan_.TargetCanHoldTheInstallation(setAsides))
         return ended(RunOutcome::FoldersNotCreated);
-    if (!TargetHasRoom(files, plan, result.room))
+    if (!plan_.TargetHasRoom(setAsides, result.room))
         return ended(RunOutcome::NotEnoughRoom);
     if (!CreateFolders())
         return ended(RunOutcome::FoldersNotCreated);
-    for (const SetAsidePlan::Move& move : plan.moves)
+    for (const SetAsidePlan::Move& move : setAsides.moves)
         held_.Release(move.path); // a folder set aside whole is renamed by the run itself
-    changes_.ClearTheWay(plan, Creations(plan));
+    changes_.ClearTheWay(setAsides, plan_.Creations(setAsides));
     HoldFolder(DailyFolder(installDir_)); // the new one, in place of one set aside
     CopyManifest();
     observer.RangeKnown(CountManifestLines() - 1);
@@ -114,7 +115,7 @@ bool InstallationRun::FoundFoldersAccepted(RunObserver& observer, HeldFolders* h
 
 bool InstallationRun::SettleInterruptedRun(RunObserver& observer, Recovery& recovery) {
     recovery = engine::RecoverInterruptedRun(JournalPath(installDir_), installDir_, shortcuts_.LinkPlaces(),
-                                             ProofOfTheRunsFiles());
+                                             plan_.ProofOfItsFiles(shortcuts_));
     switch (recovery.outcome) {
     case Recovery::Outcome::NothingFound:
         return true;
@@ -127,157 +128,21 @@ bool InstallationRun::SettleInterruptedRun(RunObserver& observer, Recovery& reco
     }
 }
 
-// The payload's own manifest, line by line as the run reads its copy (the first lines
-// are read whether they are there or not).
-std::vector<std::string> InstallationRun::ManifestLines() const {
-    const Blob manifest = store_.Open(kManifestName, kManifestType);
-    std::vector<std::string> lines = rt::SplitLines(std::string(manifest.Data(), manifest.Size()));
-    lines.resize(std::max<std::size_t>(lines.size(), kMinimumManifestLines));
-    return lines;
-}
-
-// Every file the run writes, read from the payload's own manifest in memory by the
-// text file's line rules: the manifest copy, each entry, and the uninstall list.
-std::vector<InstallationRun::PlannedFile> InstallationRun::PlannedFiles() const {
-    const std::vector<std::string> lines = ManifestLines();
-    std::vector<PlannedFile> files{
-        {ManifestCopyPath(installDir_), store_.Open(kManifestName, kManifestType).Size()}};
-    std::size_t uninstallListSize = 0;
-    for (std::size_t line = 2; line <= lines.size(); ++line) {
-        const ManifestEntry entry = SplitManifestLine(lines[line - 1]);
-        const std::string path = EntryPath(installDir_, ClassOfLine(static_cast<long>(line)), entry.fileName);
-        files.push_back({path, store_.Open(entry.name, entry.type).Size()});
-        // Its UTF-8 takes at least the bytes of any code page's form the list holds.
-        uninstallListSize += path.size() + 2; // and its CR LF
-    }
-    files.push_back({UninstallListPath(installDir_), uninstallListSize});
-    return files;
-}
-
-// The files the run will create where nothing stands now (what stands is set aside in
-// the batch, or, where it cannot be, met when the run gets there).
-std::vector<std::string> InstallationRun::Creations(const SetAsidePlan& plan) const {
-    std::vector<std::string> creations;
-    for (const std::string& path : plannedPaths_)
-        if (!plan.occupied.count(path))
-            creations.push_back(path);
-    return creations;
-}
-
-// The bytes the run writes at a path: the manifest copy, a blob, or the uninstall list.
-bool InstallationRun::HoldsOnlyBytesOfTheRun(const std::string& path) const {
-    const auto planned = std::find(plannedPaths_.begin(), plannedPaths_.end(), path);
-    if (planned == plannedPaths_.end())
-        return false;
-    std::string expected;
-    const std::size_t index = static_cast<std::size_t>(planned - plannedPaths_.begin());
-    if (index + 1 == plannedPaths_.size()) {
-        expected =
-            rt::JoinLines(std::vector<std::string>(listedPaths_.begin() + 1, listedPaths_.begin() + index));
-    } else {
-        const ManifestEntry entry = index == 0 ? ManifestEntry{kManifestName, kManifestType, ""}
-                                               : SplitManifestLine(ManifestLines()[index]);
-        const Blob blob = store_.Open(entry.name, entry.type);
-        expected.assign(blob.Data(), blob.Size());
-    }
-    std::string bytes;
-    if (rt::ReadWholeFile(path, bytes) != 0 || bytes.size() > expected.size())
-        return false;
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        if (bytes[i] != expected[i] && bytes[i] != 0)
-            return false;
-    return true;
-}
-
-namespace {
-
-// Whether path is one of paths, case aside (as the system compares names).
-bool IsOneOf(const std::string& path, const std::vector<std::string>& paths) {
-    const std::string folded = rt::FoldCase(path);
-    return std::any_of(paths.begin(), paths.end(),
-                       [&folded](const std::string& each) { return rt::FoldCase(each) == folded; });
-}
-
-} // namespace
-
-bool InstallationRun::LinksToAFileOfTheRun(const std::string& path) const {
-    if (IsOneOf(path, plannedPaths_))
-        return false; // there only the run's bytes prove it
-    const std::string target = shortcuts_.LinkTarget(path);
-    return !target.empty() && IsOneOf(target, plannedPaths_);
-}
-
-BytesOfTheRun InstallationRun::ProofOfTheRunsFiles() const {
-    return [this](const std::string& path) {
-        return HoldsOnlyBytesOfTheRun(path) || LinksToAFileOfTheRun(path);
-    };
-}
-
 // The first link where the run would write through it or rename it: an entry in the
 // way, or the product's Programs folder (which the run makes, and an undo removes).
 // Renaming a link moves the link, not what it names, but a link there is not the
 // installation's and is left for its owner. The desktop folder itself may be a link
 // of its user's (Wine links it to the Unix desktop): it is the user's, not a place
 // below the target.
-std::string InstallationRun::FirstLinkInTheWay(const SetAsidePlan& plan) const {
-    if (!plan.links.empty())
-        return plan.links.front();
+std::string InstallationRun::FirstLinkInTheWay(const SetAsidePlan& setAsides) const {
+    if (!setAsides.links.empty())
+        return setAsides.links.front();
     const std::string programs = shortcuts_.ProductProgramsFolder();
     std::uint32_t attributes = 0;
     return !programs.empty() && rt::ReadAttributes(programs, attributes) &&
                    (attributes & os::kAttrReparsePoint)
                ? programs
                : "";
-}
-
-// The uninstall list names every file in the system's code page, the one the
-// uninstaller reads it in: each planned file's form there, kept in listedPaths_; false
-// for a target whose files that code page cannot name, refused before the run takes,
-// asks about or changes anything (a text test alone).
-bool InstallationRun::ListInTheSystemCodePage(const std::vector<PlannedFile>& files) {
-    listedPaths_.assign(files.size(), "");
-    for (std::size_t i = 0; i < files.size(); ++i)
-        if (!os::InSystemCodePage(files[i].path, listedPaths_[i]))
-            return false;
-    return true;
-}
-
-// A target the run could only partly fill is refused before anything is made: one
-// that depends on the current folder or drive (its files and the uninstall list would
-// then hold relative paths, refused in Install), or one too long for the deepest file
-// the run writes, a name it sets a file aside under, or a file in a folder it sets
-// aside whole (deleted after success).
-bool InstallationRun::TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files,
-                                                   const SetAsidePlan& plan) const {
-    for (const PlannedFile& file : files)
-        if (!os::FitsMaxPath(file.path))
-            return false;
-    return LongestPathIn(plan) <= os::kMaxPathChars && os::FitsMaxPath(JournalPath(installDir_));
-}
-
-// Compares what the run will write, each file in whole allocation units, with the
-// room on the target's volume. Files a reinstall sets aside are renamed, which takes no
-// room. The journal is counted at what its records take. When the volume cannot be
-// asked (a drive that is not there), creating the folders will tell.
-bool InstallationRun::TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan,
-                                    DiskSpace& room) const {
-    constexpr std::size_t kRecordBytes = 40; // a record's frame and fixed fields, beside its texts
-    std::uint64_t unit = 0;
-    if (!rt::RoomOnVolume(installDir_, room.free, unit))
-        return true;
-    unit = unit ? unit : 1;
-    std::uint64_t journal = 0;
-    for (const PlannedFile& file : files) {
-        room.needed += (file.size + unit - 1) / unit * unit;
-        journal += 2 * (kRecordBytes + file.path.size());
-    }
-    for (const SetAsidePlan::Move& move : plan.moves) {
-        journal += kRecordBytes + move.path.size() + move.aside.size();
-        for (const std::string& name : move.names)
-            journal += 4 + name.size();
-    }
-    room.needed += (journal + unit - 1) / unit * unit;
-    return room.needed <= room.free;
 }
 
 // The target folder (and its missing parents) comes first, as the journal lives in it;
@@ -335,7 +200,7 @@ long InstallationRun::CountManifestLines() {
         manifest.ReadLn();
     manifest.Close();
     // The manifest copy, one file a line, and the uninstall list.
-    if (static_cast<std::size_t>(std::max<long>(count, kMinimumManifestLines)) + 1 != plannedPaths_.size())
+    if (static_cast<std::size_t>(std::max<long>(count, kMinimumManifestLines)) + 1 != plan_.Paths().size())
         throw ManifestCopyChanged();
     return count;
 }
@@ -361,13 +226,13 @@ void InstallationRun::ExtractEntry(const std::string& line, long lineNumber, Run
     const ManifestEntry entry = SplitManifestLine(line);
     const std::string target = EntryPath(installDir_, ClassOfLine(lineNumber), entry.fileName);
     // Each line must name the file the plan made from the payload's own manifest.
-    if (static_cast<std::size_t>(lineNumber) >= plannedPaths_.size() ||
-        plannedPaths_[static_cast<std::size_t>(lineNumber) - 1] != target)
+    if (static_cast<std::size_t>(lineNumber) >= plan_.Paths().size() ||
+        plan_.Paths()[static_cast<std::size_t>(lineNumber) - 1] != target)
         throw ManifestCopyChanged();
     observer.EntryStarting(target);
     const Blob blob = store_.Open(entry.name, entry.type);
     WriteNewFile(target, blob.Data(), blob.Size());
-    uninstallList_.push_back(listedPaths_[static_cast<std::size_t>(lineNumber) - 1]);
+    uninstallList_.push_back(plan_.ListedPaths()[static_cast<std::size_t>(lineNumber) - 1]);
 }
 
 void InstallationRun::WriteNewFile(const std::string& path, const char* data, std::size_t size,

@@ -12,6 +12,7 @@
 #include "engine/RunChanges.h"
 #include "engine/RunJournal.h"
 #include "engine/RunObserver.h"
+#include "engine/RunPlan.h"
 #include "engine/ShortcutMaker.h"
 #include "runtime/Errors.h"
 #include "runtime/FolderClaim.h"
@@ -42,13 +43,6 @@ enum class RunOutcome {
 inline bool StoppedUnfinished(RunOutcome outcome) {
     return outcome == RunOutcome::FoldersNotCreated;
 }
-
-// What the run will write on the target's volume, in whole allocation units, and what
-// the volume has free for this user.
-struct DiskSpace {
-    std::uint64_t needed = 0;
-    std::uint64_t free = 0;
-};
 
 // How a run ended, and what it had to leave.
 struct RunResult {
@@ -96,30 +90,10 @@ class InstallationRun {
 
   private:
     RunResult Run(RunObserver& observer);
-    // A file the run will write, and its size.
-    struct PlannedFile {
-        std::string path;
-        std::size_t size;
-    };
-    std::vector<PlannedFile> PlannedFiles() const;
-    std::vector<std::string> ManifestLines() const;
-    std::string FirstLinkInTheWay(const SetAsidePlan& plan) const;
-    std::vector<std::string> Creations(const SetAsidePlan& plan) const;
-    // Whether the file at path holds only (a first part of) what the run writes there,
-    // lost bytes reading as zeros: deleting it loses nothing.
-    bool HoldsOnlyBytesOfTheRun(const std::string& path) const;
-    // Whether the file at path, where the run writes no file of its own, is a link to one
-    // of the run's files: a link the run saved and did not record.
-    bool LinksToAFileOfTheRun(const std::string& path) const;
-    // Either: the proof of the run's files an undo or a recovery is given.
-    BytesOfTheRun ProofOfTheRunsFiles() const;
+    std::string FirstLinkInTheWay(const SetAsidePlan& setAsides) const;
     // Undoes the run, proving by their bytes the files it made without recording it.
     LeftBehind Undo();
     rt::Error ManifestCopyChanged() const;
-    bool ListInTheSystemCodePage(const std::vector<PlannedFile>& files);
-    bool TargetCanHoldTheInstallation(const std::vector<PlannedFile>& files, const SetAsidePlan& plan) const;
-    bool TargetHasRoom(const std::vector<PlannedFile>& files, const SetAsidePlan& plan,
-                       DiskSpace& room) const;
     bool FoundFoldersAccepted(RunObserver& observer, HeldFolders* held, std::vector<std::string>& accepted,
                               std::string& link);
     // Settles an interrupted run's journal; false when the run cannot go on.
@@ -142,8 +116,7 @@ class InstallationRun {
 
     std::string installDir_;                 // the target of the current run, as typed
     std::vector<std::string> uninstallList_; // files written whole, in order, as listed
-    std::vector<std::string> plannedPaths_;  // every file the run writes, in order
-    std::vector<std::string> listedPaths_;   // the same in the system's code page, as listed
+    RunPlan plan_{store_};                   // the files of the current run
     rt::OwnedFile manifestCopy_;             // held from its writing until it is deleted
     RunJournal journal_;
     RunChanges changes_{journal_};
