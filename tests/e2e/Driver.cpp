@@ -264,16 +264,36 @@ HWND WaitForWindow(const char* windowClass, const char* title, DWORD millisecond
     return window;
 }
 
+namespace {
+// When the process started (0 when it cannot be opened, for example because it has ended).
+ULONGLONG StartTimeOf(DWORD processId) {
+    const HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process)
+        return 0;
+    FILETIME created = {}, exited, kernel, user;
+    GetProcessTimes(process, &created, &exited, &kernel, &user);
+    CloseHandle(process);
+    return ULARGE_INTEGER{{created.dwLowDateTime, created.dwHighDateTime}}.QuadPart;
+}
+} // namespace
+
 std::vector<DWORD> ChildProcesses(DWORD processId) {
     std::vector<DWORD> children;
     HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
     if (snapshot == INVALID_HANDLE_VALUE)
         return children;
+    // Process ids are reused soon: a process that names this id as its parent but is older
+    // than it was started by an earlier holder of the id (Wine's services name the
+    // session's first program, long gone).
+    const ULONGLONG parentStarted = StartTimeOf(processId);
     PROCESSENTRY32 process = {};
     process.dwSize = sizeof process;
     for (BOOL more = Process32First(snapshot, &process); more; more = Process32Next(snapshot, &process))
-        if (process.th32ParentProcessID == processId)
-            children.push_back(process.th32ProcessID);
+        if (process.th32ParentProcessID == processId) {
+            const ULONGLONG started = StartTimeOf(process.th32ProcessID);
+            if (started == 0 || started >= parentStarted)
+                children.push_back(process.th32ProcessID);
+        }
     CloseHandle(snapshot);
     return children;
 }
