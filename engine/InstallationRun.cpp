@@ -179,7 +179,7 @@ void InstallationRun::CopyManifest() {
     const Blob manifest = store_.Open(kManifestName, kManifestType);
     const std::string path = ManifestCopyPath(installDir_);
     os::Identity written, held;
-    WriteNewFile(path, manifest.Data(), manifest.Size(), &written);
+    WriteNewFile(path, manifest.Data(), manifest.Size(), nullptr, &written);
     const unsigned code = manifestCopy_.OpenForReading(path);
     if (code != 0)
         throw rt::IoError(code);
@@ -231,28 +231,31 @@ void InstallationRun::ExtractEntry(const std::string& line, long lineNumber, Run
         throw ManifestCopyChanged();
     observer.EntryStarting(target);
     const Blob blob = store_.Open(entry.name, entry.type);
-    WriteNewFile(target, blob.Data(), blob.Size());
+    WriteNewFile(target, blob.Data(), blob.Size(), &observer);
     uninstallList_.push_back(plan_.ListedPaths()[static_cast<std::size_t>(lineNumber) - 1]);
 }
 
 void InstallationRun::WriteNewFile(const std::string& path, const char* data, std::size_t size,
-                                   os::Identity* written) {
+                                   RunObserver* observer, os::Identity* written) {
     rt::NewFile file;
     changes_.OpenNewFile(path, file); // from here on the file is the run's, whole or not
-    file.WriteAll(data, size);
+    file.WriteAll(data, size, [observer] {
+        if (observer)
+            observer->StillWorking();
+    });
     if (written)
         file.ReadIdentity(*written);
 }
 
 LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
     const std::string uninstallList = rt::JoinLines(uninstallList_);
-    WriteNewFile(UninstallListPath(installDir_), uninstallList.data(), uninstallList.size());
+    WriteNewFile(UninstallListPath(installDir_), uninstallList.data(), uninstallList.size(), &observer);
     shortcuts_.CreateProgramsShortcut(installDir_ + "\\readme.txt", README_LINK_NAME, changes_);
     shortcuts_.CreateProgramsShortcut(installDir_ + "\\UnInstall.exe", UNINSTALL_LINK_NAME, changes_);
     shortcuts_.CreateProgramsShortcut(installDir_ + "\\" PROGRAM_FILE, PRODUCT_NAME, changes_);
     if (observer.DesktopShortcutWanted())
         shortcuts_.CreateDesktopShortcut(installDir_ + "\\" PROGRAM_FILE, PRODUCT_NAME, changes_);
-    const bool durable = NewFilesDurable();
+    const bool durable = NewFilesDurable(observer);
     const std::string manifestCopy = ManifestCopyPath(installDir_);
     manifestCopy_.Close();
     if (rt::FileExists(manifestCopy))
@@ -269,14 +272,16 @@ LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
 // volume covers every file there; where the volume cannot be flushed (a network share,
 // a substituted drive, no right to), each file is flushed. The links lie in the user's
 // profile, maybe on another volume: each is flushed after the shell saved it.
-bool InstallationRun::NewFilesDurable() const {
+bool InstallationRun::NewFilesDurable(RunObserver& observer) const {
     const bool volumeFlushed = os::FlushVolume(installDir_) == 0;
+    const std::string manifestCopy = ManifestCopyPath(installDir_);
     bool durable = true;
     for (const JournalRecord& record : journal_.Records()) {
         const bool inTarget = rt::IsInsideFolder(record.path, installDir_);
-        if (record.kind == RecordKind::Made && record.path != ManifestCopyPath(installDir_) &&
-            !(inTarget && volumeFlushed))
+        if (record.kind == RecordKind::Made && record.path != manifestCopy && !(inTarget && volumeFlushed)) {
             durable = os::FlushFile(record.path) == 0 && durable;
+            observer.StillWorking();
+        }
     }
     return durable;
 }

@@ -104,11 +104,12 @@ class InstallationRun {
     long CountManifestLines();
     bool ExtractEntries(RunObserver& observer); // false when cancelled
     void ExtractEntry(const std::string& line, long lineNumber, RunObserver& observer);
-    // Writes a new file of the run's (its identity to written, when given).
-    void WriteNewFile(const std::string& path, const char* data, std::size_t size,
+    // Writes a new file of the run's, telling the observer that work goes on between parts
+    // of a large one (its identity to written, when given).
+    void WriteNewFile(const std::string& path, const char* data, std::size_t size, RunObserver* observer,
                       os::Identity* written = nullptr);
     LeftBehind SucceedEnding(RunObserver& observer);
-    bool NewFilesDurable() const;
+    bool NewFilesDurable(RunObserver& observer) const;
 
     ShortcutMaker& shortcuts_;
     const PayloadStore& store_;

@@ -2,6 +2,8 @@
 
 #include "runtime/Errors.h"
 
+#include <algorithm>
+
 namespace rt {
 
 Error CannotCreateFile(const std::string& path, unsigned code) {
@@ -18,12 +20,18 @@ bool NewFile::ReadIdentity(os::Identity& identity) const {
     return file_.IsOpen() && os::ReadIdentity(file_.Handle(), path_, identity) == 0;
 }
 
-void NewFile::WriteAll(const void* data, std::size_t size) {
-    if (size == 0)
-        return;
-    std::size_t written = 0;
-    if (os::Write(file_.Handle(), data, size, written) != 0 || written != size)
-        throw Error("Stream write error");
+void NewFile::WriteAll(const void* data, std::size_t size, const std::function<void()>& betweenParts) {
+    const char* next = static_cast<const char*>(data);
+    for (std::size_t left = size; left > 0;) {
+        const std::size_t part = std::min(left, kWritePart);
+        std::size_t written = 0;
+        if (os::Write(file_.Handle(), next, part, written) != 0 || written != part)
+            throw Error("Stream write error");
+        next += part;
+        left -= part;
+        if (left > 0 && betweenParts)
+            betweenParts();
+    }
 }
 
 std::string JoinLines(const std::vector<std::string>& texts) {

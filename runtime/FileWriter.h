@@ -1,11 +1,13 @@
 // Writing a new file: created only where nothing of its name stands, shared with no
-// one, all its bytes written with one write, closed on every way out.
+// one, all its bytes written or an error raised, closed on every way out.
 #pragma once
 
 #include "runtime/Errors.h"
 #include "runtime/OsSeam.h"
 #include "runtime/OwnedFile.h"
 
+#include <cstddef>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,8 +21,15 @@ class NewFile {
     // raises nothing.
     unsigned CreateOnly(const std::string& path);
 
-    // One write of all the bytes; fewer bytes written raise "Stream write error".
-    void WriteAll(const void* data, std::size_t size);
+    // Writes all the bytes, in parts of at most kWritePart; betweenParts, when given, runs
+    // after each part but the last, so that a caller can keep its window answering while a
+    // large file is written. A part the system does not write whole raises "Stream write
+    // error", as one write of every byte would.
+    void WriteAll(const void* data, std::size_t size, const std::function<void()>& betweenParts = {});
+
+    // Large enough that the calls cost nothing beside the bytes, small enough that a part
+    // takes a fraction of a second on a slow disk.
+    static constexpr std::size_t kWritePart = std::size_t{4} << 20;
 
     // The identity of the open file; false when the system cannot tell it.
     bool ReadIdentity(os::Identity& identity) const;

@@ -272,11 +272,15 @@ void ProgressPage::DailyEntryWritten() {
     ++stepsNotShown_;
 }
 
-bool ProgressPage::MayGoOn() {
+void ProgressPage::StillWorking() {
     if (DisplayUpdateDue()) {
         BringScreenUpToDate();
         PumpWaitingMessages();
     }
+}
+
+bool ProgressPage::MayGoOn() {
+    StillWorking();
     return !cancelRequested_ || !CancelConfirmed();
 }
 

@@ -22,6 +22,7 @@ class RecordingObserver : public engine::RunObserver {
         currentEntry = path;
         ++entriesStarted;
     }
+    void StillWorking() override { ++stillWorking; }
     void DailyEntryWritten() override { ++position; }
     // What ends a run at killAtCheck as if its process had died: nothing after it runs.
     struct Killed {};
@@ -51,6 +52,7 @@ class RecordingObserver : public engine::RunObserver {
     long maximum = -1;
     std::string currentEntry;
     int entriesStarted = 0;
+    int stillWorking = 0;
     long position = 0;
     int checks = 0;
     int stopAtCheck = 0; // the cancel check that says no (none when 0)

@@ -34,6 +34,32 @@ TEST(NewFile, CreatesOnlyWhereNothingStandsAndHoldsOneFileAtATime) {
     EXPECT_EQ(file.CreateOnly(dir / std::string(280, 'n')), os::kErrorFilenameTooLong);
 }
 
+// A large file is written in parts with the caller's work between them, and holds the
+// same bytes as one write would have left.
+TEST(NewFile, WritesLargeFilesInPartsWithTheCallersWorkBetween) {
+    const std::size_t part = NewFile::kWritePart;
+    const struct {
+        std::size_t size;
+        int between;
+    } cases[] = {{0, 0}, {1, 0}, {part, 0}, {part + 1, 1}, {2 * part + 5, 2}};
+    TempFolder dir;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.size);
+        std::string bytes(c.size, '\0');
+        for (std::size_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<char>(i * 131 / 7);
+        const std::string path = dir / ("f" + std::to_string(c.size));
+        int between = 0;
+        {
+            NewFile file;
+            ASSERT_EQ(file.CreateOnly(path), 0u);
+            file.WriteAll(bytes.data(), bytes.size(), [&] { ++between; });
+        }
+        EXPECT_EQ(between, c.between);
+        EXPECT_TRUE(FileContent(path) == bytes);
+    }
+}
+
 TEST(CannotCreateFile, NamesTheFullPathAndTheSystemsTrimmedReason) {
     const std::string reason = TrimSystemMessage(os::SystemMessage(3));
     ASSERT_FALSE(reason.empty());

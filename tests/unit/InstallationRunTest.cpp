@@ -81,6 +81,21 @@ TEST(InstallationRun, SamplePayloadFillsTheFolderAndSucceeds) {
     EXPECT_EQ(r.observer.desktopChoiceReads, 1);
 }
 
+// A file of many write parts is written whole, the page hearing between the parts that
+// work goes on, and counts as one file.
+TEST(InstallationRun, ALargeFileIsWrittenWholeWithThePageHearingBetweenItsParts) {
+    TempFolder dir;
+    const std::string payload = MakePayload(dir, 2);
+    const std::string large(2 * rt::NewFile::kWritePart + 1, 'L');
+    PutFile(payload + "\\data\\sda.d", large);
+    RunFixture r(payload, dir / "Q");
+    ASSERT_EQ(r.Install(), "");
+    EXPECT_TRUE(FileContent(dir / "Q\\data\\sda.d") == large);
+    EXPECT_GE(r.observer.stillWorking, 2);
+    EXPECT_EQ(r.observer.entriesStarted, 7);
+    EXPECT_EQ(r.observer.position, 2);
+}
+
 TEST(TargetPaths, BlanksAroundTheFolderAreStrippedOnlyWhereTheRunStripsThem) {
     const std::string dir = "  C:\\Q  ";
     EXPECT_EQ(DataFolder(dir), "  C:\\Q  \\data");
@@ -307,6 +322,13 @@ TEST(InstallationRun, SuccessWaitsForTheNewFilesToReachTheDisk) {
         EXPECT_EQ(volumeFlushes, c.volumeFlushes ? 1 : 0) << c.name;
         const std::string link = second.earlier.links + "\\" PRODUCT_NAME ".lnk";
         EXPECT_EQ(flushed.count(link), c.fileFlushes ? 1u : 0u) << c.name;
+        // Between the files flushed one by one, the page heard that work goes on.
+        EXPECT_GE(r.observer.stillWorking,
+                  static_cast<int>(std::count_if(flushed.begin(), flushed.end(),
+                                                 [](const std::string& path) {
+                                                     return path.find("Setup.journal") == std::string::npos;
+                                                 })))
+            << c.name;
         EXPECT_EQ(flushed.count(r.installDir + "\\readme.txt"), c.volumeFlushes || !c.fileFlushes ? 0u : 1u)
             << c.name;
         EXPECT_FALSE(rt::FileExists(JournalPath(r.installDir))) << c.name;
