@@ -138,11 +138,7 @@ std::string InstallationRun::FirstLinkInTheWay(const SetAsidePlan& setAsides) co
     if (!setAsides.links.empty())
         return setAsides.links.front();
     const std::string programs = shortcuts_.ProductProgramsFolder();
-    std::uint32_t attributes = 0;
-    return !programs.empty() && rt::ReadAttributes(programs, attributes) &&
-                   (attributes & os::kAttrReparsePoint)
-               ? programs
-               : "";
+    return !programs.empty() && rt::IsLink(programs) ? programs : "";
 }
 
 // The target folder (and its missing parents) comes first, as the journal lives in it;

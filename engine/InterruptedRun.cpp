@@ -227,7 +227,7 @@ bool NoneIsALink(const std::set<std::string>& folders) {
             return rt::ReadAttributes(held, folder, attributes) && !(attributes & os::kAttrReparsePoint);
         case os::kErrorFileNotFound:
         case os::kErrorPathNotFound: // a link that leads nowhere may show by its path alone
-            return !rt::ReadAttributes(folder, attributes) || !(attributes & os::kAttrReparsePoint);
+            return !rt::IsLink(folder);
         default:
             return false;
         }

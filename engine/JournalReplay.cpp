@@ -49,11 +49,6 @@ std::string Moved(const std::string& path, const std::string& from, const std::s
     return path == from || rt::IsInsideFolder(path, from) ? to + path.substr(from.size()) : path;
 }
 
-bool IsLink(const std::string& path) {
-    std::uint32_t attributes = 0;
-    return rt::ReadAttributes(path, attributes) && (attributes & os::kAttrReparsePoint);
-}
-
 bool IsPlainFile(const std::string& path) {
     std::uint32_t attributes = 0;
     return rt::ReadAttributes(path, attributes) &&
@@ -79,7 +74,7 @@ std::set<std::string> FoldersStillAsWrittenInto(const std::vector<JournalRecord>
         if (record.kind != RecordKind::FolderWrittenInto)
             continue;
         os::Identity now;
-        if (IsLink(record.path) == record.link &&
+        if (rt::IsLink(record.path) == record.link &&
             rt::ReadIdentity(record.path, os::FinalLink::Followed, now) && now == record.identity)
             still.insert(record.path);
     }
@@ -199,7 +194,7 @@ class Undo {
     // Removes a folder that holds nothing but files proven the run's by their bytes;
     // false (and nothing removed) when anything in it is not, or it is no such folder.
     bool RemoveFolderOfTheRunsBytes(const std::string& folder) {
-        if (!IsFolder(folder) || IsLink(folder))
+        if (!IsFolder(folder) || rt::IsLink(folder))
             return false;
         const std::vector<os::FoundEntry> entries = rt::ListFolder(folder);
         for (const os::FoundEntry& entry : entries) {
@@ -342,7 +337,7 @@ void RemoveFoldersMade(const std::vector<JournalRecord>& folders) {
     for (const JournalRecord& folder : folders) {
         const bool ours = folder.kind == RecordKind::FolderMade ? IsStill(folder.path, folder.identity)
                                                                 : IsFolder(folder.path);
-        if (ours && !IsLink(folder.path))
+        if (ours && !rt::IsLink(folder.path))
             rt::RemoveDir(folder.path); // fails while it holds anything: then it is someone's
     }
 }

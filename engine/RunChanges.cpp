@@ -67,9 +67,8 @@ void RunChanges::NoteContainingFolder(const std::string& path) {
     const std::string folder = rt::ContainingFolder(path);
     if (!foldersNoted_.insert(folder).second)
         return;
-    std::uint32_t attributes = 0;
     JournalRecord record = RecordWithIdentity(RecordKind::FolderWrittenInto, folder, os::FinalLink::Followed);
-    record.link = rt::ReadAttributes(folder, attributes) && (attributes & os::kAttrReparsePoint);
+    record.link = rt::IsLink(folder);
     // On the disk before anything is made in the folder: only a folder the journal knows
     // is entered by an undo.
     journal_.AppendAndFlush(std::move(record));

@@ -2,6 +2,7 @@
 
 #include "framework/SystemLibraries.h"
 #include "runtime/OsSeam.h"
+#include "runtime/SystemFunction.h"
 
 #include <oleacc.h>
 
@@ -18,10 +19,8 @@ struct Oleacc {
     using ResultFromObject = LRESULT(WINAPI*)(REFIID, WPARAM, LPUNKNOWN);
     Oleacc() {
         if (HMODULE library = LoadSystemLibrary("oleacc.dll")) {
-            createStandard = reinterpret_cast<CreateStandard>(
-                reinterpret_cast<void*>(GetProcAddress(library, "CreateStdAccessibleObject")));
-            resultFromObject = reinterpret_cast<ResultFromObject>(
-                reinterpret_cast<void*>(GetProcAddress(library, "LresultFromObject")));
+            createStandard = os::SystemFunction<CreateStandard>(library, "CreateStdAccessibleObject");
+            resultFromObject = os::SystemFunction<ResultFromObject>(library, "LresultFromObject");
         }
     }
     CreateStandard createStandard = nullptr;

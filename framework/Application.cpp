@@ -2,6 +2,7 @@
 
 #include "framework/ErrorReport.h"
 #include "runtime/OsSeam.h"
+#include "runtime/SystemFunction.h"
 
 #include <algorithm>
 #include <exception>
@@ -27,10 +28,6 @@ LRESULT CALLBACK ApplicationProc(HWND window, UINT message, WPARAM wParam, LPARA
 // program starts where they do not.
 using BlockReasonCreate = BOOL(WINAPI*)(HWND, LPCWSTR);
 using BlockReasonDestroy = BOOL(WINAPI*)(HWND);
-
-FARPROC User32Function(const char* name) {
-    return GetProcAddress(GetModuleHandleA("user32.dll"), name);
-}
 
 // Disables every enabled window of this thread but the modal window's owner for its
 // lifetime, as a modal box of the application should. The owner is left to the modal
@@ -70,15 +67,13 @@ Application& App() {
 
 void Application::BlockSessionEnd(const std::string& reason) {
     sessionEndBlocked_ = true;
-    if (auto create = reinterpret_cast<BlockReasonCreate>(
-            reinterpret_cast<void*>(User32Function("ShutdownBlockReasonCreate"))))
+    if (auto create = os::SystemFunction<BlockReasonCreate>("user32.dll", "ShutdownBlockReasonCreate"))
         create(window_, os::Widened(reason).c_str());
 }
 
 void Application::AllowSessionEnd() {
     sessionEndBlocked_ = false;
-    if (auto destroy = reinterpret_cast<BlockReasonDestroy>(
-            reinterpret_cast<void*>(User32Function("ShutdownBlockReasonDestroy"))))
+    if (auto destroy = os::SystemFunction<BlockReasonDestroy>("user32.dll", "ShutdownBlockReasonDestroy"))
         destroy(window_);
 }
 

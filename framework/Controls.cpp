@@ -9,6 +9,7 @@
 #include "framework/SystemLibraries.h"
 #include "runtime/Errors.h"
 #include "runtime/OsSeam.h"
+#include "runtime/SystemFunction.h"
 
 #include <commctrl.h>
 #include <oleacc.h>
@@ -246,8 +247,7 @@ void InitializeCommonControls() {
     // loaded for the program's life, as its window classes must.
     HMODULE library = LoadSystemLibrary("comctl32.dll");
     using Initialize = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-    const auto initialize = reinterpret_cast<Initialize>(
-        reinterpret_cast<void*>(GetProcAddress(library, "InitCommonControlsEx")));
+    const auto initialize = os::SystemFunction<Initialize>(library, "InitCommonControlsEx");
     INITCOMMONCONTROLSEX classes = {sizeof classes,
                                     ICC_PROGRESS_CLASS | ICC_ANIMATE_CLASS | ICC_WIN95_CLASSES};
     if (initialize)

@@ -1,6 +1,7 @@
 #include "framework/Dpi.h"
 
 #include "framework/GdiObjects.h"
+#include "runtime/SystemFunction.h"
 
 namespace framework {
 
@@ -23,8 +24,7 @@ int ScreenDpi() {
 int DpiOf(HWND window) {
     // From Windows 10 1607 on; looked up, so that the program starts on older systems.
     using DpiForWindow = UINT(WINAPI*)(HWND);
-    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow")));
+    static const auto dpiForWindow = os::SystemFunction<DpiForWindow>("user32.dll", "GetDpiForWindow");
     const int dpi = dpiForWindow && window ? static_cast<int>(dpiForWindow(window)) : 0;
     return dpi > 0 ? dpi : ScreenDpi();
 }

@@ -1,6 +1,7 @@
 #include "framework/PackedBitmap.h"
 
 #include "framework/GdiObjects.h"
+#include "runtime/SystemFunction.h"
 
 #include <cstdint>
 #include <cstring>
@@ -26,8 +27,7 @@ std::vector<std::uint8_t> ResourceBytes(const std::string& name) {
 // The unpacker is ntdll's, which every process has loaded (from Windows XP on).
 std::vector<std::uint8_t> Unpacked(const std::vector<std::uint8_t>& packed) {
     using Decompress = LONG(WINAPI*)(USHORT, PUCHAR, ULONG, PUCHAR, ULONG, PULONG);
-    const auto decompress = reinterpret_cast<Decompress>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "RtlDecompressBuffer")));
+    const auto decompress = os::SystemFunction<Decompress>("ntdll.dll", "RtlDecompressBuffer");
     std::uint32_t size = 0;
     if (!decompress || packed.size() < sizeof size)
         return {};

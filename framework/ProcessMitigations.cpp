@@ -1,5 +1,7 @@
 #include "framework/ProcessMitigations.h"
 
+#include "runtime/SystemFunction.h"
+
 #include <windows.h>
 
 namespace framework {
@@ -27,8 +29,7 @@ PROCESS_MITIGATION_IMAGE_LOAD_POLICY ImageLoads(bool system32First) {
 } // namespace
 
 void TurnOnProcessMitigations() {
-    const auto set = reinterpret_cast<SetPolicy>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("kernel32.dll"), "SetProcessMitigationPolicy")));
+    const auto set = os::SystemFunction<SetPolicy>("kernel32.dll", "SetProcessMitigationPolicy");
     if (!set)
         return;
     PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY redirection = {};

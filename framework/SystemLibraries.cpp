@@ -1,15 +1,12 @@
 #include "framework/SystemLibraries.h"
 
+#include "runtime/SystemFunction.h"
+
 #include <initializer_list>
 
 namespace framework {
 
 namespace {
-
-template <class Function> Function Kernel32Function(const char* name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
-}
 
 // Systems with the LOAD_LIBRARY_SEARCH_* flags (and SetDefaultDllDirectories) export
 // AddDllDirectory. A test build acts as a system without them.
@@ -17,7 +14,7 @@ bool SearchFlagsOffered() {
 #ifdef SETUP_AS_IF_WITHOUT_SEARCH_FLAGS
     return false;
 #else
-    return Kernel32Function<FARPROC>("AddDllDirectory") != nullptr;
+    return os::SystemFunction<FARPROC>("kernel32.dll", "AddDllDirectory") != nullptr;
 #endif
 }
 
@@ -30,11 +27,11 @@ void ConfineDllSearchToSystemFolder() {
     using SetFlags = BOOL(WINAPI*)(DWORD);
     // Windows 7 on (and earlier systems with a security update): the current folder
     // after the system folders when a file is looked for along the search path.
-    if (const auto setSearchPathMode = Kernel32Function<SetFlags>("SetSearchPathMode"))
+    if (const auto setSearchPathMode = os::SystemFunction<SetFlags>("kernel32.dll", "SetSearchPathMode"))
         setSearchPathMode(BASE_SEARCH_PATH_ENABLE_SAFE_SEARCHMODE | BASE_SEARCH_PATH_PERMANENT);
     if (!SearchFlagsOffered())
         return;
-    if (const auto setDefault = Kernel32Function<SetFlags>("SetDefaultDllDirectories"))
+    if (const auto setDefault = os::SystemFunction<SetFlags>("kernel32.dll", "SetDefaultDllDirectories"))
         setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 

@@ -129,6 +129,11 @@ bool ReadAttributes(const OwnedFile& held, const std::string& path, std::uint32_
     return read;
 }
 
+bool IsLink(const std::string& path) {
+    std::uint32_t attributes = 0;
+    return ReadAttributes(path, attributes) && (attributes & os::kAttrReparsePoint);
+}
+
 unsigned FileSetAttr(const std::string& path, std::uint32_t attributes) {
     return os::WriteAttributes(path, attributes);
 }

@@ -63,6 +63,9 @@ bool ReadAttributes(const std::string& path, std::uint32_t& attributes);
 // the path names: the handle tells a link on Windows, but under Wine only the path's
 // attributes do. False when either cannot be read.
 bool ReadAttributes(const OwnedFile& held, const std::string& path, std::uint32_t& attributes);
+// Whether the entry at path is itself a link (a symbolic link, a junction): its link bit,
+// read without following it; false when there is no entry or it cannot be read.
+bool IsLink(const std::string& path);
 
 // Sets the entry's attribute bits; answers 0 or the system's error code.
 unsigned FileSetAttr(const std::string& path, std::uint32_t attributes);

@@ -1,6 +1,7 @@
 // The claim on a folder over the Win32 seam: a mutex in a namespace only administrators
 // reach, and the path the system knows the folder by.
 #include "runtime/OsSeam.h"
+#include "runtime/SystemFunction.h"
 #include "runtime/Win32Seam.h"
 
 #include <windows.h>
@@ -13,13 +14,6 @@ using win32::DescriptorFrom;
 using win32::OwnedDescriptor;
 
 namespace {
-
-// A kernel32 function looked up at run time: the program's headers and import libraries
-// stop at Windows XP, where the claims' namespace and final paths do not exist.
-template <class Function> Function Kernel32(const char* name) {
-    return reinterpret_cast<Function>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), name)));
-}
 
 // Only the system and administrators may reach the claims' namespace and claims.
 constexpr char kClaimsAccess[] = "D:P(A;;GA;;;SY)(A;;GA;;;BA)";
@@ -57,9 +51,10 @@ class Boundary {
 // is named in a private namespace stays reachable only while a handle to it is open.
 class ClaimsNamespace {
   public:
+    using Close = BOOLEAN(WINAPI*)(HANDLE, ULONG);
     ~ClaimsNamespace() {
         if (handle_)
-            Kernel32<BOOLEAN(WINAPI*)(HANDLE, ULONG)>("ClosePrivateNamespace")(handle_, 0);
+            SystemFunction<Close>("kernel32.dll", "ClosePrivateNamespace")(handle_, 0);
     }
     // 0 when open; 120 where the system has no private namespaces (before Vista; Wine 8,
     // whose kernel32 lacks all but a stub of CreateBoundaryDescriptorW); any other code
@@ -67,14 +62,18 @@ class ClaimsNamespace {
     unsigned Open() {
         if (handle_)
             return 0;
-        const auto createBoundary = Kernel32<HANDLE(WINAPI*)(LPCWSTR, ULONG)>("CreateBoundaryDescriptorW");
-        const auto addSid = Kernel32<BOOL(WINAPI*)(HANDLE*, PSID)>("AddSIDToBoundaryDescriptor");
-        const auto deleteBoundary = Kernel32<Boundary::Delete>("DeleteBoundaryDescriptor");
-        const auto create =
-            Kernel32<HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR)>("CreatePrivateNamespaceW");
-        const auto open = Kernel32<HANDLE(WINAPI*)(LPVOID, LPCWSTR)>("OpenPrivateNamespaceW");
+        const auto createBoundary =
+            SystemFunction<HANDLE(WINAPI*)(LPCWSTR, ULONG)>("kernel32.dll", "CreateBoundaryDescriptorW");
+        const auto addSid =
+            SystemFunction<BOOL(WINAPI*)(HANDLE*, PSID)>("kernel32.dll", "AddSIDToBoundaryDescriptor");
+        const auto deleteBoundary =
+            SystemFunction<Boundary::Delete>("kernel32.dll", "DeleteBoundaryDescriptor");
+        const auto create = SystemFunction<HANDLE(WINAPI*)(LPSECURITY_ATTRIBUTES, LPVOID, LPCWSTR)>(
+            "kernel32.dll", "CreatePrivateNamespaceW");
+        const auto open =
+            SystemFunction<HANDLE(WINAPI*)(LPVOID, LPCWSTR)>("kernel32.dll", "OpenPrivateNamespaceW");
         if (!createBoundary || !addSid || !deleteBoundary || !create || !open ||
-            !Kernel32<void*>("ClosePrivateNamespace"))
+            !SystemFunction<Close>("kernel32.dll", "ClosePrivateNamespace"))
             return ERROR_CALL_NOT_IMPLEMENTED;
         Boundary boundary(createBoundary(kClaimsNamespaceW, 0), deleteBoundary);
         BYTE administrators[SECURITY_MAX_SID_SIZE];
@@ -141,7 +140,8 @@ void ReleaseClaim(ClaimHandle claim) {
 }
 
 unsigned FinalPath(const std::string& folder, std::string& finalPath) {
-    const auto final = Kernel32<DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD)>("GetFinalPathNameByHandleW");
+    const auto final = SystemFunction<DWORD(WINAPI*)(HANDLE, LPWSTR, DWORD, DWORD)>(
+        "kernel32.dll", "GetFinalPathNameByHandleW");
     if (!final)
         return ERROR_CALL_NOT_IMPLEMENTED;
     const win32::WidePath wide(folder);

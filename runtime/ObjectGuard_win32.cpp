@@ -3,6 +3,7 @@
 // holding a folder so that it cannot be renamed or deleted.
 #include "runtime/ChangeRights.h"
 #include "runtime/OsSeam.h"
+#include "runtime/SystemFunction.h"
 #include "runtime/Win32Seam.h"
 
 #include <windows.h>
@@ -17,17 +18,15 @@ using win32::AsHandle;
 
 namespace {
 
-using QueryInformationFile = LONG(WINAPI*)(HANDLE, void* status, void* information, ULONG length, int kind);
-
 // NtQueryVolumeInformationFile: what the volume of an open file is, from the handle alone.
 constexpr int kFileFsDeviceInformation = 4;
 constexpr int kFileFsAttributeInformation = 5;
 constexpr ULONG kRemoteDevice = 0x10;       // FILE_REMOTE_DEVICE
 constexpr ULONG kPersistentAccessLists = 8; // FILE_PERSISTENT_ACLS
 
-QueryInformationFile QueryVolumeInformation() {
-    static const auto function = reinterpret_cast<QueryInformationFile>(reinterpret_cast<void*>(
-        GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryVolumeInformationFile")));
+win32::QueryInformationFile QueryVolumeInformation() {
+    static const auto function =
+        SystemFunction<win32::QueryInformationFile>("ntdll.dll", "NtQueryVolumeInformationFile");
     return function;
 }
 

@@ -3,6 +3,7 @@
 // ObjectGuard_win32.cpp, the folder claim in FolderClaim_win32.cpp, texts, messages and
 // the hash in SystemServices_win32.cpp.
 #include "runtime/OsSeam.h"
+#include "runtime/SystemFunction.h"
 #include "runtime/Text.h"
 #include "runtime/Win32Seam.h"
 
@@ -22,9 +23,6 @@ using win32::WidePath;
 
 namespace win32 {
 
-// The security descriptor a text (SDDL) describes, freed at the end; null when the text
-// was refused.
-using OwnedDescriptor = std::unique_ptr<void, decltype(&LocalFree)>;
 OwnedDescriptor DescriptorFrom(const char* text) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     ConvertStringSecurityDescriptorToSecurityDescriptorA(text, SDDL_REVISION_1, &descriptor, nullptr);
@@ -60,11 +58,10 @@ void Fill(const WIN32_FIND_DATAW& data, FoundEntry& entry) {
 // NtQueryInformationFile's FileInternalInformation: the file's index on its volume, from
 // the open handle alone (GetFileInformationByHandle asks for much more).
 constexpr int kFileInternalInformation = 6;
-using QueryInformationFile = LONG(WINAPI*)(HANDLE, void* status, void* information, ULONG length, int kind);
 
-QueryInformationFile QueryFileInformation() {
-    static const auto function = reinterpret_cast<QueryInformationFile>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryInformationFile")));
+win32::QueryInformationFile QueryFileInformation() {
+    static const auto function =
+        SystemFunction<win32::QueryInformationFile>("ntdll.dll", "NtQueryInformationFile");
     return function;
 }
 
@@ -143,7 +140,8 @@ unsigned FlushVolume(const std::string& folder) {
     if (code == 0 || rootPath.size() != 3 || rootPath[1] != ':')
         return code;
     wchar_t device[MAX_PATH] = {};
-    if (QueryDosDeviceW(Widened(rootPath.substr(0, 2)).c_str(), device, MAX_PATH) && wcsncmp(device, L"\\??\\", 4) == 0)
+    if (QueryDosDeviceW(Widened(rootPath.substr(0, 2)).c_str(), device, MAX_PATH) &&
+        wcsncmp(device, L"\\??\\", 4) == 0)
         return ERROR_INVALID_FUNCTION;
     return FlushOpened(Widened("\\\\.\\" + rootPath.substr(0, 2)).c_str(), 0);
 }

@@ -1,6 +1,6 @@
 // What the files of the Win32 seam share: a seam handle as the system's, a call's result
-// as the seam's code, a path as the wide calls take it, a security descriptor from its
-// text form. For those files only.
+// as the seam's code, a path as the wide calls take it, the type of ntdll's queries on a
+// handle, a security descriptor from its text form. For those files only.
 #pragma once
 
 #include "runtime/OsSeam.h"
@@ -38,6 +38,10 @@ class WidePath {
     WideText text_;
     unsigned code_;
 };
+
+// ntdll's NtQueryInformationFile and NtQueryVolumeInformationFile: what a class of
+// information (kind) says of an open file or its volume, from the handle alone.
+using QueryInformationFile = LONG(WINAPI*)(HANDLE, void* status, void* information, ULONG length, int kind);
 
 // The security descriptor a text (SDDL) describes, freed at the end; null when the text
 // was refused.

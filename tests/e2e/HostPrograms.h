@@ -1,6 +1,6 @@
-// Reaching the host system from a test under Wine: the host's path of a path in the Wine
-// prefix, and starting a host program (Wine can neither make nor move a Unix link, and
-// reads access lists from Unix permissions, so links and modes are made on the host).
+// Reaching the host system from a test under Wine: starting a host program (Wine can
+// neither make nor move a Unix link, and reads access lists from Unix permissions, so
+// links and modes are made on the host, at paths testing_support::HostPath gives).
 #pragma once
 
 #include <functional>
@@ -8,9 +8,6 @@
 #include <vector>
 
 namespace e2e {
-
-// The path on the host of a path in the Wine prefix; "" when not under Wine.
-std::string HostPath(const std::string& path);
 
 // Runs a program of the host system (Wine starts one named by its path on drive Z:, the
 // host's root) and waits until done() answers true. Wine gives no handle to wait on for

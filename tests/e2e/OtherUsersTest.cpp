@@ -20,6 +20,7 @@
 
 using namespace e2e;
 using testing_support::FileContent;
+using testing_support::HostPath;
 using testing_support::PutFile;
 
 namespace {

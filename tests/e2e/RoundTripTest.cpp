@@ -25,6 +25,7 @@
 using namespace e2e;
 using testing_support::DescribeFile;
 using testing_support::FileContent;
+using testing_support::HostPath;
 using testing_support::PutFile;
 
 namespace {

@@ -14,12 +14,6 @@ namespace testing_support {
 
 namespace {
 
-std::string Unix(const std::string& path) { // the host's C:\ is its root
-    std::string unix = path.substr(path.size() >= 2 && path[1] == ':' ? 2 : 0);
-    std::replace(unix.begin(), unix.end(), '\\', '/');
-    return unix;
-}
-
 void Collect(const std::string& folder, Contents& contents) {
     for (const FolderEntry& entry : ListFolder(folder)) {
         const std::string path = folder + "\\" + entry.name;
@@ -92,7 +86,7 @@ class Unflushed {
 
     void ReadAsZeros(const SectorLoss& sectors) const {
         for (const auto& [file, ranges] : ranges_) {
-            const int fd = open(Unix(file).c_str(), O_WRONLY);
+            const int fd = open(HostPath(file).c_str(), O_WRONLY);
             for (const Range& range : ranges)
                 Zero(fd, range, file == sectors.file ? &sectors.lost : nullptr);
             if (file == sectors.file && sectors.endsAt != SIZE_MAX && !ranges.empty())
@@ -145,7 +139,7 @@ void LayOut(const std::vector<std::string>& roots, const Contents& contents) {
     }
     for (const auto& [path, bytes] : contents) { // a folder sorts before what it holds
         if (bytes == "folder")
-            mkdir(Unix(path).c_str(), 0755);
+            mkdir(HostPath(path).c_str(), 0755);
         else
             PutFile(path, bytes);
     }

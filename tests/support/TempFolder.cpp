@@ -4,12 +4,15 @@
 #include "runtime/OsSeam.h"
 #include "runtime/Text.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <string>
 
 #ifdef _WIN32
+#include "runtime/SystemFunction.h"
+
 #include <windows.h>
 #else
 #include <ctime>
@@ -41,16 +44,6 @@ std::string TempRoot() {
     return root;
 #endif
 }
-
-#ifndef _WIN32
-std::string UnixPath(const std::string& path) {
-    std::string unix = path.substr(2);
-    for (char& c : unix)
-        if (c == '\\')
-            c = '/';
-    return unix;
-}
-#endif
 
 int ProcessId() {
 #ifdef _WIN32
@@ -124,10 +117,7 @@ unsigned OpenToOverwrite(const std::string& path, os::FileHandle& file) {
         return GetLastError();
     file = reinterpret_cast<os::FileHandle>(handle);
 #else
-    std::string unix = path.substr(2); // the host's C:\ is its root
-    for (char& c : unix)
-        c = c == '\\' ? '/' : c;
-    const int fd = open(unix.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    const int fd = open(HostPath(path).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0)
         return os::kErrorAccessDenied;
     if (flock(fd, LOCK_EX | LOCK_NB) != 0) {
@@ -163,7 +153,7 @@ void SetLastWriteYear(const std::string& path, int year) {
     when.tm_mday = 1;
     when.tm_isdst = -1;
     const timeval times[2] = {{std::mktime(&when), 0}, {std::mktime(&when), 0}};
-    utimes(UnixPath(path).c_str(), times);
+    utimes(HostPath(path).c_str(), times);
 #endif
 }
 
@@ -176,7 +166,7 @@ long long LastWriteTime(const std::string& path) {
            data.ftLastWriteTime.dwLowDateTime;
 #else
     struct stat info;
-    if (stat(UnixPath(path).c_str(), &info) != 0)
+    if (stat(HostPath(path).c_str(), &info) != 0)
         return 0;
     return static_cast<long long>(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
 #endif
@@ -195,20 +185,31 @@ std::string FileContent(const std::string& path) {
     return content;
 }
 
+std::string HostPath(const std::string& path) {
+#ifdef _WIN32
+    // Wine's own call, looked up: only Wine's kernel32 has it.
+    using UnixName = char*(CDECL*)(LPCWSTR);
+    const auto unixName = os::SystemFunction<UnixName>("kernel32.dll", "wine_get_unix_file_name");
+    if (!unixName)
+        return "";
+    const std::unique_ptr<char, void (*)(char*)> name(unixName(os::Widened(path).c_str()),
+                                                      [](char* p) { HeapFree(GetProcessHeap(), 0, p); });
+    return name ? name.get() : "";
+#else
+    std::string host = path.substr(path.size() >= 2 && path[1] == ':' ? 2 : 0);
+    std::replace(host.begin(), host.end(), '\\', '/');
+    return host;
+#endif
+}
+
 bool MakeFolderLink(const std::string& target, const std::string& link) {
 #ifdef _WIN32
-    using UnixName = char*(CDECL*)(LPCWSTR);
-    const auto unixName = reinterpret_cast<UnixName>(
-        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-    if (!unixName)
-        return false; // links are made by Wine's own means
-    const auto unix = [&](const std::string& path) {
-        const std::unique_ptr<char, void (*)(char*)> name(unixName(os::Widened(path).c_str()),
-                                                          [](char* p) { HeapFree(GetProcessHeap(), 0, p); });
-        return std::string(name ? name.get() : "");
-    };
-    std::string command = "/bin/ln -s \"" + unix(target) + "\" \"" + unix(rt::ContainingFolder(link)) + "/" +
-                          rt::FileNamePart(link) + "\"";
+    // Links are made by Wine's own means; the link's own name is not there yet.
+    const std::string hostTarget = HostPath(target), hostFolder = HostPath(rt::ContainingFolder(link));
+    if (hostTarget.empty() || hostFolder.empty())
+        return false;
+    std::string command =
+        "/bin/ln -s \"" + hostTarget + "\" \"" + hostFolder + "/" + rt::FileNamePart(link) + "\"";
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process;
@@ -221,7 +222,7 @@ bool MakeFolderLink(const std::string& target, const std::string& link) {
     for (int waited = 0; waited < 200 && !rt::DirectoryExists(link + "\\"); ++waited)
         Sleep(25);
 #else
-    if (symlink(UnixPath(target).c_str(), UnixPath(link).c_str()) != 0)
+    if (symlink(HostPath(target).c_str(), HostPath(link).c_str()) != 0)
         return false;
 #endif
     return rt::DirectoryExists(link + "\\");

@@ -49,6 +49,10 @@ void SetLastWriteYear(const std::string& path, int year);
 long long LastWriteTime(const std::string& path);
 // The file's bytes, or "<missing>" when it cannot be read.
 std::string FileContent(const std::string& path);
+// The host system's path of a path in the Windows form. Under Wine, Wine's own name for it
+// ("" when Wine does not tell, or the program does not run under Wine); on the host, the
+// path without its drive, with "/" for "\" (the host's C:\ is its root).
+std::string HostPath(const std::string& path);
 // Makes link a symbolic link to the folder target, which Wine shows as a junction: on
 // the host by symlink, under Wine by the host's ln, which Wine starts like any program.
 // False when the link does not lead to the folder.

@@ -16,6 +16,8 @@
 #include <windows.h>
 
 #include <sddl.h>
+
+#include "runtime/SystemFunction.h"
 #endif
 
 using testing_support::MakeFolderLink;
@@ -62,7 +64,7 @@ TEST(FolderClaim, EverySpellingOfOneFolderIsOneClaim) {
 namespace {
 
 bool SystemHasPrivateNamespaces() {
-    return GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreatePrivateNamespaceW") != nullptr;
+    return os::SystemFunction<FARPROC>("kernel32.dll", "CreatePrivateNamespaceW") != nullptr;
 }
 
 // A mutex that another program made first under a name, with an access list of its

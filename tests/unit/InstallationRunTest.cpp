@@ -32,6 +32,7 @@ using testing_support::FakeShortcuts;
 using testing_support::FileContent;
 using testing_support::FileLines;
 using testing_support::FolderStore;
+using testing_support::HostPath;
 using testing_support::MakePayload;
 using testing_support::PutFile;
 using testing_support::RecordingObserver;
@@ -356,15 +357,6 @@ TEST(InstallationRun, AReadOnlyFileUnderAPayloadNameIsRefusedAndKept) {
 }
 
 #ifndef _WIN32
-namespace {
-
-std::string UnixPath(std::string path) { // the host's C:\ is its root
-    std::replace(path.begin(), path.end(), '\\', '/');
-    return path.substr(2);
-}
-
-} // namespace
-
 // A link where the run would write through it or rename it (a folder of the
 // installation, an entry in the way, the links' folder) is refused before anything is
 // written, and what it leads to stays as it was.
@@ -379,8 +371,8 @@ TEST(InstallationRun, ALinkWhereTheRunWouldWriteIsRefusedWithNothingWrittenThrou
         if (!rt::RemoveFile(dir / linked))
             RemoveAll(dir / linked);
         ASSERT_EQ(
-            symlink(UnixPath(dir / "elsewhere" + (linked == "Q\\readme.txt" ? "\\readme.txt" : "")).c_str(),
-                    UnixPath(dir / linked).c_str()),
+            symlink(HostPath(dir / "elsewhere" + (linked == "Q\\readme.txt" ? "\\readme.txt" : "")).c_str(),
+                    HostPath(dir / linked).c_str()),
             0)
             << linked << " " << std::strerror(errno);
         const Snapshot before = TakeSnapshot(dir.Path()), elsewhere = TakeSnapshot(dir / "elsewhere");
@@ -400,11 +392,11 @@ TEST(InstallationRun, TheFoldersLookedAtAreTheFoldersWrittenInto) {
     TempFolder dir;
     Reinstall next(dir);
     rt::CreateDir(dir / "elsewhere");
-    chmod(UnixPath(dir / "Q").c_str(), 0777);
+    chmod(HostPath(dir / "Q").c_str(), 0777);
     next.r.observer.installIntoFoldersOthersCanChange = true;
     next.r.observer.whileAsked = [&] {
         RemoveAll(dir / "Q\\data");
-        ASSERT_EQ(symlink(UnixPath(dir / "elsewhere").c_str(), UnixPath(dir / "Q\\data").c_str()), 0);
+        ASSERT_EQ(symlink(HostPath(dir / "elsewhere").c_str(), HostPath(dir / "Q\\data").c_str()), 0);
     };
     ASSERT_EQ(next.r.Install(), "");
     EXPECT_EQ(next.r.result.outcome, RunOutcome::LinkInTheWay);
@@ -440,7 +432,7 @@ TEST(InstallationRun, TheFileListCopyCannotBeChangedUnderTheRun) {
         EXPECT_EQ(os::MoveEntry(copy, copy + ".x"), os::kErrorSharingViolation);
         std::string lines = FileContent(copy);
         lines.replace(lines.rfind("data\\day\\000004.day"), 20, "..\\..\\..\\outside.txt");
-        std::ofstream(UnixPath(copy), std::ios::binary) << lines;
+        std::ofstream(HostPath(copy), std::ios::binary) << lines;
     };
     EXPECT_EQ(r.Install(), "The file list \"" + copy + "\" was changed while the installation was running");
     EXPECT_FALSE(rt::FileExists(dir / "outside.txt"));

@@ -448,8 +448,7 @@ TEST(InterruptedRunRecovery, ATrustedJournalIsActedOnOnlyThroughRealFolders) {
 TEST(InterruptedRunRecovery, AJournalOthersCouldHaveWrittenIsMovedAsideWithNothingTouched) {
     TempFolder dir;
     KilledReinstall killed(MakePayload(dir, 4), dir / "Q");
-    std::string unixTarget = killed.target.substr(2); // the host's C:\ is its root
-    std::replace(unixTarget.begin(), unixTarget.end(), '\\', '/');
+    const std::string unixTarget = HostPath(killed.target);
     for (const std::string& unixPath : {unixTarget, unixTarget + "/Setup.journal"}) {
         const mode_t mode = unixPath == unixTarget ? 0777 : 0666;
         ASSERT_EQ(chmod(std::string(unixPath).c_str(), mode), 0);

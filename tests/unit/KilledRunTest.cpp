@@ -274,17 +274,12 @@ TEST(RunFolders, OnlyTheFoldersTheRunMakesGetTheInstallationsRightsAndOthersAreA
     TempFolder dir;
     const mode_t umaskBefore = umask(0);
     const std::string payload = MakePayload(dir, 2);
-    const auto unixPath = [](std::string path) { // the host's C:\ is its root
-        for (char& c : path)
-            c = c == '\\' ? '/' : c;
-        return path.substr(2);
-    };
     const auto setMode = [&](const std::string& folder, mode_t mode) {
-        chmod(unixPath(folder).c_str(), mode);
+        chmod(HostPath(folder).c_str(), mode);
     };
     const auto modeOf = [&](const std::string& folder) {
         struct stat info {};
-        stat(unixPath(folder).c_str(), &info);
+        stat(HostPath(folder).c_str(), &info);
         return info.st_mode & 07777;
     };
     rt::CreateDir(dir / "mine");

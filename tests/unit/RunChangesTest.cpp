@@ -13,6 +13,7 @@
 
 using testing_support::ErrorMessageOf;
 using testing_support::FileContent;
+using testing_support::HostPath;
 using testing_support::PutFile;
 using testing_support::TakeSnapshot;
 using testing_support::TempFolder;
@@ -83,12 +84,7 @@ TEST_F(RunChanges, AFolderTurnedIntoALinkIsNotEntered) {
     PutFile(dir / "elsewhere\\b.txt", "precious");
     rt::RemoveFile(dir / "Q\\data\\b.txt");
     rt::RemoveDir(dir / "Q\\data");
-    const std::string unixDir = dir.Path().substr(2);
-    std::string from = unixDir + "/elsewhere", to = unixDir + "/Q/data";
-    for (std::string* path : {&from, &to})
-        for (char& c : *path)
-            c = c == '\\' ? '/' : c;
-    ASSERT_EQ(symlink(from.c_str(), to.c_str()), 0);
+    ASSERT_EQ(symlink(HostPath(dir / "elsewhere").c_str(), HostPath(dir / "Q\\data").c_str()), 0);
     const auto before = TakeSnapshot(dir / "elsewhere");
     changes.Settle();
     EXPECT_EQ(TakeSnapshot(dir / "elsewhere"), before);

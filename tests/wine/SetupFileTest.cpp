@@ -2,6 +2,7 @@
 // and carries its application manifest and version record.
 #include "ProductInfo.h"
 #include "runtime/OsSeam.h"
+#include "runtime/SystemFunction.h"
 
 #include <gtest/gtest.h>
 
@@ -43,8 +44,7 @@ std::string VersionString(const std::vector<char>& record, const char* name) {
 // attribute, in document order; empty when the text is not well-formed.
 std::vector<std::string> XmlElements(const std::string& xml) {
     using Create = HRESULT(WINAPI*)(REFIID, void**, IMalloc*);
-    const auto create = reinterpret_cast<Create>(
-        reinterpret_cast<void*>(GetProcAddress(LoadLibraryA("xmllite.dll"), "CreateXmlReader")));
+    const auto create = os::SystemFunction<Create>(LoadLibraryA("xmllite.dll"), "CreateXmlReader");
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, xml.size());
     std::memcpy(GlobalLock(memory), xml.data(), xml.size());
     GlobalUnlock(memory);
