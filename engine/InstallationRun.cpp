@@ -36,7 +36,7 @@ LeftBehind InstallationRun::Abandon() {
 LeftBehind InstallationRun::Undo() {
     manifestCopy_.Close(); // the undo deletes it
     held_.ReleaseAll();    // and may remove the folders the run made
-    return changes_.Settle(plan_.ProofOfItsFiles(shortcuts_));
+    return changes_.EndSettlingTheRecords(plan_.ProofOfItsFiles(shortcuts_));
 }
 
 RunResult InstallationRun::Run(RunObserver& observer) {
@@ -62,7 +62,7 @@ RunResult InstallationRun::Run(RunObserver& observer) {
     std::vector<std::string> accepted;
     if (!FoundFoldersAccepted(observer, nullptr, accepted, result.refusedAt))
         return ended(result.refusedAt.empty() ? RunOutcome::FolderLeftToOthers : RunOutcome::LinkInTheWay);
-    if (!SettleInterruptedRun(observer, result.recovery))
+    if (!RecoverAnyInterruptedRun(observer, result.recovery))
         return ended(result.recovery.outcome == Recovery::Outcome::FolderInUse
                          ? RunOutcome::FolderInUse
                          : RunOutcome::RecoveryNotFinished);
@@ -113,7 +113,7 @@ bool InstallationRun::FoundFoldersAccepted(RunObserver& observer, HeldFolders* h
     return true;
 }
 
-bool InstallationRun::SettleInterruptedRun(RunObserver& observer, Recovery& recovery) {
+bool InstallationRun::RecoverAnyInterruptedRun(RunObserver& observer, Recovery& recovery) {
     recovery = engine::RecoverInterruptedRun(JournalPath(installDir_), installDir_, shortcuts_.LinkPlaces(),
                                              plan_.ProofOfItsFiles(shortcuts_));
     switch (recovery.outcome) {
@@ -259,7 +259,7 @@ LeftBehind InstallationRun::SucceedEnding(RunObserver& observer) {
     if (!durable)
         return changes_.EndKeepingWhatWasSetAside();
     journal_.MarkSucceeded(); // nothing can fail any more: the earlier files go
-    return changes_.Settle();
+    return changes_.EndSettlingTheRecords();
 }
 
 // Whether every file the run wrote has reached the disk, so that a power cut after the

@@ -96,8 +96,9 @@ class InstallationRun {
     rt::Error ManifestCopyChanged() const;
     bool FoundFoldersAccepted(RunObserver& observer, HeldFolders* held, std::vector<std::string>& accepted,
                               std::string& link);
-    // Settles an interrupted run's journal; false when the run cannot go on.
-    bool SettleInterruptedRun(RunObserver& observer, Recovery& recovery);
+    // Recovers an interrupted run from its journal in the target folder, when there is
+    // one; false when the run cannot go on.
+    bool RecoverAnyInterruptedRun(RunObserver& observer, Recovery& recovery);
     bool CreateFolders();
     void HoldFolder(const std::string& folder);
     void CopyManifest();

@@ -248,8 +248,8 @@ Recovery JournalMovedAside(const std::string& journalPath,
     return recovery;
 }
 
-Recovery Settle(const std::string& journalPath, const ParsedJournal& journal,
-                const BytesOfTheRun& bytesOfTheRun) {
+Recovery SettleTrustedJournal(const std::string& journalPath, const ParsedJournal& journal,
+                              const BytesOfTheRun& bytesOfTheRun) {
     Recovery recovery;
     const Settled settled = SettleRecords(
         journal.records, rt::ContainingFolder(journalPath), [&journalPath] { rt::RemoveFile(journalPath); },
@@ -294,7 +294,7 @@ Recovery RecoverInterruptedRun(const std::string& journalPath, const std::string
     if (!journal.Usable() || !BelongsHere(journalPath, journal.installDir, installDir) ||
         !places.AllowAll(journal.records) || !NoneIsALink(places.FoldersActedThrough(journal.records)))
         return JournalMovedAside(journalPath);
-    return Settle(journalPath, journal, bytesOfTheRun);
+    return SettleTrustedJournal(journalPath, journal, bytesOfTheRun);
 }
 
 } // namespace engine

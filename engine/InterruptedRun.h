@@ -6,7 +6,7 @@
 // damaged one, the records read before the damage tell what stays under other names.
 #pragma once
 
-#include "engine/JournalReplay.h"
+#include "engine/SettleRecords.h"
 
 #include <string>
 #include <vector>

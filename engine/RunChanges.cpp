@@ -171,7 +171,7 @@ void RunChanges::AdoptWrittenFile(const std::string& path) {
     journal_.Append(std::move(made));
 }
 
-LeftBehind RunChanges::Settle(const BytesOfTheRun& bytesOfTheRun) {
+LeftBehind RunChanges::EndSettlingTheRecords(const BytesOfTheRun& bytesOfTheRun) {
     const std::vector<JournalRecord> records = journal_.Records(); // the settling records more
     const Settled settled = SettleRecords(
         records, rt::ContainingFolder(journal_.Path()), [this] { journal_.Delete(); }, bytesOfTheRun,

@@ -9,9 +9,9 @@
 // replaces is set aside whole. Undoing puts them back; completing drops them.
 #pragma once
 
-#include "engine/JournalReplay.h"
 #include "engine/RunJournal.h"
 #include "engine/SetAsidePlan.h"
+#include "engine/SettleRecords.h"
 #include "runtime/FileWriter.h"
 #include "runtime/FolderRights.h"
 #include "runtime/UndoableCreation.h"
@@ -60,7 +60,7 @@ class RunChanges : public rt::UndoableCreation {
     // folders that held it, unless something had to be left: the journal then stays on
     // disk for the next run into the folder to finish. Closes the journal either way, so
     // that a second call does nothing.
-    LeftBehind Settle(const BytesOfTheRun& bytesOfTheRun = {});
+    LeftBehind EndSettlingTheRecords(const BytesOfTheRun& bytesOfTheRun = {});
 
     // Ends a run whose new files are all in place but could not all be written through
     // to the disk: what it set aside stays where it is, named in keptAside, and the

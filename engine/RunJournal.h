@@ -2,7 +2,7 @@
 // RunChanges, which makes them), written to a file in the target folder before the
 // change can be seen on disk, so that the run can be undone, or completed past its
 // success point, whether it is still going or was killed and the next run finds the
-// file (see JournalReplay). The journal only writes, flushes and hands back its
+// file (see SettleRecords). The journal only writes, flushes and hands back its
 // records; it changes nothing else on disk.
 //
 // The order of writes and flushes, which makes a power cut recoverable:

@@ -4,9 +4,9 @@
 // room), and the proof, for an undo or a recovery, that a file is one of the run's.
 #pragma once
 
-#include "engine/JournalReplay.h"
 #include "engine/PayloadStore.h"
 #include "engine/SetAsidePlan.h"
+#include "engine/SettleRecords.h"
 #include "engine/ShortcutMaker.h"
 
 #include <cstddef>

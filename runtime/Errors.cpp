@@ -6,7 +6,7 @@
 
 namespace rt {
 
-IoError::IoError(unsigned code) : Error(IoErrorMessage(code)), code_(code) {}
+IoError::IoError(unsigned code) : Error(IoErrorMessage(code)) {}
 
 std::string IoErrorMessage(unsigned code) {
     switch (code) {

@@ -17,15 +17,11 @@ class Error : public std::exception {
     std::string message_;
 };
 
-// An I/O error: the system's error code (or a reader code, 100 to 106) and the
-// message that the I/O error table gives for it.
+// An I/O error: the message that the I/O error table gives for the system's error code
+// (or a reader code, 100 to 106), which tells the code.
 class IoError : public Error {
   public:
     explicit IoError(unsigned code);
-    unsigned Code() const { return code_; }
-
-  private:
-    unsigned code_;
 };
 
 // Reader codes raised by the text reader itself.

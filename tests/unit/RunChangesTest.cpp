@@ -45,7 +45,7 @@ TEST_F(RunChanges, WhatIsNoLongerTheRunsIsLeftAlone) {
     ASSERT_EQ(rt::MoveEntry(dir / "other", dir / "Q\\a.txt"), 0u);
     PutFile(dir / "Q\\data\\c.txt", "someone else's");
     // Nothing of the run's stays: a.txt and the folders that hold another's file are theirs.
-    EXPECT_EQ(changes.Settle().count, 0);
+    EXPECT_EQ(changes.EndSettlingTheRecords().count, 0);
     EXPECT_EQ(FileContent(dir / "Q\\a.txt"), "someone else's");
     EXPECT_FALSE(rt::FileExists(dir / "Q\\data\\b.txt"));
     EXPECT_EQ(FileContent(dir / "Q\\data\\c.txt"), "someone else's");
@@ -61,7 +61,7 @@ TEST_F(RunChanges, AFileHeldOpenElsewhereIsNeitherReplacedNorSetAside) {
     os::Close(other);
     EXPECT_EQ(FileContent(held), "mine");
     EXPECT_FALSE(rt::FileExists(held + ".bak"));
-    EXPECT_EQ(changes.Settle().count, 0);
+    EXPECT_EQ(changes.EndSettlingTheRecords().count, 0);
     EXPECT_EQ(FileContent(held), "mine");
 }
 
@@ -70,7 +70,7 @@ TEST_F(RunChanges, AFolderInTheWayIsRefusedAndAForeignWriterSkipsIt) {
     EXPECT_EQ(ErrorMessageOf([&] { Write(changes, dir / "in the way", "x"); }),
               rt::CannotCreateFile(dir / "in the way", os::kErrorAccessDenied).what());
     EXPECT_FALSE(changes.PrepareForeignFile(dir / "in the way"));
-    EXPECT_EQ(changes.Settle().count, 0);
+    EXPECT_EQ(changes.EndSettlingTheRecords().count, 0);
     EXPECT_TRUE(rt::DirectoryExists(dir / "in the way"));
 }
 
@@ -86,7 +86,7 @@ TEST_F(RunChanges, AFolderTurnedIntoALinkIsNotEntered) {
     rt::RemoveDir(dir / "Q\\data");
     ASSERT_EQ(symlink(HostPath(dir / "elsewhere").c_str(), HostPath(dir / "Q\\data").c_str()), 0);
     const auto before = TakeSnapshot(dir / "elsewhere");
-    changes.Settle();
+    changes.EndSettlingTheRecords();
     EXPECT_EQ(TakeSnapshot(dir / "elsewhere"), before);
 }
 #endif
@@ -104,7 +104,7 @@ TEST_F(RunChanges, AFileThatAppearsDuringTheSetAsideStaysItsOwners) {
     changes.ClearTheWay(plan, {folder + "\\a.day"});
     Write(changes, folder + "\\a.day", "new a");
     journal.MarkSucceeded();
-    EXPECT_TRUE(changes.Settle().Nothing());
+    EXPECT_TRUE(changes.EndSettlingTheRecords().Nothing());
     EXPECT_EQ(FileContent(folder + "\\mine.txt"), "mine");
     EXPECT_EQ(FileContent(folder + "\\a.day"), "new a");
     EXPECT_FALSE(rt::DirectoryExists(plan.moves[0].aside));
@@ -126,6 +126,6 @@ TEST_F(RunChanges, AFolderThatCannotMoveWholeIsSetAsideFileByFile) {
     EXPECT_EQ(FileContent(folder + "\\a.day.bak"), "a");
     Write(changes, folder + "\\a.day", "new a");
     rt::RemoveFile(plan.moves[0].aside);
-    EXPECT_TRUE(changes.Settle().Nothing());
+    EXPECT_TRUE(changes.EndSettlingTheRecords().Nothing());
     EXPECT_EQ(TakeSnapshot(dir.Path()), before);
 }

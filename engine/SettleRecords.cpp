@@ -1,4 +1,4 @@
-#include "engine/JournalReplay.h"
+#include "engine/SettleRecords.h"
 
 #include "engine/SetAsidePlan.h"
 #include "runtime/FileSystem.h"
@@ -122,10 +122,11 @@ bool IsAncestorOrSame(const std::string& folder, const std::string& of) {
     return of == folder || rt::IsInsideFolder(of, folder);
 }
 
-class Undo {
+// The undo of a run by its records, newest first.
+class Rollback {
   public:
-    Undo(const std::vector<JournalRecord>& records, const std::string& journalFolder,
-         const BytesOfTheRun& bytesOfTheRun, const RecordFirst& recordFirst)
+    Rollback(const std::vector<JournalRecord>& records, const std::string& journalFolder,
+             const BytesOfTheRun& bytesOfTheRun, const RecordFirst& recordFirst)
         : records_(records), journalFolder_(journalFolder), bytesOfTheRun_(bytesOfTheRun),
           recordFirst_(recordFirst), enterable_(FoldersStillAsWrittenInto(records)),
           unsettled_(UnsettledCreations(records)), originals_(Originals(records)) {}
@@ -139,7 +140,7 @@ class Undo {
                 break;
             case RecordKind::Creating:
                 if (unsettled_[i])
-                    SettleUnprovenFile(record);
+                    DeleteOrMoveAsideUnrecordedFile(record);
                 break;
             case RecordKind::SettingAside:
                 PutBack(record);
@@ -178,7 +179,7 @@ class Undo {
     // file there now that is not the earlier one may be the run's, or may have been put
     // there since (a link the user made again). Only one that holds nothing is deleted;
     // any other is set aside under a free name and named, never deleted.
-    void SettleUnprovenFile(const JournalRecord& record) {
+    void DeleteOrMoveAsideUnrecordedFile(const JournalRecord& record) {
         if (!Enterable(record.path) || !IsPlainFile(record.path) || HoldsTheOriginal(record.path))
             return;
         if (ProvenTheRuns(record.path) && DeleteFile(record.path))
@@ -378,9 +379,10 @@ Settled SettleRecords(const std::vector<JournalRecord>& records, const std::stri
     settled.completed = std::any_of(records.begin(), records.end(),
                                     [](const JournalRecord& r) { return r.kind == RecordKind::Succeeded; });
     std::vector<JournalRecord> foldersAfterJournal;
-    settled.left = settled.completed
-                       ? CompleteRecords(records)
-                       : Undo(records, journalFolder, bytesOfTheRun, recordFirst).Run(foldersAfterJournal);
+    settled.left =
+        settled.completed
+            ? CompleteRecords(records)
+            : Rollback(records, journalFolder, bytesOfTheRun, recordFirst).Run(foldersAfterJournal);
     if (settled.left.Nothing()) {
         deleteJournal();
         RemoveFoldersMade(foldersAfterJournal);
