@@ -1,8 +1,11 @@
-// The installation run: folders, the manifest copy, the count pass, the extraction
-// pass with its cancel check, and the two endings. It runs synchronously on the
-// calling thread, tells its observer how it goes and returns how it ended. It owns
-// every undo of what it made (a cancel, the abandoning of a stopped run, the recovery
-// of a killed one) and returns what each had to leave; its caller only says so.
+// The installation run: the checks before anything is made (the payload, the target and
+// its plan, the folders found, room), the recovery of an interrupted run, the folders,
+// the manifest copy, the count pass, the extraction pass with its cancel check, and the
+// two endings (success, cancel). It runs synchronously on the calling thread, tells its
+// observer how it goes and returns how it ended. Every undo is asked for here: a
+// cancel's and the abandoning of a stopped run's (carried out by RunChanges through
+// SettleRecords), and a killed run's (RecoverInterruptedRun); it returns what each had
+// to leave, and its caller only says so.
 #pragma once
 
 #include "engine/FoundFolders.h"

@@ -26,9 +26,8 @@
 namespace engine {
 
 // Version 3 writes checkpoints. Version 2, without them, holds its texts in UTF-8 as
-// version 3 does; a damaged frame before its last is damage. Version 1, written before
-// the program was Unicode, holds them in the system's code page; it is read by
-// converting them.
+// version 3 does; a damaged frame before its last is damage. Version 1 holds them in the
+// system's code page; it is read by converting them.
 constexpr std::uint32_t kJournalVersion = 3;
 constexpr std::uint32_t kUncheckpointedJournalVersion = 2;
 constexpr std::uint32_t kCodePageJournalVersion = 1;

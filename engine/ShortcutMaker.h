@@ -1,5 +1,6 @@
-// What the installation run's success ending needs from the shell: the links it makes,
-// and where they go.
+// What the installation run needs from the shell: the links its success ending makes,
+// the folders they go into (where a recovery may act), and where a saved link leads (how
+// an undo proves a link the run's).
 #pragma once
 
 #include "runtime/UndoableCreation.h"

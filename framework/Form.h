@@ -1,7 +1,7 @@
-// A form: a top-level window owned by the application window, built from a layout
-// of controls (positions in client pixels at 96 DPI, scaled to the screen's DPI). The
-// window procedure sends every event to the form's named handlers through the
-// application's dispatch point.
+// A form: a top-level window owned by the application window, built from a layout of
+// controls (positions in client pixels at 96 DPI, scaled to the window's DPI: that of
+// the monitor it is on). The window procedure sends every event to the form's named
+// handlers through the application's dispatch point.
 #pragma once
 
 #include "framework/Bounds.h"

@@ -1,9 +1,12 @@
-// The one seam between the primitives and the operating system. Two implementations:
-// OsSeam_win32.cpp (kernel32's wide calls, the product) and OsSeam_posix.cpp (host tests
-// and the host benchmark). The seam never raises: every call answers with 0 for
-// success or a Windows system error code, and the primitives above decide what that
-// means. Texts and paths are UTF-8 with "\" separators, whatever the system's code page
-// for programs that are not Unicode: the Win32 seam hands them to the wide calls.
+// The one seam between the primitives and the operating system. Two implementations,
+// each in several files: Win32 (the product; kernel32's wide calls) in OsSeam_win32.cpp,
+// ObjectGuard_win32.cpp, FolderClaim_win32.cpp and SystemServices_win32.cpp, and POSIX
+// (host tests and the host benchmark) in the _posix.cpp files of the same names, with
+// FolderSearch_posix.cpp and SeamChanges_posix.cpp. The seam never raises: every call
+// answers with 0 for success or a Windows system error code, and the primitives above
+// decide what that means. Texts and paths are UTF-8 with "\" separators, whatever the
+// system's code page for programs that are not Unicode: the Win32 seam hands them to the
+// wide calls.
 #pragma once
 
 #include <array>

@@ -1,7 +1,10 @@
-// The two shortcut operations. Each makes one shell link to an existing file, with
-// only its target path and working folder set, and has the link file's place (and a
-// folder made for it) prepared and recorded through an undoable creation, so that it
-// can be undone. COM must be initialised on the calling thread.
+// The shortcuts: the two operations that make a link, on the desktop and in the
+// product's Programs folder, and what the run asks the shell about links (the folders
+// they go into, the product's Programs folder, where a saved link leads). Each operation
+// makes one shell link to an existing file, with only its target path and working folder
+// set, and has the link file's place (and a folder made for it) prepared and recorded
+// through an undoable creation, so that it can be undone. COM must be initialised on the
+// calling thread.
 #pragma once
 
 #include "runtime/UndoableCreation.h"

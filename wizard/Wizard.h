@@ -1,8 +1,10 @@
-// The navigator: owns the target folder the pages share, the payload, the installation run
-// (with the check of the payload, which it starts at once on a thread of its own) and
-// the four pages in their order, and moves between the pages when they ask. No page
-// names another. The pages after the first are made when first reached, so that the
-// first page comes up without waiting for the others.
+// The navigator: owns what the pages share (the target folder, the payload, the shell's
+// shortcuts and the installation run, whose check of the payload it starts at once on a
+// thread of its own) and the four pages in their order. It moves between the pages when
+// they ask, ends the program when one quits, and hands the task bar's Close to the
+// progress page once that page is made. No page names another. The pages after the
+// first are made when first reached, so that the first page comes up without waiting
+// for the others.
 #pragma once
 
 #include <string>

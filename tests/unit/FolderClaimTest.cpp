@@ -88,8 +88,8 @@ class Squatter {
     HANDLE mutex_;
 };
 
-// The name every installer used to claim a folder by: a hash of its spelling, in the
-// global namespace, which any user may create first.
+// A name a claim could be guessed under: a hash of the folder's spelling, in the global
+// namespace, which any user may create first.
 std::string PredictableName(const std::string& folder) {
     std::uint64_t hash = 14695981039346656037ull;
     for (const char byte : rt::FoldCase(folder))
@@ -116,8 +116,8 @@ TEST(FolderClaim, ANameMadeFirstByAnotherProgramNeverWeakensTheClaim) {
     const std::string target = dir / "Quenvale";
     const char* const everyoneButAdministrators = "D:(D;;GA;;;BA)(A;;GA;;;WD)";
     {
-        const Squatter oldName(PredictableName(target), "D:(A;;GA;;;WD)");
-        ASSERT_TRUE(oldName.Made());
+        const Squatter guessedName(PredictableName(target), "D:(A;;GA;;;WD)");
+        ASSERT_TRUE(guessedName.Made());
         rt::FolderClaim claim;
         EXPECT_TRUE(claim.Take(target));
     }

@@ -196,7 +196,7 @@ TEST(JournalReader, GivesBackTheRecordsBeforeACut) {
 // checkpoint, which says every byte before it was on the disk, is damage, the header's
 // too: the journal gives nothing to act on, only the records before the damage to tell
 // from. Damage in the checkpoint itself, unflushed, is a torn tail. A version-2 journal,
-// with no checkpoint, is read as before: only its last frame may be torn (past its length
+// with no checkpoint, is read by its own rule: only its last frame may be torn (past its length
 // and the length's checksum, since a length that is not its own is never trusted).
 TEST(JournalReader, DamageIsATornTailOnlyWhereTheDiskMayNotHaveHeldTheJournal) {
     for (const std::uint32_t version : {kJournalVersion, kUncheckpointedJournalVersion}) {
