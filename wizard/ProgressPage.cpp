@@ -87,29 +87,37 @@ void ProgressPage::RunAndFollowItsOutcome() {
         onQuit(); // nothing was written
         return;
     }
-    engine::RunResult result;
+    const engine::RunResult result = RunStoppingOnError();
+    BringScreenUpToDate();
+    if (engine::StoppedUnfinished(result.outcome))
+        StopAfterTheFoldersFailed();
+    else
+        FollowTheEnding(result);
+}
+
+engine::RunResult ProgressPage::RunStoppingOnError() {
     try {
         const SessionEndBlocked writing;
-        result = run_.Install(installDir_, *this);
+        return run_.Install(installDir_, *this);
     } catch (...) {
         BringScreenUpToDate(); // the stopped page shows the last path and position
         EnterStoppedState();   // before the error report, so that its way out is there
         throw;
     }
-    BringScreenUpToDate();
-    if (engine::StoppedUnfinished(result.outcome)) {
-        EnterStoppedState(); // first, so that "取消" has its way out while the box is up
-        // Owned by the window with the keyboard focus, or by the page when a click
-        // left none (the focused button was disabled).
-        framework::ShowMessageBox(GetFocus() ? GetFocus() : Handle(), kFolderFailure, kFolderFailureCaption,
-                                  MB_OK);
-        return;
-    }
+}
+
+void ProgressPage::StopAfterTheFoldersFailed() {
+    EnterStoppedState(); // first, so that "取消" has its way out while the box is up
+    // Owned by the window with the keyboard focus, or by the page when a click
+    // left none (the focused button was disabled).
+    framework::ShowMessageBox(GetFocus() ? GetFocus() : Handle(), kFolderFailure, kFolderFailureCaption,
+                              MB_OK);
+}
+
+void ProgressPage::FollowTheEnding(const engine::RunResult& result) {
     switch (result.outcome) {
     case engine::RunOutcome::PayloadDamaged:
-        stage_ = Stage::Ended;
-        Tell(kPayloadDamaged, MB_ICONSTOP); // shown again if closed while the check went
-        onQuit(); // nothing was written, and nothing can be installed from this program
+        EndForTheDamagedPayload();
         break;
     case engine::RunOutcome::NotEnoughRoom:
         ReturnToReady();
@@ -117,35 +125,51 @@ void ProgressPage::RunAndFollowItsOutcome() {
                                   MB_OK | MB_ICONEXCLAMATION);
         break;
     case engine::RunOutcome::RecoveryNotFinished:
-        ReturnToReady();
-        Tell(RecoveryNotFinishedText(result.recovery), MB_ICONEXCLAMATION);
+        ReturnToReadyTelling(RecoveryNotFinishedText(result.recovery));
         break;
     case engine::RunOutcome::FolderInUse:
-        ReturnToReady();
-        Tell(kFolderInUseText, MB_ICONEXCLAMATION);
+        ReturnToReadyTelling(kFolderInUseText);
         break;
     case engine::RunOutcome::LinkInTheWay:
-        ReturnToReady();
-        Tell(LinkInTheWayText(result.refusedAt), MB_ICONEXCLAMATION);
+        ReturnToReadyTelling(LinkInTheWayText(result.refusedAt));
         break;
     case engine::RunOutcome::FolderLeftToOthers:
         ReturnToReady(); // the user's own choice: nothing more to say
         break;
     case engine::RunOutcome::Cancelled:
-        stage_ = Stage::Ended;
-        TellWhatTheUndoLeft(result.left);
-        onQuit();
+        EndAfterTheCancel(result.left);
         break;
-    case engine::RunOutcome::FoldersNotCreated: // a stopped run, met above
+    case engine::RunOutcome::FoldersNotCreated: // a stopped run (StopAfterTheFoldersFailed)
         break;
     case engine::RunOutcome::Succeeded:
-        stage_ = Stage::Ended;
-        if (!result.left.atRestart.empty() || !result.left.Nothing() || !result.left.keptAside.empty() ||
-            !result.left.unconfirmed.empty())
-            Tell(DroppedLaterText(result.left), MB_ICONINFORMATION);
-        onNext();
+        MoveOnToTheFinish(result.left);
         break;
     }
+}
+
+void ProgressPage::EndForTheDamagedPayload() {
+    stage_ = Stage::Ended;
+    Tell(kPayloadDamaged, MB_ICONSTOP); // shown again if closed while the check went
+    // Nothing was written, and nothing can be installed from this program.
+    onQuit();
+}
+
+void ProgressPage::EndAfterTheCancel(const engine::LeftBehind& left) {
+    stage_ = Stage::Ended;
+    TellWhatTheUndoLeft(left);
+    onQuit();
+}
+
+void ProgressPage::MoveOnToTheFinish(const engine::LeftBehind& left) {
+    stage_ = Stage::Ended;
+    if (!left.atRestart.empty() || !left.Nothing() || !left.keptAside.empty() || !left.unconfirmed.empty())
+        Tell(DroppedLaterText(left), MB_ICONINFORMATION);
+    onNext();
+}
+
+void ProgressPage::ReturnToReadyTelling(const std::string& text) {
+    ReturnToReady();
+    Tell(text, MB_ICONEXCLAMATION);
 }
 
 bool ProgressPage::PayloadCheckAwaited() {

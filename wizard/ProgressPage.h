@@ -31,7 +31,22 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     };
 
     void Install();
+    // Waits for the check of the payload, runs the installation and does what its outcome
+    // asks of the screen.
     void RunAndFollowItsOutcome();
+    // The run, with the session's end blocked while it writes; on an error the page shows
+    // the stopped state before the error goes on to its report.
+    engine::RunResult RunStoppingOnError();
+    // A run stopped without finishing: the stopped state, and the folder failure's box.
+    void StopAfterTheFoldersFailed();
+    // Any other outcome: back to the page as before "安装" (a target refused, with why),
+    // or the page's end (the payload damaged, a cancel undone, success).
+    void FollowTheEnding(const engine::RunResult& result);
+    void EndForTheDamagedPayload();
+    void EndAfterTheCancel(const engine::LeftBehind& left);
+    // On to the finish page, after saying what the run could not drop, if anything.
+    void MoveOnToTheFinish(const engine::LeftBehind& left);
+    void ReturnToReadyTelling(const std::string& text);
     // Before the run: while the check of the payload (started with the program) still
     // goes, says so, shows how far it is on the bar and handles waiting messages; a
     // cancel request is answered at once. False when the user confirmed it: nothing was
