@@ -235,9 +235,9 @@ void InstallationRun::WriteNewFile(const std::string& path, const char* data, st
                                    RunObserver* observer, os::Identity* written) {
     rt::NewFile file;
     changes_.OpenNewFile(path, file); // from here on the file is the run's, whole or not
-    file.WriteAll(data, size, [observer] {
+    file.WriteAll(data, size, [observer, &path] {
         if (observer)
-            observer->StillWorking();
+            observer->StillWorking(path);
     });
     if (written)
         file.ReadIdentity(*written);
@@ -276,7 +276,7 @@ bool InstallationRun::NewFilesDurable(RunObserver& observer) const {
         const bool inTarget = rt::IsInsideFolder(record.path, installDir_);
         if (record.kind == RecordKind::Made && record.path != manifestCopy && !(inTarget && volumeFlushed)) {
             durable = os::FlushFile(record.path) == 0 && durable;
-            observer.StillWorking();
+            observer.StillWorking(record.path);
         }
     }
     return durable;

@@ -18,10 +18,11 @@ class RunObserver {
     virtual void RangeKnown(long maximum) = 0;
     // The file about to be written, for every entry.
     virtual void EntryStarting(const std::string& path) = 0;
-    // Between parts of one file's bytes, and between the files flushed at the end: work
-    // that can take seconds goes on. The page keeps its window answering and its screen up
-    // to date; a cancel is still answered only before the next daily entry.
-    virtual void StillWorking() = 0;
+    // Between parts of one file's bytes, and after each file flushed at the end: work on
+    // the file at path, which can take seconds, goes on. The page keeps its window
+    // answering and shows the file; a cancel is still answered only before the next daily
+    // entry.
+    virtual void StillWorking(const std::string& path) = 0;
     // A daily entry was written whole: one step along the bar.
     virtual void DailyEntryWritten() = 0;
     // Asked before each daily entry: false ends the run the cancel way.

@@ -296,7 +296,15 @@ void ProgressPage::DailyEntryWritten() {
     ++stepsNotShown_;
 }
 
-void ProgressPage::StillWorking() {
+void ProgressPage::StillWorking(const std::string& path) {
+    if (path != currentPath_) {
+        currentPath_ = path;
+        pathShown_ = false;
+    }
+    MayShowProgress();
+}
+
+void ProgressPage::MayShowProgress() {
     if (DisplayUpdateDue()) {
         BringScreenUpToDate();
         PumpWaitingMessages();
@@ -304,7 +312,7 @@ void ProgressPage::StillWorking() {
 }
 
 bool ProgressPage::MayGoOn() {
-    StillWorking();
+    MayShowProgress();
     return !cancelRequested_ || !CancelConfirmed();
 }
 

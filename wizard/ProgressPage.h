@@ -75,16 +75,17 @@ class ProgressPage : public PageFrame, public engine::RunObserver {
     void RangeKnown(long maximum) override;
     void EntryStarting(const std::string& path) override;
     void DailyEntryWritten() override; // counts a step, shown at the next update
-    void StillWorking() override;
+    void StillWorking(const std::string& path) override;
     bool MayGoOn() override;
     bool DesktopShortcutWanted() override;
     void InterruptedRunRecovered(const engine::Recovery& recovery) override;
     bool MayInstallIntoFoldersOthersCanChange(const std::vector<std::string>& folders) override;
 
     // The run's loop, asked before each daily entry (MayGoOn) and told while a long step
-    // goes on (StillWorking): once per display interval the screen is brought up to date
-    // and waiting messages are handled; before each daily entry a cancel request is then
-    // answered.
+    // goes on (StillWorking, with the file worked on): once per display interval the
+    // screen is brought up to date and waiting messages are handled (MayShowProgress);
+    // before each daily entry a cancel request is then answered.
+    void MayShowProgress();
     bool DisplayUpdateDue(); // true once per display interval, which starts the next
     // Brings the current-file text and the bar to the run's true values.
     void BringScreenUpToDate();

@@ -22,7 +22,7 @@ class RecordingObserver : public engine::RunObserver {
         currentEntry = path;
         ++entriesStarted;
     }
-    void StillWorking() override { ++stillWorking; }
+    void StillWorking(const std::string&) override { ++stillWorking; }
     void DailyEntryWritten() override { ++position; }
     // What ends a run at killAtCheck as if its process had died: nothing after it runs.
     struct Killed {};
