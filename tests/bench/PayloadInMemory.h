@@ -1,6 +1,4 @@
-// The sample payload read once into memory, with its digests, served as a store whose
-// blobs point into it, so that timing compares writing and bookkeeping, not reading the
-// payload folder.
+// Payload folders served as stores for the benchmarks' plain loops and runs.
 #pragma once
 
 #include "engine/Manifest.h"
@@ -16,26 +14,46 @@
 
 namespace bench {
 
-class PayloadInMemory : public engine::PayloadStore {
+// A payload folder's entries to install (the manifest's own line left out), in order,
+// with the bytes of each served as a store's blobs.
+class PayloadToWrite : public engine::PayloadStore {
   public:
     struct Entry {
         std::string name, type, fileName;
         engine::LineClass lineClass;
     };
 
-    explicit PayloadInMemory(const std::string& folder) {
-        const testing_support::FolderStore files(folder);
+    const std::vector<Entry>& Entries() const { return entries_; }
+
+  protected:
+    // Reads the folder's manifest; calls onLine for each of its entries, its own first.
+    template <class OnLine> void ReadManifest(const std::string& folder, OnLine onLine) {
         rt::TextFile manifest(folder + "\\Count.dat");
         manifest.Reset();
         for (long line = 1; !manifest.Eof(); ++line) {
             const engine::ManifestEntry entry = engine::SplitManifestLine(manifest.ReadLn());
-            const engine::Blob blob = files.Open(entry.name, entry.type);
-            bytes_[{engine::UpperCase(entry.type), engine::UpperCase(entry.name)}] =
-                std::string(blob.Data(), blob.Size());
+            onLine(entry);
             if (line > 1)
                 entries_.push_back({entry.name, entry.type, entry.fileName, engine::ClassOfLine(line)});
         }
         manifest.Close();
+    }
+
+  private:
+    std::vector<Entry> entries_;
+};
+
+// The payload read once into memory, with its digests, so that timing compares writing
+// and bookkeeping, not reading the payload folder.
+class PayloadInMemory : public PayloadToWrite {
+  public:
+    explicit PayloadInMemory(const std::string& folder) {
+        const testing_support::FolderStore files(folder);
+        ReadManifest(folder, [&](const engine::ManifestEntry& entry) {
+            const engine::Blob blob = files.Open(entry.name, entry.type);
+            bytes_[{engine::UpperCase(entry.type), engine::UpperCase(entry.name)}] =
+                std::string(blob.Data(), blob.Size());
+        });
         const engine::Blob digests = files.Open(engine::kDigestsName, engine::kDigestsType);
         bytes_[{engine::kDigestsType, engine::kDigestsName}] = std::string(digests.Data(), digests.Size());
     }
@@ -47,12 +65,8 @@ class PayloadInMemory : public engine::PayloadStore {
         return engine::Blob(found->second.data(), found->second.size());
     }
 
-    // The entries to install (the manifest's own line left out), in order.
-    const std::vector<Entry>& Entries() const { return entries_; }
-
   private:
     std::map<std::pair<std::string, std::string>, std::string> bytes_;
-    std::vector<Entry> entries_;
 };
 
 } // namespace bench

@@ -21,7 +21,7 @@ void WriteNew(const std::string& path, const char* data, std::size_t size) {
 
 } // namespace
 
-void PlainLoop(const PayloadInMemory& payload, const std::string& target,
+void PlainLoop(const PayloadToWrite& payload, const std::string& target,
                const std::function<void(const std::string& path)>& perFile) {
     for (const char* folder : {"", "\\data", "\\data\\day"})
         rt::ForceDirectories(target + folder);

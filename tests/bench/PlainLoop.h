@@ -11,7 +11,7 @@
 
 namespace bench {
 
-void PlainLoop(const PayloadInMemory& payload, const std::string& target,
+void PlainLoop(const PayloadToWrite& payload, const std::string& target,
                const std::function<void(const std::string& path)>& perFile);
 
 double MillisecondsOf(const std::function<void()>& work);
